@@ -1,0 +1,47 @@
+#include "app/PlatformChoice.h"
+
+#include <iostream>
+
+#include "link/SimulatedStoreFile.h"
+#include "link/hidapi/HidapiPlatform.h"
+
+namespace vexaro {
+
+std::unique_ptr<PlatformChoice> PlatformChoice::Make(const PlatformOptions& options,
+                                                     std::ostream& traceOut, std::string& error) {
+  std::unique_ptr<PlatformChoice> choice(new PlatformChoice);
+  if (options.simulate) {
+    DeviceStore store = FactoryStore();
+    if (!options.simulateFile.empty()) {
+      StoreFileResult loaded = LoadStoreFile(options.simulateFile);
+      if (!loaded.store) {
+        error = loaded.error;
+        return nullptr;
+      }
+      store = *loaded.store;
+      choice->simulateFile_ = options.simulateFile;
+    }
+    auto simulated = std::make_unique<SimulatedPlatform>(store);
+    simulated->firmware().setLatency(options.simulatedLatency);
+    choice->simulated_ = simulated.get();
+    choice->base_ = std::move(simulated);
+  } else {
+    choice->base_ = MakeHidapiPlatform();
+  }
+  if (options.trace) {
+    choice->trace_ = TrafficTrace(&traceOut);
+    choice->traced_ = MakeTracingPlatform(*choice->base_, choice->trace_);
+  }
+  return choice;
+}
+
+PlatformChoice::~PlatformChoice() {
+  if (std::string error = SaveSimulatedStore(); !error.empty()) std::cerr << error << '\n';
+}
+
+std::string PlatformChoice::SaveSimulatedStore() {
+  if (simulated_ == nullptr || simulateFile_.empty()) return {};
+  return SaveStoreFile(simulateFile_, simulated_->firmware().store());
+}
+
+}  // namespace vexaro

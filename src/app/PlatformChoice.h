@@ -1,0 +1,49 @@
+#pragma once
+// The platform both programs talk through: the real HID service, or the simulated device (its
+// memory optionally kept in a file), with the traffic trace in front when asked for.
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "link/HidPlatform.h"
+#include "link/SimulatedDevice.h"
+#include "link/TrafficTrace.h"
+
+namespace vexaro {
+
+struct PlatformOptions {
+  bool simulate = false;
+  std::string simulateFile;  // empty: the simulated memory lives as long as the program
+  bool trace = false;
+  std::chrono::microseconds simulatedLatency{1000};
+};
+
+class PlatformChoice {
+ public:
+  // Builds the platform. On a malformed simulated-device file, returns nullptr and sets `error`.
+  static std::unique_ptr<PlatformChoice> Make(const PlatformOptions& options,
+                                              std::ostream& traceOut, std::string& error);
+  // Saves the simulated memory back to its file, when there is one. Every device handle opened
+  // through the platform must be closed before.
+  ~PlatformChoice();
+
+  HidPlatform& platform() { return traced_ ? *traced_ : *base_; }
+  TrafficTrace& trace() { return trace_; }
+  SimulatedPlatform* simulated() { return simulated_; }
+
+  // Writes the simulated memory to its file now. Returns an error sentence or "".
+  std::string SaveSimulatedStore();
+
+ private:
+  PlatformChoice() = default;
+  TrafficTrace trace_;  // before the platforms, which write to it
+  std::unique_ptr<HidPlatform> base_;
+  std::unique_ptr<HidPlatform> traced_;
+  SimulatedPlatform* simulated_ = nullptr;
+  std::string simulateFile_;
+};
+
+}  // namespace vexaro

@@ -1,0 +1,224 @@
+#include "app/VexaroCli.h"
+
+#include <CLI/CLI.hpp>
+
+#include <charconv>
+#include <optional>
+
+#include "app/BuildInfo.h"
+#include "app/PlatformChoice.h"
+#include "link/ApiUSBRoutines.h"
+#include "link/DeviceContract.h"
+
+namespace vexaro {
+namespace {
+
+struct Options {
+  PlatformOptions platform;
+  std::string device;
+};
+
+// One error sentence on standard error, and the status to leave with.
+int Fail(std::ostream& err, int status, const std::string& sentence) {
+  err << "vexaro: " << sentence << '\n';
+  return status;
+}
+
+// A whole number from 0 to `max`, in decimal or with a 0x prefix in hexadecimal.
+std::optional<unsigned> ParseNumber(const std::string& text, unsigned max) {
+  const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  const char* first = text.data() + (hex ? 2 : 0);
+  const char* last = text.data() + text.size();
+  unsigned value = 0;
+  const auto [end, ec] = std::from_chars(first, last, value, hex ? 16 : 10);
+  if (ec != std::errc() || end != last || first == last || value > max) return std::nullopt;
+  return value;
+}
+
+// The device session of one command: the platform, the link state and the link operations.
+class Session {
+ public:
+  Session(HidPlatform& platform, TrafficTrace& trace) : usb_(platform, link_, trace) {}
+  ~Session() { usb_.CloseDeviceHandles(); }
+
+  LinkState& link() { return link_; }
+  ApiUSBRoutines& usb() { return usb_; }
+
+ private:
+  LinkState link_;
+  ApiUSBRoutines usb_;
+};
+
+// Finds and opens the device (the one at `devicePath` when given). 0, or the exit status.
+int Connect(HidPlatform& platform, Session& session, const std::string& devicePath,
+            std::ostream& err) {
+  if (!devicePath.empty()) {
+    // Only a path that the enumeration returned is ever opened.
+    std::optional<HidInterfaceInfo> named;
+    for (const HidInterfaceInfo& info : platform.enumerate()) {
+      if (info.path == devicePath) named = info;
+    }
+    if (!named) return Fail(err, kExitNoDevice, devicePath + " is not a HID device on this machine.");
+    if (!IsVexaro(*named)) {
+      return Fail(err, kExitNoDevice,
+                  devicePath + " is not a Vexaro (vendor 04d8, product 47a1).");
+    }
+    session.usb().RestrictToPath(devicePath);
+  }
+  if (session.usb().FindDevice()) return 0;
+  if (!session.link().NoAccessPath.empty()) {
+    return Fail(err, kExitNoDevice,
+                "no permission to open " + session.link().NoAccessPath +
+                    "; install the udev rule that 'vexaro --print-udev-rules' prints.");
+  }
+  return Fail(err, kExitNoDevice, "no Vexaro found (vendor 04d8, product 47a1).");
+}
+
+int List(HidPlatform& platform, const std::string& devicePath, std::ostream& out,
+         std::ostream& err) {
+  int found = 0;
+  int usable = 0;
+  for (const HidInterfaceInfo& info : platform.enumerate()) {
+    if (!IsVexaro(info) || (!devicePath.empty() && info.path != devicePath)) continue;
+    ++found;
+    OpenResult opened = platform.open(info.path);
+    std::string state;
+    if (opened.device) {
+      state = UnusableReportLengths(opened.device->reportLengths());
+      if (state.empty()) {
+        state = "can be opened";
+        ++usable;
+      } else {
+        state = "cannot be used: " + state;
+      }
+    } else if (opened.error == OpenError::NoPermission) {
+      state = "no permission to open (see vexaro --print-udev-rules)";
+    } else {
+      state = "cannot be opened";
+    }
+    out << info.path << ": " << state << '\n';
+  }
+  if (found == 0) return Fail(err, kExitNoDevice, "no Vexaro found (vendor 04d8, product 47a1).");
+  if (usable == 0) return Fail(err, kExitNoDevice, "no Vexaro found can be used.");
+  return kExitDone;
+}
+
+int Peek(Session& session, unsigned address, unsigned count, std::ostream& out,
+         std::ostream& err) {
+  std::string lines;
+  for (unsigned a = address; a < address + count; ++a) {
+    const std::uint8_t value =
+        session.usb().PlainTransfer({command::kReadByte, static_cast<std::uint8_t>(a)});
+    if (!session.link().DeviceDetected) {
+      return Fail(err, kExitDeviceLost,
+                  "device lost while reading address " + std::to_string(a) + ".");
+    }
+    lines += std::to_string(a) + ": " + std::to_string(value) + '\n';
+  }
+  out << lines;
+  return kExitDone;
+}
+
+}  // namespace
+
+int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                 HidPlatform* platformOverride) {
+  Options options;
+  CLI::App app{"Reads and writes the memory of a Vexaro over USB.", "vexaro"};
+  app.fallthrough();
+  app.footer(
+      "Exit status: 0 done, 1 no device (or no permission to open it), 2 bad input (nothing "
+      "sent), 3 device lost or not answering.");
+  app.require_subcommand(0, 1);
+  app.set_version_flag("--version", std::string("vexaro ") + kVersion);
+  bool printUdevRules = false;
+  app.add_flag("--simulate", options.platform.simulate,
+               "Talk to the simulated device instead of a real one (--simulate=FILE keeps its "
+               "memory in FILE)");
+  app.add_option("--simulate-file", options.platform.simulateFile)->group("");
+  app.add_flag("--trace", options.platform.trace, "Print every report on standard error");
+  app.add_option("--device", options.device, "Use the device at PATH (see 'vexaro list')")
+      ->option_text("PATH");
+  app.add_flag("--print-udev-rules", printUdevRules,
+               "Print the udev rule that lets a desktop user open the device");
+
+  auto* list = app.add_subcommand("list", "List every Vexaro and whether it can be opened");
+  std::string peekAddress;
+  std::string peekCount = "1";
+  auto* peek = app.add_subcommand("peek", "Print COUNT stored bytes from address ADDR");
+  peek->add_option("ADDR", peekAddress, "First address, 0 to 255")->required();
+  peek->add_option("COUNT", peekCount, "How many bytes (1 when left out)");
+
+  // --simulate=FILE names the file; a bare --simulate is the flag alone.
+  std::vector<std::string> reversed;
+  for (auto it = args.rbegin(); it != args.rend(); ++it) {
+    if (it->rfind("--simulate=", 0) == 0) {
+      reversed.push_back(it->substr(11));
+      reversed.push_back("--simulate-file");
+      reversed.push_back("--simulate");
+    } else {
+      reversed.push_back(*it);
+    }
+  }
+  try {
+    app.parse(reversed);
+  } catch (const CLI::CallForHelp&) {
+    out << app.help();
+    return kExitDone;
+  } catch (const CLI::CallForVersion&) {
+    out << "vexaro " << kVersion << '\n';
+    return kExitDone;
+  } catch (const CLI::ParseError& e) {
+    return Fail(err, kExitBadInput, std::string(e.what()) + " (see 'vexaro --help').");
+  }
+
+  if (printUdevRules) {
+    out << kUdevRules;
+    return kExitDone;
+  }
+  if (app.get_subcommands().empty()) {
+    return Fail(err, kExitBadInput, "no command given (see 'vexaro --help').");
+  }
+  if (options.platform.simulate && options.platform.simulateFile.empty() &&
+      app.count("--simulate-file") > 0) {
+    return Fail(err, kExitBadInput, "--simulate= needs a file name after the '='.");
+  }
+
+  std::optional<unsigned> address;
+  std::optional<unsigned> count;
+  if (peek->parsed()) {
+    address = ParseNumber(peekAddress, 255);
+    if (!address) {
+      return Fail(err, kExitBadInput,
+                  "ADDR must be a number from 0 to 255, not \"" + peekAddress + "\".");
+    }
+    count = ParseNumber(peekCount, 256);
+    if (!count || *count == 0 || *address + *count > 256) {
+      return Fail(err, kExitBadInput,
+                  "COUNT must be a number from 1 to " + std::to_string(256 - *address) +
+                      ", not \"" + peekCount + "\".");
+    }
+  }
+
+  options.platform.simulatedLatency = std::chrono::microseconds(0);
+  std::string error;
+  const auto choice = PlatformChoice::Make(options.platform, err, error);
+  if (!choice) return Fail(err, kExitBadInput, error);
+  std::unique_ptr<HidPlatform> tracedOverride;
+  if (platformOverride != nullptr && options.platform.trace) {
+    tracedOverride = MakeTracingPlatform(*platformOverride, choice->trace());
+  }
+  HidPlatform& platform = tracedOverride    ? *tracedOverride
+                          : platformOverride ? *platformOverride
+                                             : choice->platform();
+
+  if (list->parsed()) return List(platform, options.device, out, err);
+
+  Session session(platform, choice->trace());
+  if (const int status = Connect(platform, session, options.device, err); status != 0) {
+    return status;
+  }
+  return Peek(session, *address, *count, out, err);
+}
+
+}  // namespace vexaro

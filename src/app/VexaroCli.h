@@ -1,0 +1,27 @@
+#pragma once
+// The command-line tool `vexaro`: the device's memory from a terminal, without a window.
+//
+// Exit status: 0 done, 1 no device (or no permission to open it), 2 bad input (nothing sent),
+// 3 device lost, not answering, or holding data that cannot be shown.
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "link/HidPlatform.h"
+
+namespace vexaro {
+
+enum ExitStatus : int {
+  kExitDone = 0,
+  kExitNoDevice = 1,
+  kExitBadInput = 2,
+  kExitDeviceLost = 3,
+};
+
+// Runs one command line (without the program name). `platform`, when given, stands in for the
+// platform that --simulate or the real HID service would give.
+int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                 HidPlatform* platform = nullptr);
+
+}  // namespace vexaro

@@ -1,0 +1,120 @@
+#include "link/ApiUSBRoutines.h"
+
+#include <algorithm>
+#include <array>
+
+#include "link/DeviceContract.h"
+
+namespace vexaro {
+
+bool IsVexaro(const HidInterfaceInfo& info) {
+  return info.vendorId == kVexaroVendorId && info.productId == kVexaroProductId;
+}
+
+std::string UnusableReportLengths(const std::optional<ReportLengths>& lengths) {
+  if (!lengths) return "its report descriptor cannot be read";
+  const std::string sizes =
+      " (input " + std::to_string(lengths->input) + ", output " + std::to_string(lengths->output) + ")";
+  if (lengths->input > kMaxReportLength || lengths->output > kMaxReportLength) {
+    return "reports longer than " + std::to_string(kMaxReportLength) + " bytes" + sizes;
+  }
+  if (lengths->input < kMinInputReportLength || lengths->output < kMinOutputReportLength) {
+    return "reports too short for a command" + sizes;
+  }
+  return {};
+}
+
+bool ApiUSBRoutines::FindDevice() {
+  // Handles left open by a read that failed without a time-out are of no more use.
+  CloseDeviceHandles();
+  link_.DeviceDetected = false;
+  link_.NoAccessPath.clear();
+
+  // The enumeration already carries every interface's IDs, so only a matching interface is ever
+  // opened: other people's keyboards and mice are not touched.
+  for (const HidInterfaceInfo& candidate : platform_.enumerate()) {
+    if (!onlyPath_.empty() && candidate.path != onlyPath_) continue;
+    if (IsVexaro(candidate) && OpenMatch(candidate)) {
+      link_.DeviceDetected = true;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool ApiUSBRoutines::OpenMatch(const HidInterfaceInfo& candidate) {
+  OpenResult first = platform_.open(candidate.path);
+  if (!first.device) {
+    if (first.error == OpenError::NoPermission && link_.NoAccessPath.empty()) {
+      link_.NoAccessPath = candidate.path;
+    }
+    return false;
+  }
+
+  const auto lengths = first.device->reportLengths();
+  if (const std::string reason = UnusableReportLengths(lengths); !reason.empty()) {
+    trace_.note("skipping " + candidate.path + ": " + reason);
+    return false;
+  }
+
+  OpenResult second = platform_.open(candidate.path);
+  if (!second.device) return false;  // `first` closes as it goes out of scope
+
+  link_.WriteHandle = std::move(first.device);
+  link_.ReadHandle = std::move(second.device);
+  link_.InputReportLength = static_cast<std::int16_t>(lengths->input);
+  link_.OutputReportLength = static_cast<std::int16_t>(lengths->output);
+  link_.DevicePath = candidate.path;
+  return true;
+}
+
+void ApiUSBRoutines::WriteOutputReport() {
+  std::array<std::uint8_t, kMaxReportLength> report{};  // report[0] = 0, the report ID
+  const auto length = static_cast<std::size_t>(
+      std::clamp<int>(link_.OutputReportLength, 0, kMaxReportLength));
+  for (std::size_t i = 1; i < length; ++i) report[i] = link_.OutputReport[i - 1];
+  if (link_.WriteHandle) link_.WriteHandle->write(std::span(report.data(), length));
+}
+
+void ApiUSBRoutines::ReadInputReport() {
+  std::array<std::uint8_t, kMaxReportLength> report{};
+  const auto length = static_cast<std::size_t>(
+      std::clamp<int>(link_.InputReportLength, 0, kMaxReportLength));
+
+  // With no handle (the device was lost earlier) the read can only end as a time-out; there is
+  // no point in waiting for it.
+  const ReadOutcome outcome = link_.ReadHandle
+                                  ? link_.ReadHandle->read(std::span(report.data(), length), kReadLimit)
+                                  : ReadOutcome::TimedOut;
+  switch (outcome) {
+    case ReadOutcome::Completed:
+      break;
+    case ReadOutcome::TimedOut:
+      if (link_.ReadHandle) link_.ReadHandle->cancel();
+      CloseDeviceHandles();
+      link_.DeviceDetected = false;
+      break;
+    case ReadOutcome::Failed:
+      // The handles stay open; nothing may still complete into the buffer after this.
+      link_.ReadHandle->cancel();
+      link_.DeviceDetected = false;
+      break;
+  }
+  // The report-ID byte is dropped; a report that did not arrive leaves zeros.
+  for (std::size_t i = 1; i < length; ++i) link_.InputReport[i - 1] = report[i];
+}
+
+void ApiUSBRoutines::CloseDeviceHandles() {
+  link_.WriteHandle.reset();
+  link_.ReadHandle.reset();
+}
+
+std::uint8_t ApiUSBRoutines::PlainTransfer(std::initializer_list<std::uint8_t> leadingBytes) {
+  std::copy_n(leadingBytes.begin(), std::min(leadingBytes.size(), link_.OutputReport.size()),
+              link_.OutputReport.begin());
+  WriteOutputReport();
+  ReadInputReport();
+  return link_.InputReport[0];
+}
+
+}  // namespace vexaro

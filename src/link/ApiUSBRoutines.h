@@ -1,0 +1,58 @@
+#pragma once
+// Discovery and the plain transfer: finds the device among the HID interfaces, opens it, and moves
+// one output report to it and one input report back.
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+
+#include "link/HidPlatform.h"
+#include "link/LinkState.h"
+#include "link/TrafficTrace.h"
+
+namespace vexaro {
+
+// True for an interface with the device's vendor and product ID.
+bool IsVexaro(const HidInterfaceInfo& info);
+
+// Why a device with these report lengths cannot be used, in a few words; empty when it can.
+std::string UnusableReportLengths(const std::optional<ReportLengths>& lengths);
+
+class ApiUSBRoutines {
+ public:
+  ApiUSBRoutines(HidPlatform& platform, LinkState& link, TrafficTrace& trace)
+      : platform_(platform), link_(link), trace_(trace) {}
+
+  // Restricts discovery to the interface at `path` (the --device option). Empty: any interface.
+  void RestrictToPath(std::string path) { onlyPath_ = std::move(path); }
+
+  // Searches the HID interfaces in the platform's order for the first device with our vendor and
+  // product ID that opens twice and has usable report lengths. Sets DeviceDetected to the result.
+  bool FindDevice();
+
+  // Sends OutputReport as one output report: report ID 0, then OutputReport[0..length-2].
+  void WriteOutputReport();
+
+  // Receives one input report into InputReport, waiting at most kReadLimit. A time-out closes both
+  // handles; any other failure leaves them open. Either clears DeviceDetected and leaves zeros in
+  // InputReport.
+  void ReadInputReport();
+
+  // Closes both handles; a handle already closed is left alone.
+  void CloseDeviceHandles();
+
+  // A plain transfer: sets the leading bytes of OutputReport (the rest keep their values), writes,
+  // reads and returns the reply byte. 0 when the device did not answer (DeviceDetected is then
+  // false).
+  std::uint8_t PlainTransfer(std::initializer_list<std::uint8_t> leadingBytes);
+
+ private:
+  bool OpenMatch(const HidInterfaceInfo& candidate);
+
+  HidPlatform& platform_;
+  LinkState& link_;
+  TrafficTrace& trace_;
+  std::string onlyPath_;
+};
+
+}  // namespace vexaro

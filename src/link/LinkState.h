@@ -1,0 +1,41 @@
+#pragma once
+// The link state: one object, owned by the program's main and passed by reference, with the names
+// the rest of the program uses for it.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "link/HidPlatform.h"
+
+namespace vexaro {
+
+struct LinkState {
+  // True while the device has been found and its handles are open.
+  bool DeviceDetected = false;
+
+  // Data bytes of the next output report: [0] command, [1] and [2] its arguments. Nothing clears
+  // it: a command sets only the bytes it uses and the rest keep the previous command's values.
+  std::array<std::uint8_t, 8> OutputReport{};
+
+  // Data bytes of the last input report; [0] is the reply byte.
+  std::array<std::uint8_t, 8> InputReport{};
+
+  // The device opened twice: one handle for writes, one for reads.
+  std::unique_ptr<HidDevice> WriteHandle;
+  std::unique_ptr<HidDevice> ReadHandle;
+
+  // Report lengths in bytes, report-ID byte included, from the device's report descriptor.
+  std::int16_t InputReportLength = 0;
+  std::int16_t OutputReportLength = 0;
+
+  // The path of the device in use (after a successful search).
+  std::string DevicePath;
+
+  // Set by a search that found a matching device it was not allowed to open (empty otherwise), so
+  // that the window and the command-line tool can say so instead of "not found".
+  std::string NoAccessPath;
+};
+
+}  // namespace vexaro

@@ -1,0 +1,86 @@
+#include "link/SimulatedStoreFile.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace vexaro {
+
+namespace {
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+}  // namespace
+
+StoreFileResult LoadStoreFile(const std::string& path) {
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec) && !ec) {
+    const DeviceStore factory = FactoryStore();
+    if (std::string error = SaveStoreFile(path, factory); !error.empty()) return {{}, error};
+    return {factory, {}};
+  }
+
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return {{}, "Cannot read the simulated device file " + path + "."};
+
+  DeviceStore store{};
+  std::size_t count = 0;
+  std::string line;
+  for (int lineNumber = 1; std::getline(in, line); ++lineNumber) {
+    if (const auto hash = line.find('#'); hash != std::string::npos) line.erase(hash);
+    std::istringstream words(line);
+    for (std::string word; words >> word;) {
+      const bool isByte = word.size() == 2 && HexDigit(word[0]) >= 0 && HexDigit(word[1]) >= 0;
+      if (!isByte) {
+        return {{}, path + " line " + std::to_string(lineNumber) + ": \"" + word.substr(0, 20) +
+                        "\" is not a two-digit hexadecimal byte."};
+      }
+      if (count == kStoreSize) {
+        return {{}, path + " holds more than " + std::to_string(kStoreSize) +
+                        " bytes; the device store has exactly " + std::to_string(kStoreSize) + "."};
+      }
+      store[count++] = static_cast<std::uint8_t>(HexDigit(word[0]) * 16 + HexDigit(word[1]));
+    }
+  }
+  if (count != kStoreSize) {
+    return {{}, path + " holds " + std::to_string(count) + " bytes; the device store has exactly " +
+                    std::to_string(kStoreSize) + "."};
+  }
+  return {store, {}};
+}
+
+std::string SaveStoreFile(const std::string& path, const DeviceStore& store) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::ostringstream text;
+  text << "# Memory of the simulated Vexaro: 128 bytes, addresses 0 to 127, 16 a line.\n"
+          "# 0-27 settings (27 the voltage trim), 28-127 the melody.\n";
+  for (std::size_t i = 0; i < store.size(); ++i) {
+    text << kHex[store[i] >> 4] << kHex[store[i] & 0x0f];
+    text << ((i % 16 == 15) ? "  # " + std::to_string(i - 15) + "-" + std::to_string(i) + "\n"
+                            : " ");
+  }
+
+  const std::string temporary = path + ".new";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!(out << text.str()) || !out.flush()) {
+      std::remove(temporary.c_str());
+      return "Cannot write the simulated device file " + path + ".";
+    }
+  }
+  std::error_code ec;
+  std::filesystem::rename(temporary, path, ec);
+  if (ec) {
+    std::remove(temporary.c_str());
+    return "Cannot write the simulated device file " + path + ": " + ec.message() + ".";
+  }
+  return {};
+}
+
+}  // namespace vexaro

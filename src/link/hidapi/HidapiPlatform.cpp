@@ -1,0 +1,109 @@
+#include "link/hidapi/HidapiPlatform.h"
+
+#include <hidapi/hidapi.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <climits>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace vexaro {
+namespace {
+
+// The kernel limits report descriptors to 4096 bytes.
+constexpr std::size_t kMaxDescriptorSize = 4096;
+
+// /dev/hidrawN -> /sys/class/hidraw/hidrawN/device/report_descriptor, read without opening the
+// device itself.
+std::optional<ReportLengths> ReadSysfsReportLengths(const std::string& path) {
+  const std::string node = std::filesystem::path(path).filename().string();
+  if (node.rfind("hidraw", 0) != 0) return std::nullopt;
+  std::ifstream in("/sys/class/hidraw/" + node + "/device/report_descriptor", std::ios::binary);
+  if (!in) return std::nullopt;
+  std::vector<std::uint8_t> descriptor(kMaxDescriptorSize);
+  in.read(reinterpret_cast<char*>(descriptor.data()), static_cast<std::streamsize>(descriptor.size()));
+  descriptor.resize(static_cast<std::size_t>(in.gcount()));
+  return ParseReportDescriptor(descriptor);
+}
+
+class HidapiDevice final : public HidDevice {
+ public:
+  HidapiDevice(hid_device* device, std::optional<ReportLengths> lengths)
+      : device_(device), lengths_(lengths) {}
+  ~HidapiDevice() override { hid_close(device_); }
+
+  std::optional<ReportLengths> reportLengths() override { return lengths_; }
+
+  bool write(std::span<const std::uint8_t> report) override {
+    // hidapi takes the report-ID byte first on every platform, 0 for unnumbered reports.
+    return hid_write(device_, report.data(), report.size()) >= 0;
+  }
+
+  ReadOutcome read(std::span<std::uint8_t> report, std::chrono::milliseconds limit) override {
+    if (report.empty()) return ReadOutcome::Failed;
+    // hidapi gives the data of unnumbered reports without a report-ID byte; put the 0 back.
+    const bool numbered = lengths_ && lengths_->numbered;
+    std::array<std::uint8_t, 64> received{};
+    std::uint8_t* const into = numbered ? received.data() : received.data() + 1;
+    const std::size_t room = std::min(report.size(), received.size()) - (numbered ? 0 : 1);
+    const int timeoutMs = static_cast<int>(std::min<long long>(limit.count(), INT_MAX));
+    const int got = hid_read_timeout(device_, into, room, timeoutMs);
+    if (got == 0) return ReadOutcome::TimedOut;
+    if (got < 0) return ReadOutcome::Failed;
+    std::copy_n(received.begin(), std::min(report.size(), received.size()), report.begin());
+    return ReadOutcome::Completed;
+  }
+
+  // hid_read_timeout is synchronous: once it has returned, no read is pending.
+  void cancel() override {}
+
+ private:
+  hid_device* device_;
+  std::optional<ReportLengths> lengths_;
+};
+
+class HidapiPlatform final : public HidPlatform {
+ public:
+  HidapiPlatform() : initialised_(hid_init() == 0) {}
+  ~HidapiPlatform() override {
+    if (initialised_) hid_exit();
+  }
+
+  std::vector<HidInterfaceInfo> enumerate() override {
+    std::vector<HidInterfaceInfo> found;
+    if (!initialised_) return found;
+    // NULL both when there is no HID device and when the enumeration failed.
+    hid_device_info* const list = hid_enumerate(0, 0);
+    for (const hid_device_info* info = list; info != nullptr; info = info->next) {
+      if (info->path == nullptr) continue;
+      found.push_back({info->path, info->vendor_id, info->product_id});
+    }
+    hid_free_enumeration(list);
+    return found;
+  }
+
+  OpenResult open(const std::string& path) override {
+    if (!initialised_) return {nullptr, OpenError::Failed};
+    hid_device* const device = hid_open_path(path.c_str());
+    if (device == nullptr) {
+      // hidapi does not say why; ask the file system whether it is a matter of permission.
+      const bool denied = ::access(path.c_str(), R_OK | W_OK) != 0 && errno == EACCES;
+      return {nullptr, denied ? OpenError::NoPermission : OpenError::Failed};
+    }
+    return {std::make_unique<HidapiDevice>(device, ReadSysfsReportLengths(path)),
+            OpenError::Failed};
+  }
+
+ private:
+  bool initialised_;
+};
+
+}  // namespace
+
+std::unique_ptr<HidPlatform> MakeHidapiPlatform() { return std::make_unique<HidapiPlatform>(); }
+
+}  // namespace vexaro
