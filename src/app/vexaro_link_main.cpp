@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <iostream>
+#include <string_view>
 
 #include "app/BuildInfo.h"
 #include "app/PlatformChoice.h"
@@ -10,6 +11,13 @@
 #include "window/frmMain.h"
 
 int main(int argc, char** argv) {
+  // --help and --version print and leave; they must not need a display to do so.
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument(argv[i]);
+    if (argument == "--help" || argument == "-h" || argument == "--version" || argument == "-v") {
+      if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+  }
   QApplication application(argc, argv);  // takes Qt's own options first
   QApplication::setApplicationName("vexaro-link");
   QApplication::setApplicationDisplayName("Vexaro USB Link");
@@ -20,7 +28,7 @@ int main(int argc, char** argv) {
   parser.addHelpOption();
   parser.addVersionOption();
   const QCommandLineOption simulate(
-      "simulate", "Use the simulated device; with =FILE its memory is kept in FILE.", "FILE");
+      "simulate", "Use the simulated device instead of USB; --simulate=FILE keeps its memory in FILE.", "FILE");
   const QCommandLineOption trace("trace", "Print every report on standard error.");
   parser.addOption(simulate);
   parser.addOption(trace);
