@@ -1,7 +1,6 @@
 #include "app/VexaroCli.h"
 
 #include <CLI/CLI.hpp>
-
 #include <charconv>
 #include <optional>
 
@@ -58,10 +57,10 @@ int Connect(HidPlatform& platform, Session& session, const std::string& devicePa
     for (const HidInterfaceInfo& info : platform.enumerate()) {
       if (info.path == devicePath) named = info;
     }
-    if (!named) return Fail(err, kExitNoDevice, devicePath + " is not a HID device on this machine.");
+    if (!named)
+      return Fail(err, kExitNoDevice, devicePath + " is not a HID device on this machine.");
     if (!IsVexaro(*named)) {
-      return Fail(err, kExitNoDevice,
-                  devicePath + " is not a Vexaro (vendor 04d8, product 47a1).");
+      return Fail(err, kExitNoDevice, devicePath + " is not a Vexaro (vendor 04d8, product 47a1).");
     }
     session.usb().RestrictToPath(devicePath);
   }
@@ -103,8 +102,7 @@ int List(HidPlatform& platform, const std::string& devicePath, std::ostream& out
   return kExitDone;
 }
 
-int Peek(Session& session, unsigned address, unsigned count, std::ostream& out,
-         std::ostream& err) {
+int Peek(Session& session, unsigned address, unsigned count, std::ostream& out, std::ostream& err) {
   std::string lines;
   for (unsigned a = address; a < address + count; ++a) {
     const std::uint8_t value =
@@ -208,7 +206,7 @@ int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::o
   if (platformOverride != nullptr && options.platform.trace) {
     tracedOverride = MakeTracingPlatform(*platformOverride, choice->trace());
   }
-  HidPlatform& platform = tracedOverride    ? *tracedOverride
+  HidPlatform& platform = tracedOverride     ? *tracedOverride
                           : platformOverride ? *platformOverride
                                              : choice->platform();
 

@@ -28,7 +28,8 @@ int main(int argc, char** argv) {
   parser.addHelpOption();
   parser.addVersionOption();
   const QCommandLineOption simulate(
-      "simulate", "Use the simulated device instead of USB; --simulate=FILE keeps its memory in FILE.", "FILE");
+      "simulate",
+      "Use the simulated device instead of USB; --simulate=FILE keeps its memory in FILE.", "FILE");
   const QCommandLineOption trace("trace", "Print every report on standard error.");
   parser.addOption(simulate);
   parser.addOption(trace);

@@ -13,8 +13,8 @@ bool IsVexaro(const HidInterfaceInfo& info) {
 
 std::string UnusableReportLengths(const std::optional<ReportLengths>& lengths) {
   if (!lengths) return "its report descriptor cannot be read";
-  const std::string sizes =
-      " (input " + std::to_string(lengths->input) + ", output " + std::to_string(lengths->output) + ")";
+  const std::string sizes = " (input " + std::to_string(lengths->input) + ", output " +
+                            std::to_string(lengths->output) + ")";
   if (lengths->input > kMaxReportLength || lengths->output > kMaxReportLength) {
     return "reports longer than " + std::to_string(kMaxReportLength) + " bytes" + sizes;
   }
@@ -70,22 +70,22 @@ bool ApiUSBRoutines::OpenMatch(const HidInterfaceInfo& candidate) {
 
 void ApiUSBRoutines::WriteOutputReport() {
   std::array<std::uint8_t, kMaxReportLength> report{};  // report[0] = 0, the report ID
-  const auto length = static_cast<std::size_t>(
-      std::clamp<int>(link_.OutputReportLength, 0, kMaxReportLength));
+  const auto length =
+      static_cast<std::size_t>(std::clamp<int>(link_.OutputReportLength, 0, kMaxReportLength));
   for (std::size_t i = 1; i < length; ++i) report[i] = link_.OutputReport[i - 1];
   if (link_.WriteHandle) link_.WriteHandle->write(std::span(report.data(), length));
 }
 
 void ApiUSBRoutines::ReadInputReport() {
   std::array<std::uint8_t, kMaxReportLength> report{};
-  const auto length = static_cast<std::size_t>(
-      std::clamp<int>(link_.InputReportLength, 0, kMaxReportLength));
+  const auto length =
+      static_cast<std::size_t>(std::clamp<int>(link_.InputReportLength, 0, kMaxReportLength));
 
   // With no handle (the device was lost earlier) the read can only end as a time-out; there is
   // no point in waiting for it.
-  const ReadOutcome outcome = link_.ReadHandle
-                                  ? link_.ReadHandle->read(std::span(report.data(), length), kReadLimit)
-                                  : ReadOutcome::TimedOut;
+  const ReadOutcome outcome =
+      link_.ReadHandle ? link_.ReadHandle->read(std::span(report.data(), length), kReadLimit)
+                       : ReadOutcome::TimedOut;
   switch (outcome) {
     case ReadOutcome::Completed:
       break;

@@ -41,8 +41,8 @@ using ReportBits = std::map<std::uint32_t, std::uint64_t>;
 
 void AddBits(ReportBits& reports, const GlobalState& state) {
   // Both factors are 32-bit, so the product fits in 64 bits; clamp before adding.
-  const std::uint64_t bits = std::min<std::uint64_t>(
-      std::uint64_t{state.reportSize} * state.reportCount, kMaxReportBits);
+  const std::uint64_t bits =
+      std::min<std::uint64_t>(std::uint64_t{state.reportSize} * state.reportCount, kMaxReportBits);
   std::uint64_t& total = reports[state.reportId];
   total = std::min(total + bits, kMaxReportBits);
 }
@@ -86,10 +86,18 @@ std::optional<ReportLengths> ParseReportDescriptor(std::span<const std::uint8_t>
     pos += 1 + dataSize;
 
     switch (prefix >> 2) {
-      case kInput: AddBits(inputs, state); break;
-      case kOutput: AddBits(outputs, state); break;
-      case kReportSize: state.reportSize = data; break;
-      case kReportCount: state.reportCount = data; break;
+      case kInput:
+        AddBits(inputs, state);
+        break;
+      case kOutput:
+        AddBits(outputs, state);
+        break;
+      case kReportSize:
+        state.reportSize = data;
+        break;
+      case kReportCount:
+        state.reportCount = data;
+        break;
       case kReportId:
         state.reportId = data;
         numbered = true;
@@ -103,7 +111,8 @@ std::optional<ReportLengths> ParseReportDescriptor(std::span<const std::uint8_t>
         state = stack.back();
         stack.pop_back();
         break;
-      default: break;  // Feature, collections, local items and unknown tags change no length.
+      default:
+        break;  // Feature, collections, local items and unknown tags change no length.
     }
   }
 

@@ -18,7 +18,8 @@ struct ReportLengths {
 };
 
 // Parses a HID report descriptor. std::nullopt when the bytes are not a usable descriptor
-// (an item cut off by the end of the buffer, Pop without Push, ...). Never reads outside `descriptor`.
+// (an item cut off by the end of the buffer, Pop without Push, ...). Never reads outside
+// `descriptor`.
 std::optional<ReportLengths> ParseReportDescriptor(std::span<const std::uint8_t> descriptor);
 
 }  // namespace vexaro

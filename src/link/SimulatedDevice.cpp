@@ -11,29 +11,29 @@ namespace vexaro {
 DeviceStore FactoryStore() {
   // Configuration bytes as the Send button stores the factory defaults of both settings pages.
   static constexpr std::array<std::uint8_t, kMelodyAddress> kSettings = {
-      0,    0,    // 0, 1: not used by the host
-      31,         // 2: firmware version 3.1
-      53,         // 3: beep tone period, 2358 Hz in 8 us ticks
-      37,         // 4: beep length, 0.250 s in groups of 16 periods
-      204,  1,    // 5, 6: low-battery warning 4.60 V in hundredths, low byte first
-      100,        // 7: low-voltage alert delay, 2.0 s in 20 ms ticks
-      3,          // 8: low-voltage alert beeps
-      170,        // 9: turn-on position 70 % plus 100
-      0,          // 10: not reversed
-      0,          // 11: keep glitch count and minimum voltage after reporting
-      117,        // 12: glitch period, 30 ms in 0.256 ms ticks
-      5,          // 13: command time window, 2.5 s in 0.5 s ticks
-      2,    3,    // 14, 15: on-off cycles for the voltage and the glitch report
-      2,          // 16: beeps at power-up
-      0,          // 17: zero as two tones
-      52,   19,   // 18, 19: "ZE" tone, 2404 Hz for 0.125 s
-      63,   31,   // 20, 21: "ro" tone, 1984 Hz for 0.250 s
-      31,         // 22: inter-beep pause, 0.500 s in 16 ms ticks
-      94,         // 23: inter-digit pause, 1.50 s in 16 ms ticks
-      0,          // 24: 7 V range
-      4,          // 25: on-off cycles for the minimum-voltage report
-      5,          // 26: minimum-voltage capture time, 100 ms in 20 ms ticks
-      0,          // 27: voltage trim 0
+      0,   0,   // 0, 1: not used by the host
+      31,       // 2: firmware version 3.1
+      53,       // 3: beep tone period, 2358 Hz in 8 us ticks
+      37,       // 4: beep length, 0.250 s in groups of 16 periods
+      204, 1,   // 5, 6: low-battery warning 4.60 V in hundredths, low byte first
+      100,      // 7: low-voltage alert delay, 2.0 s in 20 ms ticks
+      3,        // 8: low-voltage alert beeps
+      170,      // 9: turn-on position 70 % plus 100
+      0,        // 10: not reversed
+      0,        // 11: keep glitch count and minimum voltage after reporting
+      117,      // 12: glitch period, 30 ms in 0.256 ms ticks
+      5,        // 13: command time window, 2.5 s in 0.5 s ticks
+      2,   3,   // 14, 15: on-off cycles for the voltage and the glitch report
+      2,        // 16: beeps at power-up
+      0,        // 17: zero as two tones
+      52,  19,  // 18, 19: "ZE" tone, 2404 Hz for 0.125 s
+      63,  31,  // 20, 21: "ro" tone, 1984 Hz for 0.250 s
+      31,       // 22: inter-beep pause, 0.500 s in 16 ms ticks
+      94,       // 23: inter-digit pause, 1.50 s in 16 ms ticks
+      0,        // 24: 7 V range
+      4,        // 25: on-off cycles for the minimum-voltage report
+      5,        // 26: minimum-voltage capture time, 100 ms in 20 ms ticks
+      0,        // 27: voltage trim 0
   };
   DeviceStore store{};
   std::copy(kSettings.begin(), kSettings.end(), store.begin());
@@ -95,7 +95,9 @@ bool SimulatedFirmware::receive(std::span<const std::uint8_t> report) {
   }
   if (faults_.silentAtReport && reportsReceived_ == *faults_.silentAtReport) return true;
 
-  const auto byteAt = [&](std::size_t i) -> std::uint8_t { return i < report.size() ? report[i] : 0; };
+  const auto byteAt = [&](std::size_t i) -> std::uint8_t {
+    return i < report.size() ? report[i] : 0;
+  };
   const std::uint8_t command = byteAt(1);
   const std::uint8_t argument1 = byteAt(2);
   const std::uint8_t argument2 = byteAt(3);
@@ -183,8 +185,7 @@ namespace {
 
 class SimulatedHandle final : public HidDevice {
  public:
-  SimulatedHandle(SimulatedPlatform::Interface& interface, SimulatedFirmware* firmware,
-                  int& closes)
+  SimulatedHandle(SimulatedPlatform::Interface& interface, SimulatedFirmware* firmware, int& closes)
       : interface_(interface), firmware_(firmware), closes_(closes) {}
   ~SimulatedHandle() override { ++closes_; }
 

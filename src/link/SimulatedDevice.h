@@ -107,9 +107,9 @@ class SimulatedPlatform final : public HidPlatform {
 
   struct Interface {
     HidInterfaceInfo info;
-    bool isVexaro = false;                       // answers as the simulated firmware
-    std::vector<std::uint8_t> descriptor;        // empty: the descriptor cannot be read
-    std::optional<OpenError> openError;          // set: every open fails this way
+    bool isVexaro = false;                 // answers as the simulated firmware
+    std::vector<std::uint8_t> descriptor;  // empty: the descriptor cannot be read
+    std::optional<OpenError> openError;    // set: every open fails this way
   };
 
   // One simulated device at kDefaultPath with the given store.

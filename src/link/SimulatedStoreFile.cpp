@@ -38,19 +38,22 @@ StoreFileResult LoadStoreFile(const std::string& path) {
     for (std::string word; words >> word;) {
       const bool isByte = word.size() == 2 && HexDigit(word[0]) >= 0 && HexDigit(word[1]) >= 0;
       if (!isByte) {
-        return {{}, path + " line " + std::to_string(lineNumber) + ": \"" + word.substr(0, 20) +
-                        "\" is not a two-digit hexadecimal byte."};
+        return {{},
+                path + " line " + std::to_string(lineNumber) + ": \"" + word.substr(0, 20) +
+                    "\" is not a two-digit hexadecimal byte."};
       }
       if (count == kStoreSize) {
-        return {{}, path + " holds more than " + std::to_string(kStoreSize) +
-                        " bytes; the device store has exactly " + std::to_string(kStoreSize) + "."};
+        return {{},
+                path + " holds more than " + std::to_string(kStoreSize) +
+                    " bytes; the device store has exactly " + std::to_string(kStoreSize) + "."};
       }
       store[count++] = static_cast<std::uint8_t>(HexDigit(word[0]) * 16 + HexDigit(word[1]));
     }
   }
   if (count != kStoreSize) {
-    return {{}, path + " holds " + std::to_string(count) + " bytes; the device store has exactly " +
-                    std::to_string(kStoreSize) + "."};
+    return {{},
+            path + " holds " + std::to_string(count) + " bytes; the device store has exactly " +
+                std::to_string(kStoreSize) + "."};
   }
   return {store, {}};
 }

@@ -5,9 +5,13 @@
 
 namespace vexaro {
 
-void TrafficTrace::sent(std::span<const std::uint8_t> report) { reportLine("hid>", report); }
+void TrafficTrace::sent(std::span<const std::uint8_t> report) {
+  reportLine("hid>", report);
+}
 
-void TrafficTrace::received(std::span<const std::uint8_t> report) { reportLine("hid<", report); }
+void TrafficTrace::received(std::span<const std::uint8_t> report) {
+  reportLine("hid<", report);
+}
 
 void TrafficTrace::note(std::string_view text) {
   if (out_ == nullptr) return;

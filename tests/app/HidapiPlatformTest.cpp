@@ -1,10 +1,10 @@
 // The real HID platform is built into every binary; here it meets the machine's real HID service.
 
-#include "link/hidapi/HidapiPlatform.h"
-
 #include <gtest/gtest.h>
 
 #include <set>
+
+#include "link/hidapi/HidapiPlatform.h"
 
 namespace vexaro {
 namespace {

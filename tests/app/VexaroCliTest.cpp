@@ -1,13 +1,12 @@
 // The command-line tool's commands, exit statuses and messages, run in-process.
 
-#include "app/VexaroCli.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <sstream>
 
+#include "app/VexaroCli.h"
 #include "link/DeviceContract.h"
 #include "link/SimulatedDevice.h"
 
@@ -25,7 +24,9 @@ struct CliCase {
   std::string err;  // a part of standard error
 };
 
-void PrintTo(const CliCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const CliCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class Cli : public ::testing::TestWithParam<CliCase> {};
 
@@ -53,12 +54,24 @@ void Vexaro(SimulatedPlatform& p, const char* path, std::optional<OpenError> err
 INSTANTIATE_TEST_SUITE_P(
     Commands, Cli,
     ::testing::Values(
-        CliCase{"PeekReadsTheSimulatedStore", {"--simulate", "peek", "0", "3"}, nullptr, 0,
-                "0: 0\n1: 0\n2: 31\n", ""},
-        CliCase{"PeekTakesHexadecimalAndOneByDefault", {"peek", "0x1c", "--simulate"}, nullptr,
-                0, "28: 50\n", ""},
-        CliCase{"PeekBeyondTheStoreReadsZero", {"--simulate", "peek", "255"}, nullptr, 0,
-                "255: 0\n", ""},
+        CliCase{"PeekReadsTheSimulatedStore",
+                {"--simulate", "peek", "0", "3"},
+                nullptr,
+                0,
+                "0: 0\n1: 0\n2: 31\n",
+                ""},
+        CliCase{"PeekTakesHexadecimalAndOneByDefault",
+                {"peek", "0x1c", "--simulate"},
+                nullptr,
+                0,
+                "28: 50\n",
+                ""},
+        CliCase{"PeekBeyondTheStoreReadsZero",
+                {"--simulate", "peek", "255"},
+                nullptr,
+                0,
+                "255: 0\n",
+                ""},
         CliCase{"ListShowsEachMatch",
                 {"list"},
                 [](SimulatedPlatform& p) {
@@ -70,53 +83,80 @@ INSTANTIATE_TEST_SUITE_P(
                 "/dev/hidraw1: no permission to open (see vexaro --print-udev-rules)\n"
                 "/dev/hidraw2: can be opened\n",
                 ""},
-        CliCase{"ListWithNoDevice", {"list"}, [](SimulatedPlatform&) {}, 1, "",
-                "no Vexaro found"},
+        CliCase{"ListWithNoDevice", {"list"}, [](SimulatedPlatform&) {}, 1, "", "no Vexaro found"},
         CliCase{"ListWithOnlyAnUnopenableDevice",
                 {"list"},
-                [](SimulatedPlatform& p) { Vexaro(p, "/dev/hidraw1", OpenError::Failed); }, 1,
-                "/dev/hidraw1: cannot be opened\n", "no Vexaro found can be used."},
-        CliCase{"PeekWithNoDevice", {"peek", "0"}, [](SimulatedPlatform&) {}, 1, "",
-                "no Vexaro found"},
+                [](SimulatedPlatform& p) { Vexaro(p, "/dev/hidraw1", OpenError::Failed); },
+                1,
+                "/dev/hidraw1: cannot be opened\n",
+                "no Vexaro found can be used."},
+        CliCase{
+            "PeekWithNoDevice", {"peek", "0"}, [](SimulatedPlatform&) {}, 1, "", "no Vexaro found"},
         CliCase{"PeekWithoutPermissionNamesTheUdevRule",
                 {"peek", "0"},
                 [](SimulatedPlatform& p) { Vexaro(p, "/dev/hidraw1", OpenError::NoPermission); },
-                1, "", "no permission to open /dev/hidraw1; install the udev rule"},
+                1,
+                "",
+                "no permission to open /dev/hidraw1; install the udev rule"},
         CliCase{"DeviceLostPrintsNothing",
                 {"peek", "0", "29"},
                 [](SimulatedPlatform& p) {
                   Vexaro(p, "/dev/hidraw1");
                   p.firmware().faults().silentAtReport = 5;
                 },
-                3, "", "device lost while reading address 4."},
+                3,
+                "",
+                "device lost while reading address 4."},
         CliCase{"DeviceOptionPicksThatDevice",
                 {"--device", "/dev/hidraw2", "peek", "9"},
                 [](SimulatedPlatform& p) {
                   p.addInterface({"/dev/hidraw1", kVexaroVendorId, kVexaroProductId}, false);
                   Vexaro(p, "/dev/hidraw2");
                 },
-                0, "9: 170\n", ""},
+                0,
+                "9: 170\n",
+                ""},
         CliCase{"DeviceOptionRefusesAPathNotEnumerated",
                 {"--device", "/dev/null", "peek", "0"},
-                [](SimulatedPlatform& p) { Vexaro(p, "/dev/hidraw1"); }, 1, "",
+                [](SimulatedPlatform& p) { Vexaro(p, "/dev/hidraw1"); },
+                1,
+                "",
                 "/dev/null is not a HID device on this machine."},
         CliCase{"DeviceOptionRefusesAnotherDevice",
                 {"--device", "/dev/hidraw0", "peek", "0"},
                 [](SimulatedPlatform& p) {
                   p.addInterface({"/dev/hidraw0", 0x046d, 0xc52b}, false);
                 },
-                1, "", "/dev/hidraw0 is not a Vexaro"},
+                1,
+                "",
+                "/dev/hidraw0 is not a Vexaro"},
         CliCase{"NoCommand", {"--simulate"}, nullptr, 2, "", "no command given"},
         CliCase{"UnknownCommand", {"poke", "1"}, nullptr, 2, "", "see 'vexaro --help'"},
         CliCase{"UnknownOption", {"--fast", "list"}, nullptr, 2, "", "--fast"},
-        CliCase{"AddressNotANumber", {"--simulate", "peek", "x1"}, nullptr, 2, "",
+        CliCase{"AddressNotANumber",
+                {"--simulate", "peek", "x1"},
+                nullptr,
+                2,
+                "",
                 "ADDR must be a number from 0 to 255, not \"x1\"."},
-        CliCase{"AddressTooLarge", {"--simulate", "peek", "256"}, nullptr, 2, "",
+        CliCase{"AddressTooLarge",
+                {"--simulate", "peek", "256"},
+                nullptr,
+                2,
+                "",
                 "ADDR must be a number from 0 to 255"},
-        CliCase{"CountRunsPastTheLastAddress", {"--simulate", "peek", "250", "7"}, nullptr, 2,
-                "", "COUNT must be a number from 1 to 6, not \"7\"."},
+        CliCase{"CountRunsPastTheLastAddress",
+                {"--simulate", "peek", "250", "7"},
+                nullptr,
+                2,
+                "",
+                "COUNT must be a number from 1 to 6, not \"7\"."},
         CliCase{"CountZero", {"--simulate", "peek", "0", "0"}, nullptr, 2, "", "COUNT must be"},
-        CliCase{"EmptySimulateFile", {"--simulate=", "peek", "0"}, nullptr, 2, "",
+        CliCase{"EmptySimulateFile",
+                {"--simulate=", "peek", "0"},
+                nullptr,
+                2,
+                "",
                 "--simulate= needs a file name"},
         CliCase{"MissingAddress", {"--simulate", "peek"}, nullptr, 2, "", "ADDR"}),
     [](const auto& info) { return std::string(info.param.name); });

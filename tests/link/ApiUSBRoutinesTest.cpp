@@ -1,12 +1,11 @@
 // Discovery and the plain transfer, through the simulated device.
 
-#include "link/ApiUSBRoutines.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <sstream>
 
+#include "link/ApiUSBRoutines.h"
 #include "link/DeviceContract.h"
 #include "link/SimulatedDevice.h"
 
@@ -15,13 +14,16 @@ namespace {
 
 using ::testing::HasSubstr;
 
-HidInterfaceInfo Other(const std::string& path) { return {path, 0x046d, 0xc52b}; }
-HidInterfaceInfo Match(const std::string& path) { return {path, kVexaroVendorId, kVexaroProductId}; }
+HidInterfaceInfo Other(const std::string& path) {
+  return {path, 0x046d, 0xc52b};
+}
+HidInterfaceInfo Match(const std::string& path) {
+  return {path, kVexaroVendorId, kVexaroProductId};
+}
 
 // A descriptor with 16-byte input and output reports.
-const std::vector<std::uint8_t> kLongReports = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01,
-                                                0x75, 0x08, 0x95, 0x10, 0x81, 0x02, 0x91,
-                                                0x02, 0xC0};
+const std::vector<std::uint8_t> kLongReports = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x75,
+                                                0x08, 0x95, 0x10, 0x81, 0x02, 0x91, 0x02, 0xC0};
 
 struct LinkFixture {
   SimulatedPlatform platform{SimulatedPlatform::Empty{}};
@@ -41,7 +43,9 @@ struct DiscoveryCase {
   const char* traceNote = "";
 };
 
-void PrintTo(const DiscoveryCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const DiscoveryCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class Discovery : public ::testing::TestWithParam<DiscoveryCase> {};
 
@@ -77,7 +81,10 @@ INSTANTIATE_TEST_SUITE_P(
                         p.addInterface({"/dev/hidraw1", kVexaroVendorId, 0x0001}, false);
                         p.addInterface({"/dev/hidraw2", 0x0001, kVexaroProductId}, false);
                       },
-                      false, "", "", {}},
+                      false,
+                      "",
+                      "",
+                      {}},
         DiscoveryCase{"MatchInTheMiddle",
                       [](SimulatedPlatform& p) {
                         p.addInterface(Other("/dev/hidraw0"), false);
@@ -85,19 +92,28 @@ INSTANTIATE_TEST_SUITE_P(
                         p.addInterface(Match("/dev/hidraw2"), true);
                         p.addInterface(Other("/dev/hidraw3"), false);
                       },
-                      true, "/dev/hidraw2", "", {{"/dev/hidraw2", 2}}},
+                      true,
+                      "/dev/hidraw2",
+                      "",
+                      {{"/dev/hidraw2", 2}}},
         DiscoveryCase{"TwoMatchesTakesTheFirst",
                       [](SimulatedPlatform& p) {
                         p.addInterface(Match("/dev/hidraw4"), true);
                         p.addInterface(Match("/dev/hidraw5"), true);
                       },
-                      true, "/dev/hidraw4", "", {{"/dev/hidraw4", 2}}},
+                      true,
+                      "/dev/hidraw4",
+                      "",
+                      {{"/dev/hidraw4", 2}}},
         DiscoveryCase{"MatchWithoutPermissionIsRemembered",
                       [](SimulatedPlatform& p) {
                         p.addInterface(Match("/dev/hidraw1"), true).openError =
                             OpenError::NoPermission;
                       },
-                      false, "", "/dev/hidraw1", {}},
+                      false,
+                      "",
+                      "/dev/hidraw1",
+                      {}},
         DiscoveryCase{"UnopenableMatchIsPassedForTheNext",
                       [](SimulatedPlatform& p) {
                         p.addInterface(Match("/dev/hidraw1"), true).openError =
@@ -105,19 +121,28 @@ INSTANTIATE_TEST_SUITE_P(
                         p.addInterface(Match("/dev/hidraw2"), true).openError = OpenError::Failed;
                         p.addInterface(Match("/dev/hidraw3"), true);
                       },
-                      true, "/dev/hidraw3", "/dev/hidraw1", {{"/dev/hidraw3", 2}}},
+                      true,
+                      "/dev/hidraw3",
+                      "/dev/hidraw1",
+                      {{"/dev/hidraw3", 2}}},
         DiscoveryCase{"ReportsLongerThanNineBytesAreSkipped",
                       [](SimulatedPlatform& p) {
                         p.addInterface(Match("/dev/hidraw1"), true).descriptor = kLongReports;
                       },
-                      false, "", "", {{"/dev/hidraw1", 1}},
+                      false,
+                      "",
+                      "",
+                      {{"/dev/hidraw1", 1}},
                       "skipping /dev/hidraw1: reports longer than 9 bytes (input 17, output 17)"},
         DiscoveryCase{"UnreadableDescriptorIsSkipped",
                       [](SimulatedPlatform& p) {
                         p.addInterface(Match("/dev/hidraw1"), true).descriptor.clear();
                         p.addInterface(Match("/dev/hidraw2"), true);
                       },
-                      true, "/dev/hidraw2", "", {{"/dev/hidraw1", 1}, {"/dev/hidraw2", 2}},
+                      true,
+                      "/dev/hidraw2",
+                      "",
+                      {{"/dev/hidraw1", 1}, {"/dev/hidraw2", 2}},
                       "skipping /dev/hidraw1: its report descriptor cannot be read"}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -1,9 +1,8 @@
 // The simulated device answers the host as the firmware does, in virtual time.
 
-#include "link/SimulatedDevice.h"
-
 #include <gtest/gtest.h>
 
+#include "link/SimulatedDevice.h"
 #include "melody/DefaultTune.h"
 
 namespace vexaro {
@@ -17,8 +16,8 @@ std::vector<std::uint8_t> Exchange(SimulatedFirmware& firmware, std::uint8_t com
   const std::array<std::uint8_t, 9> report = {0, command, argument1, argument2};
   EXPECT_TRUE(firmware.receive(report));
   std::vector<std::uint8_t> replies;
-  for (std::uint8_t reply = 0; firmware.nextReply(reply, milliseconds(5000)) ==
-                               ReadOutcome::Completed;) {
+  for (std::uint8_t reply = 0;
+       firmware.nextReply(reply, milliseconds(5000)) == ReadOutcome::Completed;) {
     replies.push_back(reply);
   }
   return replies;
@@ -29,14 +28,14 @@ using Replies = std::vector<std::uint8_t>;
 TEST(SimulatedFirmware, AnswersEveryCommandOfTheContract) {
   SimulatedFirmware firmware;
   EXPECT_EQ(Exchange(firmware, 's'), Replies{6});
-  EXPECT_EQ(Exchange(firmware, 'F', 2), Replies{31});        // firmware version 3.1
-  EXPECT_EQ(Exchange(firmware, 'F', 28), Replies{50});       // first byte of the melody
-  EXPECT_EQ(Exchange(firmware, 'F', 200), Replies{0});       // beyond the store
+  EXPECT_EQ(Exchange(firmware, 'F', 2), Replies{31});   // firmware version 3.1
+  EXPECT_EQ(Exchange(firmware, 'F', 28), Replies{50});  // first byte of the melody
+  EXPECT_EQ(Exchange(firmware, 'F', 200), Replies{0});  // beyond the store
   EXPECT_EQ(Exchange(firmware, 'T', 9, 150), Replies{6});
   EXPECT_EQ(Exchange(firmware, 'F', 9), Replies{150});
-  EXPECT_EQ(Exchange(firmware, 'T', 200, 1), Replies{6});    // ignored beyond the store
+  EXPECT_EQ(Exchange(firmware, 'T', 200, 1), Replies{6});  // ignored beyond the store
   EXPECT_EQ(Exchange(firmware, 'B', 53, 37), Replies{6});
-  EXPECT_EQ(Exchange(firmware, 'x'), Replies{});             // unknown: no answer
+  EXPECT_EQ(Exchange(firmware, 'x'), Replies{});  // unknown: no answer
 }
 
 TEST(SimulatedFirmware, AdValueFollowsTheTrim) {

@@ -1,13 +1,13 @@
 // The simulated device's memory file: round trip, creation, and refusal of malformed files.
 
-#include "link/SimulatedStoreFile.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#include "link/SimulatedStoreFile.h"
 
 namespace vexaro {
 namespace {

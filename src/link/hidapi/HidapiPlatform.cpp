@@ -25,7 +25,8 @@ std::optional<ReportLengths> ReadSysfsReportLengths(const std::string& path) {
   std::ifstream in("/sys/class/hidraw/" + node + "/device/report_descriptor", std::ios::binary);
   if (!in) return std::nullopt;
   std::vector<std::uint8_t> descriptor(kMaxDescriptorSize);
-  in.read(reinterpret_cast<char*>(descriptor.data()), static_cast<std::streamsize>(descriptor.size()));
+  in.read(reinterpret_cast<char*>(descriptor.data()),
+          static_cast<std::streamsize>(descriptor.size()));
   descriptor.resize(static_cast<std::size_t>(in.gcount()));
   return ParseReportDescriptor(descriptor);
 }
@@ -104,6 +105,8 @@ class HidapiPlatform final : public HidPlatform {
 
 }  // namespace
 
-std::unique_ptr<HidPlatform> MakeHidapiPlatform() { return std::make_unique<HidapiPlatform>(); }
+std::unique_ptr<HidPlatform> MakeHidapiPlatform() {
+  return std::make_unique<HidapiPlatform>();
+}
 
 }  // namespace vexaro
