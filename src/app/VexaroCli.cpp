@@ -2,12 +2,15 @@
 
 #include <CLI/CLI.hpp>
 #include <charconv>
+#include <nlohmann/json.hpp>
 #include <optional>
 
 #include "app/BuildInfo.h"
 #include "app/PlatformChoice.h"
 #include "link/ApiUSBRoutines.h"
 #include "link/DeviceContract.h"
+#include "settings/SettingsRead.h"
+#include "settings/SettingsRecord.h"
 
 namespace vexaro {
 namespace {
@@ -117,6 +120,53 @@ int Peek(Session& session, unsigned address, unsigned count, std::ostream& out, 
   return kExitDone;
 }
 
+// The value the command-line tool prints for a field's control text.
+std::string KeyValue(Field field, const std::string& text) {
+  if (field == Field::optZ10) return text == "1" ? "10-beeps" : "two-tone";
+  return text;
+}
+
+int Read(Session& session, bool json, std::ostream& out, std::ostream& err) {
+  DeviceSettings settings{};
+  if (const auto lost = ReadSettingsBytes(session.usb(), session.link(), settings)) {
+    return Fail(err, kExitDeviceLost,
+                "device lost while reading address " + std::to_string(*lost) + ".");
+  }
+  const ShownSettings shown = ShowSettings(settings);
+  if (shown.failure) {
+    const ShowFailure& f = *shown.failure;
+    return Fail(err, kExitDeviceLost,
+                "the device holds " + std::to_string(f.byte) + " at address " +
+                    std::to_string(f.address) + ", which cannot be shown as " + Info(f.field).key +
+                    ".");
+  }
+
+  // Keys in table order; the fields the firmware gate hides are not among the shown texts.
+  nlohmann::ordered_json values;
+  values["version"] = shown.version;
+  values["range"] = shown.range70 ? "70V" : "7V";
+  SettingsTexts texts;
+  std::array<bool, kFieldCount> present{};
+  for (const FieldText& shownText : shown.texts) {
+    TextOf(texts, shownText.field) = shownText.text;
+    present[static_cast<std::size_t>(shownText.field)] = true;
+  }
+  for (const FieldInfo& info : AllFields()) {
+    if (present[static_cast<std::size_t>(info.field)]) {
+      values[info.key] = KeyValue(info.field, TextOf(texts, info.field));
+    }
+  }
+
+  if (json) {
+    out << values.dump(2) << '\n';
+  } else {
+    for (const auto& [key, value] : values.items()) {
+      out << key << ": " << value.get<std::string>() << '\n';
+    }
+  }
+  return kExitDone;
+}
+
 }  // namespace
 
 int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
@@ -146,6 +196,9 @@ int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::o
   auto* peek = app.add_subcommand("peek", "Print COUNT stored bytes from address ADDR");
   peek->add_option("ADDR", peekAddress, "First address, 0 to 255")->required();
   peek->add_option("COUNT", peekCount, "How many bytes (1 when left out)");
+  bool json = false;
+  auto* read = app.add_subcommand("read", "Print the settings as the window shows them");
+  read->add_flag("--json", json, "Print them as one JSON object");
 
   // --simulate=FILE names the file; a bare --simulate is the flag alone.
   std::vector<std::string> reversed;
@@ -216,6 +269,7 @@ int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::o
   if (const int status = Connect(platform, session, options.device, err); status != 0) {
     return status;
   }
+  if (read->parsed()) return Read(session, json, out, err);
   return Peek(session, *address, *count, out, err);
 }
 

@@ -15,6 +15,54 @@ namespace {
 
 using ::testing::HasSubstr;
 
+const char* const kFactoryRead =
+    "version: 3.1\nrange: 7V\nturn-on: 70\nreverse: 0\nlow-battery: 4.60\n"
+    "beep-frequency: 2358\nbeep-duration: 0.251\npower-up-beeps: 2\nalert-beeps: 3\n"
+    "alert-delay: 2.0\nglitch-period: 30\nclear-glitch-count: 0\nclear-min-voltage: 0\n"
+    "command-window: 2.5\nvoltage-cycles: 2\nglitch-cycles: 3\nmin-voltage-cycles: 4\n"
+    "min-voltage-capture: 100\nzero-output: two-tone\nze-frequency: 2404\nze-duration: 0.126\n"
+    "ro-frequency: 1984\nro-duration: 0.250\ninter-beep-pause: 0.496\n"
+    "inter-digit-pause: 1.50\n";
+
+const char* const kFactoryJson = R"({
+  "version": "3.1",
+  "range": "7V",
+  "turn-on": "70",
+  "reverse": "0",
+  "low-battery": "4.60",
+  "beep-frequency": "2358",
+  "beep-duration": "0.251",
+  "power-up-beeps": "2",
+  "alert-beeps": "3",
+  "alert-delay": "2.0",
+  "glitch-period": "30",
+  "clear-glitch-count": "0",
+  "clear-min-voltage": "0",
+  "command-window": "2.5",
+  "voltage-cycles": "2",
+  "glitch-cycles": "3",
+  "min-voltage-cycles": "4",
+  "min-voltage-capture": "100",
+  "zero-output": "two-tone",
+  "ze-frequency": "2404",
+  "ze-duration": "0.126",
+  "ro-frequency": "1984",
+  "ro-duration": "0.250",
+  "inter-beep-pause": "0.496",
+  "inter-digit-pause": "1.50"
+}
+)";
+
+std::string OlderFirmwareRead() {
+  std::string text = kFactoryRead;
+  text.replace(text.find("3.1"), 3, "2.9");
+  for (const char* line :
+       {"clear-min-voltage: 0\n", "min-voltage-cycles: 4\n", "min-voltage-capture: 100\n"}) {
+    text.erase(text.find(line), std::string(line).size());
+  }
+  return text;
+}
+
 struct CliCase {
   const char* name;
   std::vector<std::string> args;
@@ -158,7 +206,31 @@ INSTANTIATE_TEST_SUITE_P(
                 2,
                 "",
                 "--simulate= needs a file name"},
-        CliCase{"MissingAddress", {"--simulate", "peek"}, nullptr, 2, "", "ADDR"}),
+        CliCase{"MissingAddress", {"--simulate", "peek"}, nullptr, 2, "", "ADDR"},
+        CliCase{"ReadPrintsWhatTheWindowShows", {"--simulate", "read"}, nullptr, 0,
+                kFactoryRead, ""},
+        CliCase{"ReadAsJson", {"read", "--json", "--simulate"}, nullptr, 0, kFactoryJson, ""},
+        CliCase{"ReadLeavesOutWhatOlderFirmwareHides",
+                {"read"},
+                [](SimulatedPlatform& p) {
+                  Vexaro(p, "/dev/hidraw1");
+                  p.firmware().store()[2] = 29;
+                },
+                0, OlderFirmwareRead(), ""},
+        CliCase{"ReadOfAByteThatCannotBeShown",
+                {"read"},
+                [](SimulatedPlatform& p) {
+                  Vexaro(p, "/dev/hidraw1");
+                  p.firmware().store()[3] = 0;
+                },
+                3, "", "the device holds 0 at address 3, which cannot be shown as beep-frequency."},
+        CliCase{"ReadStopsAtTheFirstLostTransfer",
+                {"read"},
+                [](SimulatedPlatform& p) {
+                  Vexaro(p, "/dev/hidraw1");
+                  p.firmware().faults().failingRead = 12;
+                },
+                3, "", "device lost while reading address 11."}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CliInformation, HelpVersionAndUdevRules) {
@@ -167,7 +239,7 @@ TEST(CliInformation, HelpVersionAndUdevRules) {
     std::vector<std::string> fragments;
   };
   const Case cases[] = {
-      {{"--help"}, {"list", "peek", "--simulate", "--trace", "--device", "--print-udev-rules"}},
+      {{"--help"}, {"list", "peek", "read", "--simulate", "--trace", "--device", "--print-udev-rules"}},
       {{"--version"}, {"vexaro 0."}},
       {{"--print-udev-rules"},
        {"SUBSYSTEM==\"hidraw\"", "ATTRS{idVendor}==\"04d8\"", "ATTRS{idProduct}==\"47a1\"",

@@ -27,6 +27,7 @@ grep -q '^hid: open sim:vexaro' "$work/trace" || fail "the trace does not show t
 grep -qx '2: 31' "$work/out" || fail "a new simulated file does not hold the factory store"
 sed -i '3s/^00 00 1f /00 00 2a /' "$work/device.txt"
 "$vexaro" --simulate="$work/device.txt" peek 2 | grep -qx '2: 42' || fail "edited file not read"
+cp "$work/device.txt" "$work/good.txt"
 echo "zz" >>"$work/device.txt"
 set +e
 "$vexaro" --simulate="$work/device.txt" peek 2 >"$work/out" 2>"$work/err"
@@ -35,6 +36,21 @@ set -e
 [ "$status" -eq 2 ] || fail "a malformed file gave exit status $status, not 2"
 grep -q 'is not a two-digit hexadecimal byte' "$work/err" || fail "no clear message: $(cat "$work/err")"
 [ ! -s "$work/out" ] || fail "output printed despite the malformed file"
+mv "$work/good.txt" "$work/device.txt"
+
+# The settings as the window shows them; a tone period of 0 cannot be shown.
+"$vexaro" --simulate read >"$work/out"
+grep -qx 'beep-frequency: 2358' "$work/out" || fail "read does not show the factory frequency"
+grep -qx 'low-battery: 4.60' "$work/out" || fail "read does not show the factory voltage"
+"$vexaro" --simulate read --json | grep -q '"version": "3.1"' || fail "read --json lacks the version"
+sed -i '3s/^\(.. .. ..\) 35 /\1 00 /' "$work/device.txt"
+set +e
+"$vexaro" --simulate="$work/device.txt" read >"$work/out" 2>"$work/err"
+status=$?
+set -e
+[ "$status" -eq 3 ] || fail "a period byte of 0 gave exit status $status, not 3"
+grep -q 'beep-frequency' "$work/err" || fail "the message does not name the field: $(cat "$work/err")"
+[ ! -s "$work/out" ] || fail "read printed settings it could not show"
 
 # The real platform: whatever this machine has, list answers 0 or 1 and never crashes.
 set +e

@@ -1,0 +1,17 @@
+#include "settings/SettingsRead.h"
+
+#include "link/DeviceContract.h"
+
+namespace vexaro {
+
+std::optional<std::uint8_t> ReadSettingsBytes(ApiUSBRoutines& usb, const LinkState& link,
+                                              DeviceSettings& settings) {
+  for (std::uint8_t a = 0; a < kSettingsAddressCount; ++a) {
+    const std::uint8_t value = usb.PlainTransfer({command::kReadByte, a});
+    if (!link.DeviceDetected) return a;
+    settings[a] = value;
+  }
+  return std::nullopt;
+}
+
+}  // namespace vexaro

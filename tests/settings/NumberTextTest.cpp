@@ -1,0 +1,144 @@
+// The number conversions: every worked example, the rounding rules and the failures.
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <locale>
+
+#include "settings/NumberText.h"
+
+namespace vexaro {
+namespace {
+
+TEST(LeadingNumber, ReadsTheNumberAtTheStart) {
+  struct Case {
+    const char* text;
+    double value;
+  };
+  const Case cases[] = {
+      {"0.250 (1/4)", 0.25},
+      {"1568 (G6)", 1568},
+      {"OFF", 0},
+      {"", 0},
+      {" 12", 12},
+      {"2,5", 2},
+      {"1e3", 1000},
+      {"1 2", 12},
+      {"\t-\n4.5 V", -4.5},
+      {"+7", 7},
+      {".5", 0.5},
+      {"5.", 5},
+      {"1.2.3", 1.2},
+      {"1e", 1},
+      {"2E+2x", 200},
+      {"3e-1", 0.3},
+      {"--5", 0},
+      {"\r5", 0},
+      {"1e-999", 0},
+      {"0e999999", 0},
+      {"0.5 s", 0.5},
+      {"100,5", 100},
+      {"-", 0},
+      {"12345", 12345},
+  };
+  for (const Case& c : cases) EXPECT_DOUBLE_EQ(LeadingNumber(c.text), c.value) << c.text;
+}
+
+TEST(LeadingNumber, FailsOnANumberTooLargeForADouble) {
+  for (const char* text : {"1e999", "-1e999", "1e99999999999999999999", "9e308"}) {
+    EXPECT_THROW(LeadingNumber(text), NumberError) << text;
+  }
+  EXPECT_DOUBLE_EQ(LeadingNumber("1.7e308"), 1.7e308);
+}
+
+TEST(FormatPicture, WritesByThePicture) {
+  struct Case {
+    double value;
+    const char* picture;
+    const char* text;
+  };
+  const Case cases[] = {
+      {0, "###", ""},
+      {0.256, "##", ""},
+      {1562.5, "####", "1563"},
+      {1, "0.###", "1."},
+      {0.25, "0.###", "0.25"},
+      {0.24576, "0.###", "0.246"},
+      {0.992, "0.00", "0.99"},
+      {3.1, "#0.0", "3.1"},
+      {0.5, "#0.0", "0.5"},
+      {2.0, "0.00", "2.00"},
+      {-50, "###", "-50"},
+      {70, "###", "70"},
+      {12345, "##", "12345"},
+      {0.0625, "0.000", "0.063"},
+      {0.005, "0.00", "0.01"},
+      {-2.5, "###", "-3"},
+      {0.0004, "0.00", "0.00"},
+      {-0.0004, "0.00", "0.00"},
+      {9.9996, "0.###", "10."},
+      {19.968, "##", "20"},
+      {1e20, "####", "100000000000000000000"},
+      // The value is taken to 15 significant digits before rounding, so a decimal half that a
+      // double holds a little below .5 still rounds up.
+      {2.675, "0.00", "2.68"},
+      {1.0005, "0.000", "1.001"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(FormatPicture(c.value, c.picture), c.text) << c.value << " " << c.picture;
+  }
+}
+
+TEST(FormatPicture, FailsOnInfiniteAndUndefinedValues) {
+  const double bad[] = {std::numeric_limits<double>::infinity(),
+                        -std::numeric_limits<double>::infinity(),
+                        std::numeric_limits<double>::quiet_NaN()};
+  for (double value : bad) EXPECT_THROW(FormatPicture(value, "####"), NumberError);
+}
+
+TEST(ToByteAndToInt16, RoundHalvesToEvenAndFailOutOfRange) {
+  struct Case {
+    double x;
+    int byte;  // -1: fails
+  };
+  const Case bytes[] = {{24.5, 24},   {62.5, 62},  {125.5, 126},       {255.5, -1},
+                        {-0.5, 0},    {-0.6, -1},  {2.5, 2},           {3.5, 4},
+                        {255.4, 255}, {0.4999, 0}, {std::nan(""), -1}, {1e300, -1}};
+  for (const Case& c : bytes) {
+    if (c.byte < 0) {
+      EXPECT_THROW(ToByte(c.x), NumberError) << c.x;
+    } else {
+      EXPECT_EQ(ToByte(c.x), c.byte) << c.x;
+    }
+  }
+  EXPECT_EQ(ToInt16(312.5), 312);
+  EXPECT_EQ(ToInt16(-2.5), -2);
+  EXPECT_EQ(ToInt16(-32768.5), -32768);
+  EXPECT_THROW(ToInt16(32767.5), NumberError);
+  EXPECT_THROW(ToInt16(-32769), NumberError);
+}
+
+// The user's locale must never change what a text means or how a number is written. CTest runs
+// this with VEXARO_COMMA_LOCALE naming a locale whose decimal point is ",".
+TEST(NumberText, IgnoresACommaLocale) {
+  const char* name = std::getenv("VEXARO_COMMA_LOCALE");
+  if (name == nullptr) GTEST_SKIP() << "VEXARO_COMMA_LOCALE not set";
+  ASSERT_NE(std::setlocale(LC_ALL, name), nullptr) << name;
+  const std::locale previous = std::locale::global(std::locale(name));
+  ASSERT_STREQ(std::localeconv()->decimal_point, ",");
+
+  EXPECT_DOUBLE_EQ(LeadingNumber("0.250"), 0.25);
+  EXPECT_DOUBLE_EQ(LeadingNumber("2,5"), 2);
+  EXPECT_THROW(LeadingNumber("1e999"), NumberError);
+  EXPECT_EQ(FormatPicture(0.24576, "0.###"), "0.246");
+  EXPECT_EQ(FormatPicture(3.1, "#0.0"), "3.1");
+
+  std::locale::global(previous);
+  std::setlocale(LC_ALL, "C");
+}
+
+}  // namespace
+}  // namespace vexaro
