@@ -55,7 +55,11 @@ int main(int argc, char** argv) {
 
   vexaro::LinkState link;
   vexaro::ApiUSBRoutines usb(choice->platform(), link, choice->trace());
-  vexaro::frmMain window(usb, link);
+  vexaro::QtDialogs dialogs;
+  vexaro::frmMain window(usb, link, dialogs);
+  dialogs.setWindow(&window);
+  QObject::connect(&window, &vexaro::frmMain::unloaded, &application, &QApplication::quit,
+                   Qt::QueuedConnection);
   window.show();
   const int status = QApplication::exec();
   usb.CloseDeviceHandles();

@@ -1,23 +1,89 @@
 #include "window/frmMain.h"
 
-#include <QVBoxLayout>
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QShortcut>
+#include <QSlider>
+#include <QTabBar>
+#include <QTabWidget>
 #include <chrono>
+#include <map>
+
+#include "settings/SettingsFields.h"
+#include "window/Widgets.h"
+#include "window/WindowLayout.h"
+
+#ifndef VEXARO_HELP_DIR
+#define VEXARO_HELP_DIR "/usr/share/vexaro-link"
+#endif
 
 namespace vexaro {
 
 namespace {
+
 constexpr std::chrono::milliseconds kTickInterval{1000};
+constexpr const char* kHelpFileName = "vexarohelp.html";
+constexpr const char* kHelpContextProperty = "helpContext";
+constexpr int kOverviewTopic = 900;
+
+// The window is designed for an 8 pt font; its places hold with the desktop's font family at
+// that size.
+constexpr int kFontPointSize = 8;
+constexpr int kLargeFontPointSize = 12;
+
+struct Tab {
+  const char* caption;
+  const char* toolTip;
+  const char* page;
+};
+constexpr Tab kTabs[] = {
+    {"S&ettings", "Basic Parameter Settings", "fraSettings"},
+    {"&Melody", "Melody Settings", "fraMelody"},
+    {"&Advanced", "Advanced Parameter Settings", "fraAdvanced"},
+};
+
+QStringList ItemsOf(const QString& control) {
+  QStringList items;
+  if (control == "cboVtrim") {
+    for (int trim = -7; trim <= 7; ++trim) items << QString::number(trim);
+  } else if (const auto field = FieldByControl(control.toStdString())) {
+    for (const char* item : Info(*field).items) items << item;
+  }
+  return items;
 }
 
-frmMain::frmMain(ApiUSBRoutines& usb, LinkState& link, QWidget* parent)
-    : QMainWindow(parent), usb_(usb), link_(link) {
+}  // namespace
+
+frmMain::frmMain(ApiUSBRoutines& usb, LinkState& link, Dialogs& dialogs, QWidget* parent)
+    : QWidget(parent), usb_(usb), link_(link), dialogs_(dialogs) {
   setObjectName("frmMain");
-  setWindowTitle("Vexaro USB Link");
-  lblConStatus_ = new QLabel(this);
-  lblConStatus_->setObjectName("lblConStatus");
-  lblConStatus_->setAlignment(Qt::AlignCenter);
-  lblConStatus_->setMinimumSize(320, 80);
-  setCentralWidget(lblConStatus_);
+  setWindowTitle("Vexaro  -  Version 3.0");
+  QFont font = QApplication::font();
+  font.setPointSize(kFontPointSize);
+  setFont(font);
+  BuildControls();
+
+  auto* help = new QShortcut(QKeySequence::HelpContents, this);
+  connect(help, &QShortcut::activated, this, &frmMain::ShowContextHelp);
+  connect(control<QPushButton>("cmdHelp"), &QPushButton::clicked, this, &frmMain::cmdHelp_Click);
+  connect(control<QPushButton>("cmdExit"), &QPushButton::clicked, this, &frmMain::cmdExit_Click);
+  connect(TabStrip1_->tabBar(), &QTabBar::tabBarClicked, this, &frmMain::TabStrip1_Click);
+  connect(TabStrip1_, &QTabWidget::currentChanged, this, &frmMain::TabStrip1_Click);
+  // An access key of the tab that is already selected chooses it again.
+  TabStrip1_->tabBar()->installEventFilter(this);
+
+  TabStrip1_Click(0);
   ShowConnection();
 
   Timer1_ = new QTimer(this);
@@ -25,6 +91,158 @@ frmMain::frmMain(ApiUSBRoutines& usb, LinkState& link, QWidget* parent)
   Timer1_->setInterval(kTickInterval);
   connect(Timer1_, &QTimer::timeout, this, &frmMain::Timer1_Timer);
   Timer1_->start();
+}
+
+void frmMain::BuildControls() {
+  const double dpi = screen() != nullptr ? screen()->logicalDotsPerInchX() : 96.0;
+  const auto px = [dpi](int twips) { return qRound(twips * dpi / kTwipsPerInch); };
+  setFixedSize(px(kClientWidthTwips), px(kClientHeightTwips));
+
+  // Weight set explicitly, so that the children of a bold frame do not inherit its weight.
+  QFont plain = font();
+  plain.setWeight(QFont::Normal);
+  QFont bold = plain;
+  bold.setBold(true);
+  QFont large = bold;
+  large.setPointSize(kLargeFontPointSize);
+
+  std::map<QString, QWidget*> made;
+  for (const ControlSpec& spec : MainWindowControls()) {
+    QWidget* parent = spec.parent != nullptr ? made.at(spec.parent) : this;
+    const QString text = spec.text != nullptr ? QString(spec.text) : QString();
+    QWidget* widget = nullptr;
+    switch (spec.kind) {
+      case WidgetKind::Label: {
+        auto* label = new QLabel(text, parent);
+        label->setWordWrap((spec.flags & kWrap) != 0);
+        label->setTextFormat(Qt::PlainText);
+        widget = label;
+        break;
+      }
+      case WidgetKind::Button:
+        widget = new QPushButton(text, parent);
+        break;
+      case WidgetKind::WrapButton:
+        widget = new WrapButton(text, parent);
+        break;
+      case WidgetKind::CheckBox: {
+        auto* box = new QCheckBox(text, parent);
+        box->setChecked((spec.flags & kChecked) != 0);
+        widget = box;
+        break;
+      }
+      case WidgetKind::Option: {
+        auto* option = new QRadioButton(text, parent);
+        option->setChecked((spec.flags & kChecked) != 0);
+        widget = option;
+        break;
+      }
+      case WidgetKind::TextBox:
+        widget = new QLineEdit(text, parent);
+        break;
+      case WidgetKind::EditCombo:
+      case WidgetKind::ListCombo: {
+        auto* combo = new QComboBox(parent);
+        combo->setEditable(spec.kind == WidgetKind::EditCombo);
+        combo->setInsertPolicy(QComboBox::NoInsert);
+        combo->addItems(ItemsOf(spec.name));
+        combo->setCurrentIndex(-1);  // empty text, no item selected
+        combo->setMaxVisibleItems(15);
+        // The list may be wider than the box, so that annotated items show whole.
+        combo->view()->setMinimumWidth(combo->view()->sizeHintForColumn(0) + 8);
+        widget = combo;
+        break;
+      }
+      case WidgetKind::Slider: {
+        auto* slider = new QSlider(Qt::Horizontal, parent);
+        slider->setRange(0, 100);
+        slider->setTickPosition(QSlider::TicksBelow);
+        slider->setTickInterval(10);
+        slider->setPageStep(10);
+        widget = slider;
+        break;
+      }
+      case WidgetKind::Frame:
+        widget = new QGroupBox(text, parent);
+        break;
+      case WidgetKind::Page:
+        // Pages lie on top of each other: each one hides what is behind it.
+        widget = new QGroupBox(text, parent);
+        widget->setAutoFillBackground(true);
+        break;
+      case WidgetKind::Lamp:
+        widget = new StatusLamp(parent);
+        break;
+      case WidgetKind::TabStrip: {
+        TabStrip1_ = new QTabWidget(parent);
+        for (const Tab& tab : kTabs) {
+          const int index = TabStrip1_->addTab(new QWidget, tab.caption);
+          TabStrip1_->setTabToolTip(index, tab.toolTip);
+        }
+        widget = TabStrip1_;
+        break;
+      }
+    }
+    widget->setObjectName(spec.name);
+    widget->setGeometry(px(spec.place.left), px(spec.place.top), px(spec.place.width),
+                        px(spec.place.height));
+    widget->setFont((spec.flags & kLarge) ? large : (spec.flags & kBold) ? bold : plain);
+    if (spec.flags & kHidden) widget->setVisible(false);
+    if (spec.flags & kDisabled) widget->setEnabled(false);
+    if (spec.toolTip != nullptr) widget->setToolTip(spec.toolTip);
+    if (spec.helpContext != 0) widget->setProperty(kHelpContextProperty, spec.helpContext);
+    made[spec.name] = widget;
+  }
+}
+
+void frmMain::TabStrip1_Click(int index) {
+  if (index < 0 || index >= static_cast<int>(std::size(kTabs))) return;
+  for (int i = 0; i < static_cast<int>(std::size(kTabs)); ++i) {
+    control(kTabs[i].page)->setVisible(i == index);
+  }
+  control("fraVtrim")->setVisible(false);
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == TabStrip1_->tabBar() && event->type() == QEvent::Shortcut) {
+    const bool handled = watched->event(event);  // selects the tab of the access key
+    TabStrip1_Click(TabStrip1_->currentIndex());
+    return handled;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+QString frmMain::HelpFilePath() {
+  const QString besideProgram = QDir(QApplication::applicationDirPath()).filePath(kHelpFileName);
+  if (QFileInfo::exists(besideProgram)) return besideProgram;
+  const QString installed = QDir(VEXARO_HELP_DIR).filePath(kHelpFileName);
+  return QFileInfo::exists(installed) ? installed : besideProgram;
+}
+
+void frmMain::cmdHelp_Click() {
+  dialogs_.ShowHelp(HelpFilePath(), kOverviewTopic);
+}
+
+void frmMain::ShowContextHelp() {
+  int context = kOverviewTopic;
+  for (QWidget* w = QApplication::focusWidget(); w != nullptr && w != this; w = w->parentWidget()) {
+    if (const QVariant value = w->property(kHelpContextProperty); value.isValid()) {
+      context = value.toInt();
+      break;
+    }
+  }
+  dialogs_.ShowHelp(HelpFilePath(), context);
+}
+
+void frmMain::cmdExit_Click() {
+  close();
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+  Timer1_->stop();
+  usb_.CloseDeviceHandles();
+  event->accept();
+  emit unloaded();
 }
 
 void frmMain::Timer1_Timer() {
@@ -35,17 +253,22 @@ void frmMain::Timer1_Timer() {
 }
 
 void frmMain::ShowConnection() {
+  auto* status = control<QLabel>("lblConStatus");
+  auto* lamp = control<StatusLamp>("shpStatus");
   if (link_.DeviceDetected) {
-    lblConStatus_->setText("Device Connected");
-    lblConStatus_->setToolTip(QString::fromStdString(link_.DevicePath));
+    status->setText("Device Connected");
+    status->setToolTip(QString::fromStdString(link_.DevicePath));
+    lamp->setFillColor(QColor(0, 255, 0));
   } else if (!link_.NoAccessPath.empty()) {
-    lblConStatus_->setText("No Access to Device");
-    lblConStatus_->setToolTip(
+    status->setText("No Access to Device");
+    status->setToolTip(
         "This user may not open the device. Install the udev rule that "
         "'vexaro --print-udev-rules' prints (see the README), then plug the device in again.");
+    lamp->setFillColor(QColor(255, 0, 0));
   } else {
-    lblConStatus_->setText("Device Disconnected");
-    lblConStatus_->setToolTip({});
+    status->setText("Device Disconnected");
+    status->setToolTip({});
+    lamp->setFillColor(QColor(255, 0, 0));
   }
 }
 
