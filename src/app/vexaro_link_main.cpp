@@ -55,8 +55,9 @@ int main(int argc, char** argv) {
 
   vexaro::LinkState link;
   vexaro::ApiUSBRoutines usb(choice->platform(), link, choice->trace());
+  vexaro::DeviceSettings DeviceSettings{};
   vexaro::QtDialogs dialogs;
-  vexaro::frmMain window(usb, link, dialogs);
+  vexaro::frmMain window(usb, link, DeviceSettings, dialogs);
   dialogs.setWindow(&window);
   QObject::connect(&window, &vexaro::frmMain::unloaded, &application, &QApplication::quit,
                    Qt::QueuedConnection);

@@ -21,6 +21,7 @@
 #include <map>
 
 #include "settings/SettingsFields.h"
+#include "settings/SettingsHandlers.h"
 #include "window/Widgets.h"
 #include "window/WindowLayout.h"
 
@@ -65,14 +66,16 @@ QStringList ItemsOf(const QString& control) {
 
 }  // namespace
 
-frmMain::frmMain(ApiUSBRoutines& usb, LinkState& link, Dialogs& dialogs, QWidget* parent)
-    : QWidget(parent), usb_(usb), link_(link), dialogs_(dialogs) {
+frmMain::frmMain(ApiUSBRoutines& usb, LinkState& link, DeviceSettings& settings, Dialogs& dialogs,
+                 QWidget* parent)
+    : QWidget(parent), usb_(usb), link_(link), dialogs_(dialogs), DeviceSettings_(settings) {
   setObjectName("frmMain");
   setWindowTitle("Vexaro  -  Version 3.0");
   QFont font = QApplication::font();
   font.setPointSize(kFontPointSize);
   setFont(font);
   BuildControls();
+  settings_ = new SettingsHandlers(*this, dialogs_, DeviceSettings_);
 
   auto* help = new QShortcut(QKeySequence::HelpContents, this);
   connect(help, &QShortcut::activated, this, &frmMain::ShowContextHelp);
@@ -144,6 +147,7 @@ void frmMain::BuildControls() {
       case WidgetKind::ListCombo: {
         auto* combo = new QComboBox(parent);
         combo->setEditable(spec.kind == WidgetKind::EditCombo);
+        if (combo->isEditable()) combo->setCompleter(nullptr);  // what is typed stays as typed
         combo->setInsertPolicy(QComboBox::NoInsert);
         combo->addItems(ItemsOf(spec.name));
         combo->setCurrentIndex(-1);  // empty text, no item selected
@@ -201,6 +205,18 @@ void frmMain::TabStrip1_Click(int index) {
     control(kTabs[i].page)->setVisible(i == index);
   }
   control("fraVtrim")->setVisible(false);
+}
+
+void frmMain::BringPageToFront(QWidget* control) {
+  for (int i = 0; i < static_cast<int>(std::size(kTabs)); ++i) {
+    QWidget* page = this->control(kTabs[i].page);
+    for (QWidget* w = control; w != nullptr; w = w->parentWidget()) {
+      if (w == page) {
+        if (!page->isVisible()) TabStrip1_->setCurrentIndex(i);
+        return;
+      }
+    }
+  }
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {

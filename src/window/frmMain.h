@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include "link/ApiUSBRoutines.h"
+#include "settings/SettingsRecord.h"
 #include "window/Dialogs.h"
 
 class QGroupBox;
@@ -15,17 +16,25 @@ class QTabWidget;
 
 namespace vexaro {
 
+class SettingsHandlers;
+
 class frmMain final : public QWidget {
   Q_OBJECT
 
  public:
-  frmMain(ApiUSBRoutines& usb, LinkState& link, Dialogs& dialogs, QWidget* parent = nullptr);
+  frmMain(ApiUSBRoutines& usb, LinkState& link, DeviceSettings& settings, Dialogs& dialogs,
+          QWidget* parent = nullptr);
 
   // The control with this name (as in the layout table), or nullptr.
   template <typename T = QWidget>
   T* control(const QString& name) const {
     return findChild<T*>(name);
   }
+
+  SettingsHandlers& settings() { return *settings_; }
+
+  // Brings the page that holds `control` to the front, as choosing its tab does.
+  void BringPageToFront(QWidget* control);
 
   // Where the help file is looked for: beside the program, else in the installed data folder.
   static QString HelpFilePath();
@@ -50,6 +59,8 @@ class frmMain final : public QWidget {
   ApiUSBRoutines& usb_;
   LinkState& link_;
   Dialogs& dialogs_;
+  DeviceSettings& DeviceSettings_;
+  SettingsHandlers* settings_ = nullptr;
   QTabWidget* TabStrip1_ = nullptr;
   QTimer* Timer1_ = nullptr;
 };

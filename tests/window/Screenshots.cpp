@@ -27,7 +27,8 @@ int main(int argc, char** argv) {
   vexaro::ApiUSBRoutines usb(platform, link, trace);
   usb.FindDevice();
   vexaro::FakeDialogs dialogs;
-  vexaro::frmMain window(usb, link, dialogs);
+  vexaro::DeviceSettings deviceSettings{};
+  vexaro::frmMain window(usb, link, deviceSettings, dialogs);
   // Fill the controls as a read of the factory settings does.
   vexaro::DeviceSettings settings{};
   std::copy_n(platform.firmware().store().begin(), settings.size(), settings.begin());

@@ -16,12 +16,9 @@
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QtTest>
-#include <memory>
 
-#include "FakeDialogs.h"
-#include "link/SimulatedDevice.h"
+#include "WindowFixture.h"
 #include "window/Widgets.h"
-#include "window/frmMain.h"
 
 namespace vexaro {
 
@@ -179,44 +176,12 @@ bool Checked(QWidget* w) {
 
 }  // namespace
 
-class frmMainTest : public QObject {
+class frmMainTest : public QObject, public WindowFixture {
   Q_OBJECT
 
- private:
-  std::unique_ptr<SimulatedPlatform> platform_;
-  TrafficTrace trace_;
-  std::unique_ptr<LinkState> link_;
-  std::unique_ptr<ApiUSBRoutines> usb_;
-  std::unique_ptr<FakeDialogs> dialogs_;
-  std::unique_ptr<frmMain> window_;
-
-  template <typename T = QWidget>
-  T* c(const char* name) {
-    T* widget = window_->control<T>(name);
-    if (widget == nullptr) qFatal("no control %s", name);
-    return widget;
-  }
-
-  void activate() {
-    window_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
-  }
-
  private slots:
-  void init() {
-    platform_ = std::make_unique<SimulatedPlatform>(SimulatedPlatform::Empty{});
-    link_ = std::make_unique<LinkState>();
-    usb_ = std::make_unique<ApiUSBRoutines>(*platform_, *link_, trace_);
-    dialogs_ = std::make_unique<FakeDialogs>();
-    window_ = std::make_unique<frmMain>(*usb_, *link_, *dialogs_);
-    window_->show();
-    activate();
-  }
-
-  void cleanup() {
-    window_.reset();
-    usb_.reset();
-  }
+  void init() { makeWindow(); }
+  void cleanup() { destroyWindow(); }
 
   void everyControlInItsDesignedState() {
     QCOMPARE(window_->windowTitle(), QString("Vexaro  -  Version 3.0"));
@@ -431,6 +396,7 @@ class frmMainTest : public QObject {
   }
 
   void helpOpensTheTopicOfTheButtonOrTheFocusedControl() {
+    QTest::mouseClick(c<QPushButton>("cmdDefSet"), Qt::LeftButton);  // texts the checks accept
     QTest::mouseClick(c<QPushButton>("cmdHelp"), Qt::LeftButton);
     struct Focus {
       const char* control;
@@ -496,20 +462,6 @@ class frmMainTest : public QObject {
 
 }  // namespace vexaro
 
-namespace {
-QtMessageHandler previousHandler = nullptr;
-// The offscreen platform warns about every window feature it lacks; those lines are noise.
-void QuietOffscreen(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-  if (message.startsWith("This plugin does not support")) return;
-  previousHandler(type, context, message);
-}
-}  // namespace
-
-int main(int argc, char** argv) {
-  previousHandler = qInstallMessageHandler(QuietOffscreen);
-  QApplication application(argc, argv);
-  vexaro::frmMainTest test;
-  return QTest::qExec(&test, argc, argv);
-}
+VEXARO_WINDOW_TEST_MAIN(vexaro::frmMainTest)
 
 #include "frmMainTest.moc"

@@ -1,0 +1,236 @@
+#include "settings/SettingsHandlers.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QTabBar>
+#include <QTimer>
+
+#include "settings/FactoryDefaults.h"
+#include "settings/FieldRules.h"
+#include "settings/Threshold.h"
+#include "window/frmMain.h"
+
+namespace vexaro {
+
+namespace {
+
+constexpr int kDefaultThreshold = 70;
+
+bool Inside(const QObject* object, const QWidget* container) {
+  for (; object != nullptr; object = object->parent()) {
+    if (object == container) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+SettingsHandlers::SettingsHandlers(frmMain& window, Dialogs& dialogs,
+                                   const DeviceSettings& settings)
+    : QObject(&window), window_(window), dialogs_(dialogs), settings_(settings) {
+  for (const FieldInfo& info : AllFields()) {
+    if (!RuleFor(info.field, settings_)) continue;
+    checkedFields_[window_.control<QComboBox>(info.control)] = info.field;
+  }
+  // Focus changes, presses, releases and access keys anywhere in the program pass here first.
+  qApp->installEventFilter(this);
+
+  connect(window_.control<QSlider>("sliderThres"), &QSlider::valueChanged, this,
+          &SettingsHandlers::sliderThres_Change);
+  connect(window_.control<QLineEdit>("txtThres"), &QLineEdit::textChanged, this,
+          &SettingsHandlers::txtThres_Change);
+  connect(window_.control<QCheckBox>("chkRev"), &QCheckBox::toggled, this,
+          &SettingsHandlers::chkRev_Click);
+  connect(window_.control<QAbstractButton>("cmdDefSet"), &QAbstractButton::clicked, this,
+          &SettingsHandlers::cmdDefSet_Click);
+  connect(window_.control<QAbstractButton>("cmdDefAdv"), &QAbstractButton::clicked, this,
+          &SettingsHandlers::cmdDefAdv_Click);
+}
+
+SettingsHandlers::~SettingsHandlers() {
+  qApp->removeEventFilter(this);
+}
+
+QString SettingsHandlers::Text(Field field) const {
+  const FieldInfo& info = Info(field);
+  switch (info.kind) {
+    case ControlKind::TextBox:
+      return window_.control<QLineEdit>(info.control)->text();
+    case ControlKind::EditableList:
+    case ControlKind::PickList:
+      return window_.control<QComboBox>(info.control)->currentText();
+    case ControlKind::CheckBox:
+      return window_.control<QCheckBox>(info.control)->isChecked() ? "1" : "0";
+    case ControlKind::OptionGroup:
+      return window_.control<QRadioButton>("optZ10(1)")->isChecked() ? "1" : "0";
+  }
+  return {};
+}
+
+SettingsTexts SettingsHandlers::Texts() const {
+  SettingsTexts texts;
+  for (const FieldInfo& info : AllFields())
+    TextOf(texts, info.field) = Text(info.field).toStdString();
+  return texts;
+}
+
+bool SettingsHandlers::SetText(Field field, const QString& text) {
+  const FieldInfo& info = Info(field);
+  switch (info.kind) {
+    case ControlKind::TextBox:
+      window_.control<QLineEdit>(info.control)->setText(text);
+      return true;
+    case ControlKind::EditableList: {
+      auto* combo = window_.control<QComboBox>(info.control);
+      combo->setCurrentIndex(combo->findText(text, Qt::MatchExactly));
+      combo->setEditText(text);
+      return true;
+    }
+    case ControlKind::PickList: {
+      auto* combo = window_.control<QComboBox>(info.control);
+      const int index = combo->findText(text, Qt::MatchExactly);
+      if (index < 0) return false;
+      combo->setCurrentIndex(index);
+      return true;
+    }
+    case ControlKind::CheckBox:
+      window_.control<QCheckBox>(info.control)->setChecked(text == "1");
+      return true;
+    case ControlKind::OptionGroup:
+      window_.control<QRadioButton>(text == "1" ? "optZ10(1)" : "optZ10(0)")->setChecked(true);
+      return true;
+  }
+  return false;
+}
+
+void SettingsHandlers::cmdDefSet_Click() {
+  window_.control<QSlider>("sliderThres")->setValue(kDefaultThreshold);
+  for (const FieldText& d : BasicDefaults(settings_)) {
+    SetText(d.field, QString::fromStdString(d.text));
+    if (d.field == Field::chkRev) window_.control<QLabel>("labGTLT")->setText(">");
+  }
+}
+
+void SettingsHandlers::cmdDefAdv_Click() {
+  for (const FieldText& d : AdvancedDefaults()) SetText(d.field, QString::fromStdString(d.text));
+}
+
+void SettingsHandlers::sliderThres_Change(int value) {
+  window_.control<QLineEdit>("txtThres")->setText(QString::number(value));
+}
+
+void SettingsHandlers::txtThres_Change(const QString& text) {
+  const std::string entry = text.toStdString();
+  if (const auto clamped = ClampedThresholdText(entry)) {
+    // Runs this reaction again for the corrected text, which moves the slider.
+    window_.control<QLineEdit>("txtThres")->setText(QString::fromStdString(*clamped));
+    return;
+  }
+  if (const auto position = SliderPosition(entry)) {
+    // Following the text must not rewrite it (12.5 stays 12.5 while the slider shows 12).
+    auto* slider = window_.control<QSlider>("sliderThres");
+    const QSignalBlocker quiet(slider);
+    slider->setValue(*position);
+  }
+}
+
+void SettingsHandlers::chkRev_Click(bool checked) {
+  window_.control<QLabel>("labGTLT")->setText(checked ? "<" : ">");
+}
+
+QComboBox* SettingsHandlers::FocusedCheckedField() const {
+  for (const auto& [combo, field] : checkedFields_) {
+    if (Inside(QApplication::focusWidget(), combo)) return combo;
+  }
+  return nullptr;
+}
+
+bool SettingsHandlers::CheckField(QComboBox* combo, Field field) {
+  if (checking_) return true;
+  checking_ = true;
+  const CheckResult result = CheckEntry(field, combo->currentText().toStdString(), settings_);
+  if (result.accepted) {
+    const QString text = QString::fromStdString(result.text);
+    if (text != combo->currentText()) combo->setEditText(text);
+  } else {
+    dialogs_.ShowMessage(kEntryErrorTitle, QString::fromStdString(result.message),
+                         Dialogs::Icon::Warning);
+    // The restore text of the range in force when the message is closed.
+    combo->setEditText(RuleFor(field, settings_)->restoreText);
+    window_.BringPageToFront(combo);
+    window_.activateWindow();
+    combo->setFocus(Qt::OtherFocusReason);
+  }
+  checking_ = false;
+  return result.accepted;
+}
+
+bool SettingsHandlers::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::FocusOut: {
+      auto* combo = qobject_cast<QComboBox*>(watched);
+      const auto checked = combo != nullptr ? checkedFields_.find(combo) : checkedFields_.end();
+      if (checked == checkedFields_.end()) break;
+      const auto reason = static_cast<QFocusEvent*>(event)->reason();
+      // The window losing activation (a message box opening, another program) and the field's
+      // own drop-down list are not a move to another control.
+      if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) break;
+      if (QApplication::activePopupWidget() != nullptr ||
+          Inside(QApplication::focusWidget(), combo->view())) {
+        break;
+      }
+      if (!CheckField(combo, checked->second) && reason == Qt::MouseFocusReason) {
+        // The click that moved the focus out of a refused field does nothing.
+        swallowPress_ = true;
+        QTimer::singleShot(0, this, [this] { swallowPress_ = false; });
+      }
+      break;
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+      if (swallowPress_) {
+        swallowPress_ = false;
+        swallowRelease_ = true;
+        return true;
+      }
+      swallowRelease_ = false;
+      // A tab chosen with the mouse takes no focus: leaving the field is checked first.
+      QComboBox* focused = FocusedCheckedField();
+      if (focused != nullptr && qobject_cast<QTabBar*>(watched) != nullptr &&
+          !CheckField(focused, checkedFields_.at(focused))) {
+        swallowRelease_ = true;
+        return true;
+      }
+      break;
+    }
+    case QEvent::MouseButtonRelease:
+      if (swallowRelease_) {
+        swallowRelease_ = false;
+        return true;
+      }
+      break;
+    case QEvent::Shortcut: {
+      // An access key (a button, a tab) acts only once the field it leaves is accepted.
+      QComboBox* focused = FocusedCheckedField();
+      auto* target = qobject_cast<QWidget*>(watched);
+      if (focused != nullptr && target != nullptr && !Inside(target, focused) &&
+          !CheckField(focused, checkedFields_.at(focused))) {
+        return true;
+      }
+      break;
+    }
+    default:
+      break;
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+}  // namespace vexaro

@@ -1,0 +1,58 @@
+#pragma once
+// The window side of the settings: the texts of the settings controls, the entry check when a
+// field is left, the turn-on threshold controls and the two Defaults buttons.
+
+#include <QObject>
+#include <QString>
+#include <map>
+
+#include "settings/SettingsRecord.h"
+#include "window/Dialogs.h"
+
+class QComboBox;
+
+namespace vexaro {
+
+class frmMain;
+
+class SettingsHandlers final : public QObject {
+  Q_OBJECT
+
+ public:
+  SettingsHandlers(frmMain& window, Dialogs& dialogs, const DeviceSettings& settings);
+  ~SettingsHandlers() override;
+
+  // The text of a field's control (check boxes "0"/"1", the zero-output group its index).
+  QString Text(Field field) const;
+  SettingsTexts Texts() const;
+  // Puts a text into a field's control as the program does (no entry check). A pick-only list
+  // takes only one of its items: false, and nothing changed, for any other text.
+  bool SetText(Field field, const QString& text);
+
+  void cmdDefSet_Click();
+  void cmdDefAdv_Click();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // Checks the field as the user leaves it. False when the entry was refused: the message has
+  // been shown, the restore text put back and the focus returned to the field.
+  bool CheckField(QComboBox* combo, Field field);
+  // The editable field that has the focus, if it has an entry check.
+  QComboBox* FocusedCheckedField() const;
+  void sliderThres_Change(int value);
+  void txtThres_Change(const QString& text);
+  void chkRev_Click(bool checked);
+
+  frmMain& window_;
+  Dialogs& dialogs_;
+  const DeviceSettings& settings_;
+  std::map<QComboBox*, Field> checkedFields_;
+  bool checking_ = false;
+  // After a refusal, the mouse press that moved the focus, and its release, do nothing.
+  bool swallowPress_ = false;
+  bool swallowRelease_ = false;
+};
+
+}  // namespace vexaro

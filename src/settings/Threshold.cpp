@@ -1,0 +1,42 @@
+#include "settings/Threshold.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "settings/NumberText.h"
+
+namespace vexaro {
+
+std::optional<std::string> ClampedThresholdText(std::string_view text) {
+  double value = 0;
+  try {
+    value = LeadingNumber(text);
+  } catch (const NumberError&) {
+    return "100";  // too large to represent, either sign
+  }
+  if (value > 100) return "100";
+  if (value < 0) return "0";
+  return std::nullopt;
+}
+
+std::optional<int> SliderPosition(std::string_view text) {
+  const auto first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return std::nullopt;
+  text = text.substr(first, text.find_last_not_of(" \t") - first + 1);
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  double value = 0;
+  const auto [end, ec] =
+      std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
+  if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) {
+    return std::nullopt;
+  }
+  try {
+    const int position = ToInt16(value);
+    if (position < 0 || position > 100) return std::nullopt;
+    return position;
+  } catch (const NumberError&) {
+    return std::nullopt;
+  }
+}
+
+}  // namespace vexaro
