@@ -3,6 +3,7 @@
 
 BUILD ?= build
 CMAKE_FLAGS ?=
+ARGS ?=
 
 .PHONY: all deps configure build run test install clean
 
@@ -21,10 +22,10 @@ build: configure
 # say so), otherwise the simulated device with its memory kept in $(BUILD)/simulated-vexaro.txt.
 run: build
 	@if $(BUILD)/bin/vexaro list 2>/dev/null | grep -q .; then \
-	  $(BUILD)/bin/vexaro-link; \
+	  $(BUILD)/bin/vexaro-link $(ARGS); \
 	else \
 	  echo "No Vexaro plugged in: running on the simulated device."; \
-	  $(BUILD)/bin/vexaro-link --simulate=$(BUILD)/simulated-vexaro.txt; \
+	  $(BUILD)/bin/vexaro-link --simulate=$(BUILD)/simulated-vexaro.txt $(ARGS); \
 	fi
 
 test: build

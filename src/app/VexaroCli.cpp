@@ -2,15 +2,13 @@
 
 #include <CLI/CLI.hpp>
 #include <charconv>
-#include <nlohmann/json.hpp>
 #include <optional>
 
 #include "app/BuildInfo.h"
+#include "app/CliSettings.h"
 #include "app/PlatformChoice.h"
 #include "link/ApiUSBRoutines.h"
 #include "link/DeviceContract.h"
-#include "settings/SettingsRead.h"
-#include "settings/SettingsRecord.h"
 
 namespace vexaro {
 namespace {
@@ -19,12 +17,6 @@ struct Options {
   PlatformOptions platform;
   std::string device;
 };
-
-// One error sentence on standard error, and the status to leave with.
-int Fail(std::ostream& err, int status, const std::string& sentence) {
-  err << "vexaro: " << sentence << '\n';
-  return status;
-}
 
 // A whole number from 0 to `max`, in decimal or with a 0x prefix in hexadecimal.
 std::optional<unsigned> ParseNumber(const std::string& text, unsigned max) {
@@ -35,45 +27,6 @@ std::optional<unsigned> ParseNumber(const std::string& text, unsigned max) {
   const auto [end, ec] = std::from_chars(first, last, value, hex ? 16 : 10);
   if (ec != std::errc() || end != last || first == last || value > max) return std::nullopt;
   return value;
-}
-
-// The device session of one command: the platform, the link state and the link operations.
-class Session {
- public:
-  Session(HidPlatform& platform, TrafficTrace& trace) : usb_(platform, link_, trace) {}
-  ~Session() { usb_.CloseDeviceHandles(); }
-
-  LinkState& link() { return link_; }
-  ApiUSBRoutines& usb() { return usb_; }
-
- private:
-  LinkState link_;
-  ApiUSBRoutines usb_;
-};
-
-// Finds and opens the device (the one at `devicePath` when given). 0, or the exit status.
-int Connect(HidPlatform& platform, Session& session, const std::string& devicePath,
-            std::ostream& err) {
-  if (!devicePath.empty()) {
-    // Only a path that the enumeration returned is ever opened.
-    std::optional<HidInterfaceInfo> named;
-    for (const HidInterfaceInfo& info : platform.enumerate()) {
-      if (info.path == devicePath) named = info;
-    }
-    if (!named)
-      return Fail(err, kExitNoDevice, devicePath + " is not a HID device on this machine.");
-    if (!IsVexaro(*named)) {
-      return Fail(err, kExitNoDevice, devicePath + " is not a Vexaro (vendor 04d8, product 47a1).");
-    }
-    session.usb().RestrictToPath(devicePath);
-  }
-  if (session.usb().FindDevice()) return 0;
-  if (!session.link().NoAccessPath.empty()) {
-    return Fail(err, kExitNoDevice,
-                "no permission to open " + session.link().NoAccessPath +
-                    "; install the udev rule that 'vexaro --print-udev-rules' prints.");
-  }
-  return Fail(err, kExitNoDevice, "no Vexaro found (vendor 04d8, product 47a1).");
 }
 
 int List(HidPlatform& platform, const std::string& devicePath, std::ostream& out,
@@ -105,7 +58,8 @@ int List(HidPlatform& platform, const std::string& devicePath, std::ostream& out
   return kExitDone;
 }
 
-int Peek(Session& session, unsigned address, unsigned count, std::ostream& out, std::ostream& err) {
+int Peek(CliSession& session, unsigned address, unsigned count, std::ostream& out,
+         std::ostream& err) {
   std::string lines;
   for (unsigned a = address; a < address + count; ++a) {
     const std::uint8_t value =
@@ -117,53 +71,6 @@ int Peek(Session& session, unsigned address, unsigned count, std::ostream& out, 
     lines += std::to_string(a) + ": " + std::to_string(value) + '\n';
   }
   out << lines;
-  return kExitDone;
-}
-
-// The value the command-line tool prints for a field's control text.
-std::string KeyValue(Field field, const std::string& text) {
-  if (field == Field::optZ10) return text == "1" ? "10-beeps" : "two-tone";
-  return text;
-}
-
-int Read(Session& session, bool json, std::ostream& out, std::ostream& err) {
-  DeviceSettings settings{};
-  if (const auto lost = ReadSettingsBytes(session.usb(), session.link(), settings)) {
-    return Fail(err, kExitDeviceLost,
-                "device lost while reading address " + std::to_string(*lost) + ".");
-  }
-  const ShownSettings shown = ShowSettings(settings);
-  if (shown.failure) {
-    const ShowFailure& f = *shown.failure;
-    return Fail(err, kExitDeviceLost,
-                "the device holds " + std::to_string(f.byte) + " at address " +
-                    std::to_string(f.address) + ", which cannot be shown as " + Info(f.field).key +
-                    ".");
-  }
-
-  // Keys in table order; the fields the firmware gate hides are not among the shown texts.
-  nlohmann::ordered_json values;
-  values["version"] = shown.version;
-  values["range"] = shown.range70 ? "70V" : "7V";
-  SettingsTexts texts;
-  std::array<bool, kFieldCount> present{};
-  for (const FieldText& shownText : shown.texts) {
-    TextOf(texts, shownText.field) = shownText.text;
-    present[static_cast<std::size_t>(shownText.field)] = true;
-  }
-  for (const FieldInfo& info : AllFields()) {
-    if (present[static_cast<std::size_t>(info.field)]) {
-      values[info.key] = KeyValue(info.field, TextOf(texts, info.field));
-    }
-  }
-
-  if (json) {
-    out << values.dump(2) << '\n';
-  } else {
-    for (const auto& [key, value] : values.items()) {
-      out << key << ": " << value.get<std::string>() << '\n';
-    }
-  }
   return kExitDone;
 }
 
@@ -199,6 +106,20 @@ int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::o
   bool json = false;
   auto* read = app.add_subcommand("read", "Print the settings as the window shows them");
   read->add_flag("--json", json, "Print them as one JSON object");
+  std::vector<std::string> assignments;
+  std::string fromFile;
+  SetRequest setRequest;
+  auto* set = app.add_subcommand(
+      "set", "Store settings: key=value pairs as 'read' prints them, checked as in the window");
+  set->add_option("key=value", assignments, "Settings to change; the others keep their value");
+  set->add_option("--from", fromFile, "Take the settings from a file that 'read --json' wrote")
+      ->option_text("FILE");
+  set->add_flag("--defaults", setRequest.defaults, "Start from the factory settings");
+  std::string pokeAddress;
+  std::string pokeValue;
+  auto* poke = app.add_subcommand("poke", "Store VALUE at address ADDR");
+  poke->add_option("ADDR", pokeAddress, "Address, 0 to 255")->required();
+  poke->add_option("VALUE", pokeValue, "Byte, 0 to 255")->required();
 
   // --simulate=FILE names the file; a bare --simulate is the flag alone.
   std::vector<std::string> reversed;
@@ -251,6 +172,23 @@ int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::o
     }
   }
 
+  std::optional<unsigned> pokeAt;
+  std::optional<unsigned> pokeByte;
+  if (poke->parsed()) {
+    pokeAt = ParseNumber(pokeAddress, 255);
+    pokeByte = ParseNumber(pokeValue, 255);
+    if (!pokeAt || !pokeByte) {
+      return Fail(err, kExitBadInput,
+                  "ADDR and VALUE must be numbers from 0 to 255, not \"" + pokeAddress +
+                      "\" and \"" + pokeValue + "\".");
+    }
+  }
+  if (set->parsed()) {
+    if (std::string error = ParseSetRequest(assignments, fromFile, setRequest); !error.empty()) {
+      return Fail(err, kExitBadInput, error);
+    }
+  }
+
   options.platform.simulatedLatency = std::chrono::microseconds(0);
   std::string error;
   const auto choice = PlatformChoice::Make(options.platform, err, error);
@@ -265,11 +203,19 @@ int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::o
 
   if (list->parsed()) return List(platform, options.device, out, err);
 
-  Session session(platform, choice->trace());
-  if (const int status = Connect(platform, session, options.device, err); status != 0) {
+  CliSession session(platform, choice->trace());
+  if (const int status = session.Connect(platform, options.device, err); status != 0) {
     return status;
   }
-  if (read->parsed()) return Read(session, json, out, err);
+  if (read->parsed()) return ReadSettingsCommand(session, json, out, err);
+  if (set->parsed()) return SetSettingsCommand(session, setRequest, err);
+  if (poke->parsed()) {
+    if (!session.exchange().SendCommand(command::kStoreByte, static_cast<std::uint8_t>(*pokeAt),
+                                        static_cast<std::uint8_t>(*pokeByte))) {
+      return Fail(err, kExitDeviceLost, "device lost before it acknowledged the byte.");
+    }
+    return kExitDone;
+  }
   return Peek(session, *address, *count, out, err);
 }
 

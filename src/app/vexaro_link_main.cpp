@@ -1,7 +1,11 @@
 // vexaro-link [--simulate[=FILE]] [--trace] [kalfo]: the window program.
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QSocketNotifier>
+#include <csignal>
 #include <iostream>
 #include <string_view>
 
@@ -10,15 +14,53 @@
 #include "link/ApiUSBRoutines.h"
 #include "window/frmMain.h"
 
+namespace {
+
+// A termination signal ends the program as closing the window does, so that the simulated
+// device's memory is saved. The handler only writes to a pipe; the window's thread does the rest.
+int signalPipe[2] = {-1, -1};
+
+void OnTerminationSignal(int) {
+  const char byte = 1;
+  [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
+}
+
+void QuitOnTerminationSignals(QApplication& application) {
+  if (::pipe(signalPipe) != 0) return;
+  auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &application);
+  QObject::connect(notifier, &QSocketNotifier::activated, &application, &QApplication::quit);
+  struct sigaction action {};
+  action.sa_handler = OnTerminationSignal;
+  sigemptyset(&action.sa_mask);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+}
+
+bool HasDisplay() {
+  return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+         !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+         !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  // --help and --version print and leave; they must not need a display to do so.
+  bool printsAndLeaves = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view argument(argv[i]);
-    if (argument == "--help" || argument == "-h" || argument == "--version" || argument == "-v") {
-      if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    printsAndLeaves = printsAndLeaves || argument == "--help" || argument == "-h" ||
+                      argument == "--help-all" || argument == "--version" || argument == "-v";
+  }
+  if (printsAndLeaves) {
+    // --help and --version print and leave; they need no display to do so.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  } else if (!HasDisplay()) {
+    std::cerr << "vexaro-link: there is no graphical display (neither DISPLAY nor "
+                 "WAYLAND_DISPLAY is set); run it on a desktop, or use the command-line tool "
+                 "'vexaro'.\n";
+    return 1;
   }
   QApplication application(argc, argv);  // takes Qt's own options first
+  QuitOnTerminationSignals(application);
   QApplication::setApplicationName("vexaro-link");
   QApplication::setApplicationDisplayName("Vexaro USB Link");
   QApplication::setApplicationVersion(vexaro::kVersion);
@@ -59,6 +101,8 @@ int main(int argc, char** argv) {
   vexaro::QtDialogs dialogs;
   vexaro::frmMain window(usb, link, DeviceSettings, dialogs);
   dialogs.setWindow(&window);
+  // The calibration switch is the argument string left after the options, exactly "kalfo".
+  window.setCalibrationSwitch(parser.positionalArguments().join(' ') == "kalfo");
   QObject::connect(&window, &vexaro::frmMain::unloaded, &application, &QApplication::quit,
                    Qt::QueuedConnection);
   window.show();

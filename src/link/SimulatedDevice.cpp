@@ -101,9 +101,11 @@ bool SimulatedFirmware::receive(std::span<const std::uint8_t> report) {
   const std::uint8_t command = byteAt(1);
   const std::uint8_t argument1 = byteAt(2);
   const std::uint8_t argument2 = byteAt(3);
+  if (received_.size() == kReceivedLimit) received_.clear();  // a long demo run stays small
+  received_.push_back({command, argument1, argument2});
   switch (command) {
     case command::kStatusPoll:
-      answer(kAcknowledge);
+      answer(faults_.pollReply.value_or(kAcknowledge));
       break;
     case command::kReadByte:
       answer(argument1 < kStoreSize ? store_[argument1] : 0);
@@ -250,6 +252,7 @@ OpenResult SimulatedPlatform::open(const std::string& path) {
     if (interface.info.path != path) continue;
     if (interface.openError) return {nullptr, *interface.openError};
     if (interface.isVexaro && firmware_.unplugged()) return {nullptr, OpenError::Failed};
+    if (interface.isVexaro) firmware_.DropPendingReplies();
     ++opens_[path];
     return {std::make_unique<SimulatedHandle>(interface, interface.isVexaro ? &firmware_ : nullptr,
                                               closes_[path]),

@@ -47,6 +47,15 @@ struct SimulatedFaults {
   std::optional<std::size_t> failingRead;     // the Nth read fails (not a time-out)
   std::optional<std::size_t> unplugAfter;     // after N output reports the device is gone
   std::size_t busyBeforeAck = 0;  // extra non-6 replies before each acknowledgement of T, B, P, S
+  std::optional<std::uint8_t> pollReply;  // the status poll is answered with this instead of 6
+};
+
+// One command as the device received it.
+struct ReceivedCommand {
+  std::uint8_t command;
+  std::uint8_t argument1;
+  std::uint8_t argument2;
+  friend bool operator==(const ReceivedCommand&, const ReceivedCommand&) = default;
 };
 
 class SimulatedFirmware {
@@ -54,6 +63,7 @@ class SimulatedFirmware {
   static constexpr std::uint8_t kBusyReply = 0x00;
   static constexpr std::chrono::milliseconds kBusyInterval{100};
   static constexpr int kAdAtNoTrim = 700;
+  static constexpr std::size_t kReceivedLimit = 100000;
 
   explicit SimulatedFirmware(DeviceStore store = FactoryStore()) : store_(store) {}
 
@@ -64,6 +74,8 @@ class SimulatedFirmware {
   bool unplugged() const { return unplugged_; }
   bool playing() const { return playing_; }
   std::size_t reportsReceived() const { return reportsReceived_; }
+  // Every command received, in order (for tests and the demo's bookkeeping).
+  const std::vector<ReceivedCommand>& received() const { return received_; }
   std::size_t readsServed() const { return readsServed_; }
   std::chrono::nanoseconds now() const { return now_; }
 
@@ -81,6 +93,10 @@ class SimulatedFirmware {
 
   void unplug() { unplugged_ = true; }
 
+  // A new open sees only the reports that arrive after it, as on hidraw: replies still waiting
+  // for a reader that is gone are dropped.
+  void DropPendingReplies() { replies_.clear(); }
+
  private:
   void answer(std::uint8_t byte) { replies_.push_back(byte); }
   void acknowledge();
@@ -90,6 +106,7 @@ class SimulatedFirmware {
   DeviceStore store_;
   SimulatedFaults faults_;
   std::deque<std::uint8_t> replies_;
+  std::vector<ReceivedCommand> received_;
   bool unplugged_ = false;
   bool playing_ = false;
   std::chrono::nanoseconds playEnd_{0};

@@ -55,6 +55,7 @@ struct FieldInfo {
   Field field;
   const char* control;  // the window control's name
   const char* key;      // the command-line tool's key
+  const char* label;    // what the user sees it called
   ControlKind kind;
   Page page;
   bool needsVersion30;  // shown and stored only for firmware 3.0 or later

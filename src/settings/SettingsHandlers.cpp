@@ -13,9 +13,13 @@
 #include <QTabBar>
 #include <QTimer>
 
+#include "link/DeviceContract.h"
 #include "settings/FactoryDefaults.h"
 #include "settings/FieldRules.h"
+#include "settings/SettingsRead.h"
 #include "settings/Threshold.h"
+#include "window/TransferLock.h"
+#include "window/Widgets.h"
 #include "window/frmMain.h"
 
 namespace vexaro {
@@ -33,8 +37,7 @@ bool Inside(const QObject* object, const QWidget* container) {
 
 }  // namespace
 
-SettingsHandlers::SettingsHandlers(frmMain& window, Dialogs& dialogs,
-                                   const DeviceSettings& settings)
+SettingsHandlers::SettingsHandlers(frmMain& window, Dialogs& dialogs, DeviceSettings& settings)
     : QObject(&window), window_(window), dialogs_(dialogs), settings_(settings) {
   for (const FieldInfo& info : AllFields()) {
     if (!RuleFor(info.field, settings_)) continue;
@@ -53,6 +56,8 @@ SettingsHandlers::SettingsHandlers(frmMain& window, Dialogs& dialogs,
           &SettingsHandlers::cmdDefSet_Click);
   connect(window_.control<QAbstractButton>("cmdDefAdv"), &QAbstractButton::clicked, this,
           &SettingsHandlers::cmdDefAdv_Click);
+  connect(window_.control<QAbstractButton>("cmdSend"), &QAbstractButton::clicked, this,
+          &SettingsHandlers::cmdSend_Click);
 }
 
 SettingsHandlers::~SettingsHandlers() {
@@ -121,6 +126,75 @@ void SettingsHandlers::cmdDefSet_Click() {
 
 void SettingsHandlers::cmdDefAdv_Click() {
   for (const FieldText& d : AdvancedDefaults()) SetText(d.field, QString::fromStdString(d.text));
+}
+
+void SettingsHandlers::ReadDeviceSettings() {
+  QTimer& timer = window_.Timer1();
+  const bool timerWasOn = timer.isActive();
+  timer.stop();
+
+  window_.ShowConnected();
+  if (ReadSettingsBytes(window_.usb(), window_.link(), settings_)) {
+    // The device was lost part way: the bytes after it would all read as 0.
+    ShowSettingsFailure();
+  } else {
+    const ShownSettings shown = ShowSettings(settings_);
+    auto* version = window_.control<QLabel>("lblVersion");
+    version->setText(version->text() + QString::fromStdString(shown.version));
+    for (const FieldText& t : shown.texts) {
+      if (t.field == Field::cboLowV && shown.range70) {
+        // A 70 V device offers its own list; it stays for the rest of the run.
+        auto* lowVoltage = window_.control<QComboBox>("cboLowV");
+        lowVoltage->clear();
+        for (const char* item : LowVoltageItems70()) lowVoltage->addItem(item);
+      }
+      SetText(t.field, QString::fromStdString(t.text));
+    }
+    if (shown.gateReached && !HasVersion30Fields(settings_)) {
+      // Older firmware has no minimum-voltage report; the controls stay off for the run.
+      for (const char* name :
+           {"cboMcycles", "Label23", "Label45", "cboVminDly", "Label43", "chkMreset"}) {
+        window_.control(name)->setEnabled(false);
+      }
+    }
+    if (shown.failure) {
+      ShowSettingsFailure();
+    } else if (window_.CalibrationSwitch()) {
+      window_.control("cmdVtrim")->setVisible(true);
+      window_.control("cmdVtrim")->setEnabled(true);
+    }
+  }
+  if (timerWasOn) timer.start();
+}
+
+void SettingsHandlers::ShowSettingsFailure() {
+  dialogs_.ShowMessage("Upload Error",
+                       "An error occured while reading the device data. Default values will be "
+                       "shown.",
+                       Dialogs::Icon::Critical);
+  cmdDefSet_Click();
+  cmdDefAdv_Click();
+}
+
+void SettingsHandlers::cmdSend_Click() {
+  const EncodedSettings encoded = EncodeSettings(Texts(), settings_);
+  if (encoded.failure) {
+    const FieldInfo& info = Info(encoded.failure->field);
+    dialogs_.ShowMessage(
+        "Send Error",
+        QString("%1 holds \"%2\", which cannot be stored in the device. Nothing was sent.")
+            .arg(info.label, QString::fromStdString(encoded.failure->text)),
+        Dialogs::Icon::Warning);
+    QWidget* field =
+        window_.control(info.kind == ControlKind::OptionGroup ? "optZ10(0)" : info.control);
+    window_.BringPageToFront(field);
+    field->setFocus(Qt::OtherFocusReason);
+    return;
+  }
+  const TransferLock lock(window_);
+  for (const ByteWrite& w : encoded.writes) {
+    if (!window_.exchange().SendCommand(command::kStoreByte, w.address, w.value)) return;
+  }
 }
 
 void SettingsHandlers::sliderThres_Change(int value) {

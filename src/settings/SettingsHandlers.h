@@ -19,7 +19,7 @@ class SettingsHandlers final : public QObject {
   Q_OBJECT
 
  public:
-  SettingsHandlers(frmMain& window, Dialogs& dialogs, const DeviceSettings& settings);
+  SettingsHandlers(frmMain& window, Dialogs& dialogs, DeviceSettings& settings);
   ~SettingsHandlers() override;
 
   // The text of a field's control (check boxes "0"/"1", the zero-output group its index).
@@ -31,6 +31,15 @@ class SettingsHandlers final : public QObject {
 
   void cmdDefSet_Click();
   void cmdDefAdv_Click();
+
+  // Right after the device was found: the connected look, the 29 reads into DeviceSettings, and
+  // every settings control filled from them; on a failure the "Upload Error" message and the
+  // factory defaults.
+  void ReadDeviceSettings();
+
+  // Stores every setting in the device, in the device's order. Every text is converted before
+  // the first byte is written; one that cannot be is named and nothing is written.
+  void cmdSend_Click();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -44,10 +53,11 @@ class SettingsHandlers final : public QObject {
   void sliderThres_Change(int value);
   void txtThres_Change(const QString& text);
   void chkRev_Click(bool checked);
+  void ShowSettingsFailure();
 
   frmMain& window_;
   Dialogs& dialogs_;
-  const DeviceSettings& settings_;
+  DeviceSettings& settings_;
   std::map<QComboBox*, Field> checkedFields_;
   bool checking_ = false;
   // After a refusal, the mouse press that moved the focus, and its release, do nothing.

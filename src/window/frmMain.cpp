@@ -20,6 +20,7 @@
 #include <chrono>
 #include <map>
 
+#include "link/DeviceContract.h"
 #include "settings/SettingsFields.h"
 #include "settings/SettingsHandlers.h"
 #include "window/Widgets.h"
@@ -68,7 +69,12 @@ QStringList ItemsOf(const QString& control) {
 
 frmMain::frmMain(ApiUSBRoutines& usb, LinkState& link, DeviceSettings& settings, Dialogs& dialogs,
                  QWidget* parent)
-    : QWidget(parent), usb_(usb), link_(link), dialogs_(dialogs), DeviceSettings_(settings) {
+    : QWidget(parent),
+      usb_(usb),
+      link_(link),
+      dialogs_(dialogs),
+      DeviceSettings_(settings),
+      exchange_(usb, link, *this) {
   setObjectName("frmMain");
   setWindowTitle("Vexaro  -  Version 3.0");
   QFont font = QApplication::font();
@@ -86,8 +92,9 @@ frmMain::frmMain(ApiUSBRoutines& usb, LinkState& link, DeviceSettings& settings,
   // An access key of the tab that is already selected chooses it again.
   TabStrip1_->tabBar()->installEventFilter(this);
 
+  // Form_Load: the basic settings in front, no device detected yet.
   TabStrip1_Click(0);
-  ShowConnection();
+  link_.DeviceDetected = false;
 
   Timer1_ = new QTimer(this);
   Timer1_->setObjectName("Timer1");
@@ -255,37 +262,75 @@ void frmMain::cmdExit_Click() {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
+  // Form_Unload: never cancelled; the program ends with it.
+  event->accept();
+  if (unloaded_) return;
+  unloaded_ = true;
   Timer1_->stop();
   usb_.CloseDeviceHandles();
-  event->accept();
   emit unloaded();
 }
 
 void frmMain::Timer1_Timer() {
   Timer1_->stop();
-  if (!link_.DeviceDetected) usb_.FindDevice();
-  ShowConnection();
-  Timer1_->start();
+  if (link_.DeviceDetected) {
+    if (usb_.PlainTransfer({command::kStatusPoll}) != kAcknowledge) {
+      close();
+      return;
+    }
+  } else if (usb_.FindDevice()) {
+    settings_->ReadDeviceSettings();
+  } else {
+    ShowSearching();
+  }
+  if (!unloaded_) Timer1_->start();
 }
 
-void frmMain::ShowConnection() {
+void frmMain::ShowConnected() {
+  for (const char* name : {"cmdBeep", "cmdSend", "cmdPlay", "cmdLoad", "cmdDefTune"}) {
+    control(name)->setEnabled(true);
+  }
+  control<StatusLamp>("shpStatus")->setFillColor(QColor(0, 255, 0));
   auto* status = control<QLabel>("lblConStatus");
-  auto* lamp = control<StatusLamp>("shpStatus");
-  if (link_.DeviceDetected) {
-    status->setText("Device Connected");
-    status->setToolTip(QString::fromStdString(link_.DevicePath));
-    lamp->setFillColor(QColor(0, 255, 0));
-  } else if (!link_.NoAccessPath.empty()) {
+  status->setText("Device Connected");
+  status->setToolTip(QString::fromStdString(link_.DevicePath));
+  control<QLabel>("lblVersion")->setText("Version ");
+}
+
+void frmMain::ShowSearching() {
+  for (const char* name : {"cmdBeep", "cmdSend", "cmdPlay", "cmdLoad", "cmdDefTune"}) {
+    control(name)->setEnabled(false);
+  }
+  control<StatusLamp>("shpStatus")->setFillColor(QColor(255, 0, 0));
+  control<QLabel>("lblVersion")->clear();
+  auto* status = control<QLabel>("lblConStatus");
+  if (!link_.NoAccessPath.empty()) {
     status->setText("No Access to Device");
     status->setToolTip(
-        "This user may not open the device. Install the udev rule that "
-        "'vexaro --print-udev-rules' prints (see the README), then plug the device in again.");
-    lamp->setFillColor(QColor(255, 0, 0));
+        QString("This user may not open %1. Install the udev rule that "
+                "'vexaro --print-udev-rules' prints (see the README: Using a real device on "
+                "Linux), then plug the device in again.")
+            .arg(QString::fromStdString(link_.NoAccessPath)));
   } else {
     status->setText("Device Disconnected");
     status->setToolTip({});
-    lamp->setFillColor(QColor(255, 0, 0));
   }
+}
+
+void frmMain::SetPollTimer(bool enabled) {
+  if (enabled && !unloaded_) {
+    Timer1_->start();
+  } else {
+    Timer1_->stop();
+  }
+}
+
+void frmMain::ProcessEvents() {
+  QApplication::processEvents();
+}
+
+void frmMain::EndProgram() {
+  close();
 }
 
 }  // namespace vexaro

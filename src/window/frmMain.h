@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include "link/ApiUSBRoutines.h"
+#include "link/CommandExchange.h"
 #include "settings/SettingsRecord.h"
 #include "window/Dialogs.h"
 
@@ -18,7 +19,7 @@ namespace vexaro {
 
 class SettingsHandlers;
 
-class frmMain final : public QWidget {
+class frmMain final : public QWidget, public LinkHost {
   Q_OBJECT
 
  public:
@@ -32,6 +33,26 @@ class frmMain final : public QWidget {
   }
 
   SettingsHandlers& settings() { return *settings_; }
+  ApiUSBRoutines& usb() { return usb_; }
+  LinkState& link() { return link_; }
+  CommandExchange& exchange() { return exchange_; }
+  QTimer& Timer1() { return *Timer1_; }
+
+  // The calibration switch: the program's remaining argument string was exactly "kalfo".
+  void setCalibrationSwitch(bool on) { calibrationSwitch_ = on; }
+  bool CalibrationSwitch() const { return calibrationSwitch_; }
+
+  // One tick of the connection monitor: search while disconnected (and read the settings the
+  // moment the device is found), poll while connected; any reply but 6 unloads the window.
+  void Timer1_Timer();
+
+  // The connected look: green lamp, "Device Connected", "Version ", the device buttons enabled.
+  void ShowConnected();
+
+  // LinkHost: the exchange's view of the window.
+  void SetPollTimer(bool enabled) override;
+  void ProcessEvents() override;
+  void EndProgram() override;
 
   // Brings the page that holds `control` to the front, as choosing its tab does.
   void BringPageToFront(QWidget* control);
@@ -53,8 +74,8 @@ class frmMain final : public QWidget {
   void cmdHelp_Click();
   void ShowContextHelp();
   void cmdExit_Click();
-  void Timer1_Timer();
-  void ShowConnection();
+  // A search that found nothing: the disconnected look, or "No Access to Device".
+  void ShowSearching();
 
   ApiUSBRoutines& usb_;
   LinkState& link_;
@@ -63,6 +84,9 @@ class frmMain final : public QWidget {
   SettingsHandlers* settings_ = nullptr;
   QTabWidget* TabStrip1_ = nullptr;
   QTimer* Timer1_ = nullptr;
+  CommandExchange exchange_;
+  bool calibrationSwitch_ = false;
+  bool unloaded_ = false;
 };
 
 }  // namespace vexaro

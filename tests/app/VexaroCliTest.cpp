@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
 #include <functional>
 #include <sstream>
 
@@ -207,8 +209,8 @@ INSTANTIATE_TEST_SUITE_P(
                 "",
                 "--simulate= needs a file name"},
         CliCase{"MissingAddress", {"--simulate", "peek"}, nullptr, 2, "", "ADDR"},
-        CliCase{"ReadPrintsWhatTheWindowShows", {"--simulate", "read"}, nullptr, 0,
-                kFactoryRead, ""},
+        CliCase{
+            "ReadPrintsWhatTheWindowShows", {"--simulate", "read"}, nullptr, 0, kFactoryRead, ""},
         CliCase{"ReadAsJson", {"read", "--json", "--simulate"}, nullptr, 0, kFactoryJson, ""},
         CliCase{"ReadLeavesOutWhatOlderFirmwareHides",
                 {"read"},
@@ -216,22 +218,130 @@ INSTANTIATE_TEST_SUITE_P(
                   Vexaro(p, "/dev/hidraw1");
                   p.firmware().store()[2] = 29;
                 },
-                0, OlderFirmwareRead(), ""},
+                0,
+                OlderFirmwareRead(),
+                ""},
         CliCase{"ReadOfAByteThatCannotBeShown",
                 {"read"},
                 [](SimulatedPlatform& p) {
                   Vexaro(p, "/dev/hidraw1");
                   p.firmware().store()[3] = 0;
                 },
-                3, "", "the device holds 0 at address 3, which cannot be shown as beep-frequency."},
+                3,
+                "",
+                "the device holds 0 at address 3, which cannot be shown as beep-frequency."},
         CliCase{"ReadStopsAtTheFirstLostTransfer",
                 {"read"},
                 [](SimulatedPlatform& p) {
                   Vexaro(p, "/dev/hidraw1");
                   p.firmware().faults().failingRead = 12;
                 },
-                3, "", "device lost while reading address 11."}),
+                3,
+                "",
+                "device lost while reading address 11."},
+        CliCase{"SetRefusedByTheEntryCheckWritesNothing",
+                {"set", "beep-duration=0.5", "beep-frequency=6000"},
+                [](SimulatedPlatform& p) { Vexaro(p, "/dev/hidraw1"); },
+                2,
+                "",
+                "beep-frequency: Frequency must be between 500 and 5000 Hz."},
+        CliCase{"SetUnknownKey",
+                {"--simulate", "set", "volume=11"},
+                nullptr,
+                2,
+                "",
+                "there is no setting \"volume\""},
+        CliCase{"SetWithoutEquals",
+                {"--simulate", "set", "turn-on"},
+                nullptr,
+                2,
+                "",
+                "\"turn-on\" is not of the form key=value."},
+        CliCase{"SetNothing", {"--simulate", "set"}, nullptr, 2, "", "set needs key=value"},
+        CliCase{"SetPickOnlyNotAnItem",
+                {"--simulate", "set", "command-window=2.25"},
+                nullptr,
+                2,
+                "",
+                "command-window must be one of 1.0, 1.5, 2.0, 2.5, 3.0, 3.5, 4.0"},
+        CliCase{"SetGatedFieldOnOlderFirmware",
+                {"set", "min-voltage-capture=200"},
+                [](SimulatedPlatform& p) {
+                  Vexaro(p, "/dev/hidraw1");
+                  p.firmware().store()[2] = 29;
+                },
+                2,
+                "",
+                "min-voltage-capture needs firmware 3.0 or later; this device has 2.9."},
+        CliCase{"SetLostPartWay",
+                {"set", "--defaults"},
+                [](SimulatedPlatform& p) {
+                  Vexaro(p, "/dev/hidraw1");
+                  p.firmware().faults().unplugAfter = 29 + 5;
+                },
+                3,
+                "",
+                "device lost after storing 5 of 23 settings bytes."},
+        CliCase{"SetOverUnshowableBytesPointsToDefaults",
+                {"set", "turn-on=5"},
+                [](SimulatedPlatform& p) {
+                  Vexaro(p, "/dev/hidraw1");
+                  p.firmware().store()[16] = 9;
+                },
+                3,
+                "",
+                "'vexaro set --defaults' stores the factory settings."},
+        CliCase{"PokeStoresOneByte",
+                {"--simulate", "--trace", "poke", "0x1b", "3"},
+                nullptr,
+                0,
+                "",
+                "hid> 00 54 1b 03 00"},
+        CliCase{"PokeOutOfRange",
+                {"--simulate", "poke", "3", "256"},
+                nullptr,
+                2,
+                "",
+                "ADDR and VALUE must be numbers from 0 to 255"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// What `set` stores is what the window would: checked, then every field in the Send order.
+TEST(CliSet, StoresLikeTheSendButtonAndABackupRestoresEveryByte) {
+  SimulatedPlatform platform(SimulatedPlatform::Empty{});
+  Vexaro(platform, "/dev/hidraw1");
+  std::ostringstream out;
+  std::ostringstream err;
+  const auto run = [&](std::vector<std::string> args) {
+    out.str("");
+    return RunVexaroCli(args, out, err, &platform);
+  };
+  ASSERT_EQ(run({"set", "beep-frequency=1568 (G6)", "beep-duration=0,25", "turn-on=150",
+                 "min-voltage-capture=30", "zero-output=10-beeps", "clear-glitch-count=1"}),
+            kExitDone)
+      << err.str();
+  const DeviceStore& store = platform.firmware().store();
+  EXPECT_EQ(store[3], 80);   // 1568 Hz
+  EXPECT_EQ(store[4], 24);   // 0.25 s at 1568 Hz
+  EXPECT_EQ(store[9], 200);  // clamped to 100 %
+  EXPECT_EQ(store[26], 2);   // 30 ms rounds to 40 ms
+  EXPECT_EQ(store[17], 1);
+  EXPECT_EQ(store[11], 1);
+
+  const std::string backup = ::testing::TempDir() + "vexaro-backup.json";
+  ASSERT_EQ(run({"read", "--json"}), kExitDone);
+  std::ofstream(backup) << out.str();
+  const DeviceStore saved = store;
+  ASSERT_EQ(run({"set", "--defaults"}), kExitDone);
+  EXPECT_NE(store, saved);
+  ASSERT_EQ(run({"set", "--from", backup}), kExitDone) << err.str();
+  EXPECT_EQ(store, saved);
+
+  // A backup of a 70 V device is not put on a 7 V one.
+  std::ofstream(backup) << R"({"range": "70V", "low-battery": "12.0"})";
+  EXPECT_EQ(run({"set", "--from", backup}), kExitBadInput);
+  EXPECT_THAT(err.str(), HasSubstr("these settings are for a 70V device; this one is 7V."));
+  std::remove(backup.c_str());
+}
 
 TEST(CliInformation, HelpVersionAndUdevRules) {
   struct Case {
@@ -239,7 +349,9 @@ TEST(CliInformation, HelpVersionAndUdevRules) {
     std::vector<std::string> fragments;
   };
   const Case cases[] = {
-      {{"--help"}, {"list", "peek", "read", "--simulate", "--trace", "--device", "--print-udev-rules"}},
+      {{"--help"},
+       {"list", "peek", "read", "set", "poke", "--simulate", "--trace", "--device",
+        "--print-udev-rules"}},
       {{"--version"}, {"vexaro 0."}},
       {{"--print-udev-rules"},
        {"SUBSYSTEM==\"hidraw\"", "ATTRS{idVendor}==\"04d8\"", "ATTRS{idProduct}==\"47a1\"",

@@ -1,0 +1,38 @@
+#include "app/CliSession.h"
+
+#include <optional>
+
+#include "app/VexaroCli.h"
+
+namespace vexaro {
+
+int Fail(std::ostream& err, int status, const std::string& sentence) {
+  err << "vexaro: " << sentence << '\n';
+  return status;
+}
+
+int CliSession::Connect(HidPlatform& platform, const std::string& devicePath, std::ostream& err) {
+  if (!devicePath.empty()) {
+    // Only a path that the enumeration returned is ever opened.
+    std::optional<HidInterfaceInfo> named;
+    for (const HidInterfaceInfo& info : platform.enumerate()) {
+      if (info.path == devicePath) named = info;
+    }
+    if (!named) {
+      return Fail(err, kExitNoDevice, devicePath + " is not a HID device on this machine.");
+    }
+    if (!IsVexaro(*named)) {
+      return Fail(err, kExitNoDevice, devicePath + " is not a Vexaro (vendor 04d8, product 47a1).");
+    }
+    usb_.RestrictToPath(devicePath);
+  }
+  if (usb_.FindDevice()) return 0;
+  if (!link_.NoAccessPath.empty()) {
+    return Fail(err, kExitNoDevice,
+                "no permission to open " + link_.NoAccessPath +
+                    "; install the udev rule that 'vexaro --print-udev-rules' prints.");
+  }
+  return Fail(err, kExitNoDevice, "no Vexaro found (vendor 04d8, product 47a1).");
+}
+
+}  // namespace vexaro

@@ -1,0 +1,41 @@
+#pragma once
+// What every device command of the command-line tool shares: the link to one device and the
+// acknowledged exchange, with the tool as the exchange's host.
+
+#include <ostream>
+#include <string>
+
+#include "link/ApiUSBRoutines.h"
+#include "link/CommandExchange.h"
+
+namespace vexaro {
+
+// One error sentence on standard error, and the status to leave with.
+int Fail(std::ostream& err, int status, const std::string& sentence);
+
+class CliSession final : public LinkHost {
+ public:
+  CliSession(HidPlatform& platform, TrafficTrace& trace)
+      : usb_(platform, link_, trace), exchange_(usb_, link_, *this) {}
+  ~CliSession() override { usb_.CloseDeviceHandles(); }
+
+  LinkState& link() { return link_; }
+  ApiUSBRoutines& usb() { return usb_; }
+  CommandExchange& exchange() { return exchange_; }
+
+  // Finds and opens the device (the one at `devicePath` when given): 0, or the exit status
+  // after one sentence on `err`.
+  int Connect(HidPlatform& platform, const std::string& devicePath, std::ostream& err);
+
+  // The tool has no poll timer and no window; losing the device ends the command.
+  void SetPollTimer(bool) override {}
+  void ProcessEvents() override {}
+  void EndProgram() override {}
+
+ private:
+  LinkState link_;
+  ApiUSBRoutines usb_;
+  CommandExchange exchange_;
+};
+
+}  // namespace vexaro

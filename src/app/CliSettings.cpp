@@ -1,0 +1,215 @@
+#include "app/CliSettings.h"
+
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "app/VexaroCli.h"
+#include "link/DeviceContract.h"
+#include "settings/FactoryDefaults.h"
+#include "settings/FieldRules.h"
+#include "settings/SettingsRead.h"
+#include "settings/SettingsRecord.h"
+#include "settings/Threshold.h"
+
+namespace vexaro {
+
+namespace {
+
+constexpr const char* kTwoTone = "two-tone";
+constexpr const char* kTenBeeps = "10-beeps";
+
+// The value the tool prints for a field's control text, and back.
+std::string KeyValue(Field field, const std::string& text) {
+  if (field == Field::optZ10) return text == "1" ? kTenBeeps : kTwoTone;
+  return text;
+}
+
+std::string RangeName(bool range70) {
+  return range70 ? "70V" : "7V";
+}
+
+// Reads the 29 settings bytes: 0, or the exit status.
+int ReadBytes(CliSession& session, DeviceSettings& settings, std::ostream& err) {
+  if (const auto lost = ReadSettingsBytes(session.usb(), session.link(), settings)) {
+    return Fail(err, kExitDeviceLost,
+                "device lost while reading address " + std::to_string(*lost) + ".");
+  }
+  return 0;
+}
+
+std::string CannotShow(const ShowFailure& f) {
+  return "the device holds " + std::to_string(f.byte) + " at address " + std::to_string(f.address) +
+         ", which cannot be shown as " + Info(f.field).key;
+}
+
+// The control text a `set` value stands for, by the rules the window applies when the user
+// enters it. Returns an error sentence, or "" with `text` set.
+std::string ControlText(Field field, const std::string& value, const DeviceSettings& settings,
+                        std::string& text) {
+  const FieldInfo& info = Info(field);
+  const std::string key = info.key;
+  switch (info.kind) {
+    case ControlKind::OptionGroup:
+      if (value != kTwoTone && value != kTenBeeps) {
+        return key + " must be " + kTwoTone + " or " + kTenBeeps + ", not \"" + value + "\".";
+      }
+      text = value == kTenBeeps ? "1" : "0";
+      return {};
+    case ControlKind::CheckBox:
+      if (value != "0" && value != "1") return key + " must be 0 or 1, not \"" + value + "\".";
+      text = value;
+      return {};
+    case ControlKind::PickList: {
+      if (IsItem(field, value)) {
+        text = value;
+        return {};
+      }
+      std::string items;
+      for (const char* item : info.items) items += (items.empty() ? "" : ", ") + std::string(item);
+      return key + " must be one of " + items + ", not \"" + value + "\".";
+    }
+    case ControlKind::TextBox:
+      text = ClampedThresholdText(value).value_or(value);
+      return {};
+    case ControlKind::EditableList: {
+      const CheckResult checked = CheckEntry(field, value, settings);
+      if (!checked.accepted) return key + ": " + checked.message + ".";
+      text = checked.text;
+      return {};
+    }
+  }
+  return key + " cannot be set.";
+}
+
+}  // namespace
+
+int ReadSettingsCommand(CliSession& session, bool json, std::ostream& out, std::ostream& err) {
+  DeviceSettings settings{};
+  if (const int status = ReadBytes(session, settings, err); status != 0) return status;
+  const ShownSettings shown = ShowSettings(settings);
+  if (shown.failure) return Fail(err, kExitDeviceLost, CannotShow(*shown.failure) + ".");
+
+  // Keys in table order; the fields the firmware gate hides are not among the shown texts.
+  nlohmann::ordered_json values;
+  values["version"] = shown.version;
+  values["range"] = RangeName(shown.range70);
+  SettingsTexts texts;
+  std::array<bool, kFieldCount> present{};
+  for (const FieldText& shownText : shown.texts) {
+    TextOf(texts, shownText.field) = shownText.text;
+    present[static_cast<std::size_t>(shownText.field)] = true;
+  }
+  for (const FieldInfo& info : AllFields()) {
+    if (present[static_cast<std::size_t>(info.field)]) {
+      values[info.key] = KeyValue(info.field, TextOf(texts, info.field));
+    }
+  }
+
+  if (json) {
+    out << values.dump(2) << '\n';
+  } else {
+    for (const auto& [key, value] : values.items()) {
+      out << key << ": " << value.get<std::string>() << '\n';
+    }
+  }
+  return kExitDone;
+}
+
+std::string ParseSetRequest(const std::vector<std::string>& assignments,
+                            const std::string& fromFile, SetRequest& request) {
+  const auto add = [&](const std::string& key, const std::string& value) -> std::string {
+    if (key != "version" && key != "range" && !FieldByKey(key)) {
+      return "there is no setting \"" + key + "\" (see 'vexaro read' for the keys).";
+    }
+    request.values.emplace_back(key, value);
+    return {};
+  };
+  if (!fromFile.empty()) {
+    std::ifstream in(fromFile, std::ios::binary);
+    if (!in) return "cannot read " + fromFile + ".";
+    const nlohmann::ordered_json object = nlohmann::ordered_json::parse(in, nullptr, false);
+    if (object.is_discarded() || !object.is_object()) {
+      return fromFile + " does not hold a JSON object such as 'vexaro read --json' prints.";
+    }
+    for (const auto& [key, value] : object.items()) {
+      if (!value.is_string()) return fromFile + ": the value of " + key + " is not a text.";
+      if (std::string error = add(key, value.get<std::string>()); !error.empty()) return error;
+    }
+  }
+  for (const std::string& assignment : assignments) {
+    const auto equals = assignment.find('=');
+    if (equals == std::string::npos) {
+      return "\"" + assignment + "\" is not of the form key=value.";
+    }
+    if (std::string error = add(assignment.substr(0, equals), assignment.substr(equals + 1));
+        !error.empty()) {
+      return error;
+    }
+  }
+  if (request.values.empty() && !request.defaults) {
+    return "set needs key=value pairs, --from FILE or --defaults.";
+  }
+  return {};
+}
+
+int SetSettingsCommand(CliSession& session, const SetRequest& request, std::ostream& err) {
+  DeviceSettings settings{};
+  if (const int status = ReadBytes(session, settings, err); status != 0) return status;
+
+  SettingsTexts texts;
+  if (request.defaults) {
+    for (const FieldText& d : BasicDefaults(settings)) TextOf(texts, d.field) = d.text;
+    for (const FieldText& d : AdvancedDefaults()) TextOf(texts, d.field) = d.text;
+  } else {
+    const ShownSettings shown = ShowSettings(settings);
+    if (shown.failure) {
+      return Fail(
+          err, kExitDeviceLost,
+          CannotShow(*shown.failure) + "; 'vexaro set --defaults' stores the factory settings.");
+    }
+    for (const FieldText& t : shown.texts) TextOf(texts, t.field) = t.text;
+  }
+
+  // Settings of the other voltage range would be read in the wrong unit: refuse them first.
+  for (const auto& [key, value] : request.values) {
+    if (key == "range" && value != RangeName(IsRange70(settings))) {
+      return Fail(err, kExitBadInput,
+                  "these settings are for a " + value + " device; this one is " +
+                      RangeName(IsRange70(settings)) + ".");
+    }
+  }
+  for (const auto& [key, value] : request.values) {
+    if (key == "version" || key == "range") continue;  // what the device is, not settings
+    const Field field = *FieldByKey(key);
+    if (Info(field).needsVersion30 && !HasVersion30Fields(settings)) {
+      return Fail(err, kExitBadInput,
+                  key + " needs firmware 3.0 or later; this device has " +
+                      ShowSettings(settings).version + ".");
+    }
+    std::string text;
+    if (std::string error = ControlText(field, value, settings, text); !error.empty()) {
+      return Fail(err, kExitBadInput, error);
+    }
+    TextOf(texts, field) = text;
+  }
+
+  const EncodedSettings encoded = EncodeSettings(texts, settings);
+  if (encoded.failure) {
+    return Fail(err, kExitBadInput,
+                Info(encoded.failure->field).key + std::string(" holds \"") +
+                    encoded.failure->text + "\", which cannot be stored in the device.");
+  }
+  std::size_t stored = 0;
+  for (const ByteWrite& w : encoded.writes) {
+    if (!session.exchange().SendCommand(command::kStoreByte, w.address, w.value)) {
+      return Fail(err, kExitDeviceLost,
+                  "device lost after storing " + std::to_string(stored) + " of " +
+                      std::to_string(encoded.writes.size()) + " settings bytes.");
+    }
+    ++stored;
+  }
+  return kExitDone;
+}
+
+}  // namespace vexaro

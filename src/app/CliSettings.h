@@ -1,0 +1,31 @@
+#pragma once
+// The settings commands of the command-line tool: `read` and `set`.
+
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/CliSession.h"
+
+namespace vexaro {
+
+// `vexaro read [--json]`: the settings as the window shows them.
+int ReadSettingsCommand(CliSession& session, bool json, std::ostream& out, std::ostream& err);
+
+// What `vexaro set` was asked to store.
+struct SetRequest {
+  std::vector<std::pair<std::string, std::string>> values;  // key, value, in the given order
+  bool defaults = false;  // start from the factory settings instead of the device's
+};
+
+// Parses `key=value` arguments and, when `fromFile` is not empty, a JSON object such as
+// `read --json` prints. Returns an error sentence, or "" when the request is well-formed.
+std::string ParseSetRequest(const std::vector<std::string>& assignments,
+                            const std::string& fromFile, SetRequest& request);
+
+// `vexaro set`: reads the device as the window does, applies each value through the window's
+// entry checks, then stores every field in the Send button's order.
+int SetSettingsCommand(CliSession& session, const SetRequest& request, std::ostream& err);
+
+}  // namespace vexaro

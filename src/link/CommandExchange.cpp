@@ -1,0 +1,33 @@
+#include "link/CommandExchange.h"
+
+#include "link/DeviceContract.h"
+
+namespace vexaro {
+
+bool CommandExchange::SendCommand(std::uint8_t command, std::uint8_t argument1,
+                                  std::uint8_t argument2) {
+  host_.SetPollTimer(false);
+  ++depth_;
+  link_.OutputReport[0] = command;
+  link_.OutputReport[1] = argument1;
+  link_.OutputReport[2] = argument2;
+  usb_.WriteOutputReport();
+  bool acknowledged = false;
+  do {
+    usb_.ReadInputReport();
+    host_.ProcessEvents();
+    if (!link_.DeviceDetected) break;
+    // A handler run by ProcessEvents may have made its own exchange; its acknowledgement, left in
+    // the buffer, ends this one too.
+    acknowledged = link_.InputReport[0] == kAcknowledge;
+  } while (!acknowledged);
+  --depth_;
+  if (!acknowledged) {
+    host_.EndProgram();
+    return false;
+  }
+  if (depth_ == 0) host_.SetPollTimer(true);
+  return true;
+}
+
+}  // namespace vexaro
