@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "app/BuildInfo.h"
+#include "app/CliMelody.h"
 #include "app/CliSettings.h"
 #include "app/PlatformChoice.h"
 #include "link/ApiUSBRoutines.h"
@@ -115,6 +116,25 @@ int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::o
   set->add_option("--from", fromFile, "Take the settings from a file that 'read --json' wrote")
       ->option_text("FILE");
   set->add_flag("--defaults", setRequest.defaults, "Start from the factory settings");
+  std::string tuneFile;
+  bool raiseOctave = false;
+  auto* parse = app.add_subcommand(
+      "parse", "Print the notes and the melody image of a ring-tone file (no device needed)");
+  parse->add_option("FILE", tuneFile, "RTTTL ring-tone file")->required();
+  parse->add_flag("--raise-octave", raiseOctave, "Raise every note one octave");
+  auto* load = app.add_subcommand(
+      "load", "Store a ring-tone file (or 'default', the factory tune) as the melody");
+  load->add_option("FILE", tuneFile, "RTTTL ring-tone file, or default")->required();
+  load->add_flag("--raise-octave", raiseOctave, "Raise every note one octave");
+  bool wait = false;
+  auto* play = app.add_subcommand("play", "Play the stored melody");
+  play->add_flag("--wait", wait, "Wait until it has ended");
+  auto* stop = app.add_subcommand("stop", "Stop playing");
+  std::vector<std::string> beepValues;
+  auto* beep = app.add_subcommand(
+      "beep",
+      "Sound one beep (FREQ in Hz, DURATION in s; the device's beep settings when left out)");
+  beep->add_option("FREQ DURATION", beepValues, "Frequency and duration")->expected(0, 2);
   std::string pokeAddress;
   std::string pokeValue;
   auto* poke = app.add_subcommand("poke", "Store VALUE at address ADDR");
@@ -183,6 +203,13 @@ int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::o
                       "\" and \"" + pokeValue + "\".");
     }
   }
+  if (parse->parsed()) return ParseCommand(tuneFile, raiseOctave, out, err);
+  TuneImage image{};
+  if (load->parsed()) {
+    if (const int status = PrepareLoad(tuneFile, raiseOctave, err, image); status != 0) {
+      return status;
+    }
+  }
   if (set->parsed()) {
     if (std::string error = ParseSetRequest(assignments, fromFile, setRequest); !error.empty()) {
       return Fail(err, kExitBadInput, error);
@@ -209,6 +236,15 @@ int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::o
   }
   if (read->parsed()) return ReadSettingsCommand(session, json, out, err);
   if (set->parsed()) return SetSettingsCommand(session, setRequest, err);
+  if (load->parsed()) return LoadCommand(session, image, err);
+  if (play->parsed()) return PlayCommand(session, wait, err);
+  if (stop->parsed()) return StopCommand(session, err);
+  if (beep->parsed()) {
+    const auto value = [&](std::size_t i) {
+      return i < beepValues.size() ? std::optional<std::string>(beepValues[i]) : std::nullopt;
+    };
+    return BeepCommand(session, value(0), value(1), err);
+  }
   if (poke->parsed()) {
     if (!session.exchange().SendCommand(command::kStoreByte, static_cast<std::uint8_t>(*pokeAt),
                                         static_cast<std::uint8_t>(*pokeByte))) {

@@ -21,6 +21,7 @@
 #include <map>
 
 #include "link/DeviceContract.h"
+#include "melody/MelodyHandlers.h"
 #include "settings/SettingsFields.h"
 #include "settings/SettingsHandlers.h"
 #include "window/Widgets.h"
@@ -82,6 +83,7 @@ frmMain::frmMain(ApiUSBRoutines& usb, LinkState& link, DeviceSettings& settings,
   setFont(font);
   BuildControls();
   settings_ = new SettingsHandlers(*this, dialogs_, DeviceSettings_);
+  new MelodyHandlers(*this, dialogs_);
 
   auto* help = new QShortcut(QKeySequence::HelpContents, this);
   connect(help, &QShortcut::activated, this, &frmMain::ShowContextHelp);

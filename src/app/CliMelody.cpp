@@ -1,0 +1,124 @@
+#include "app/CliMelody.h"
+
+#include <cstdio>
+
+#include "app/VexaroCli.h"
+#include "link/DeviceContract.h"
+#include "melody/MelodyLoad.h"
+#include "settings/FieldRules.h"
+#include "settings/NumberText.h"
+#include "settings/SettingsRead.h"
+
+namespace vexaro {
+
+namespace {
+
+constexpr const char* kDefaultName = "default";
+
+std::string Fixed(double value, int decimals) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  return text;
+}
+
+int DeviceLost(std::ostream& err, const std::string& when) {
+  return Fail(err, kExitDeviceLost, "device lost " + when + ".");
+}
+
+}  // namespace
+
+int ParseCommand(const std::string& file, bool raiseOctave, std::ostream& out, std::ostream& err) {
+  const TuneFileResult loaded = LoadTuneFile(file, raiseOctave ? 1 : 0);
+  if (!loaded.error.empty()) return Fail(err, kExitBadInput, loaded.error);
+  for (std::size_t k = 0; k < loaded.notes.size(); ++k) {
+    const TuneNote& note = loaded.notes[k];
+    out << k + 1 << ": " << Fixed(note.Frequency, 2) << " Hz " << Fixed(note.Length, 4) << " s "
+        << (note.IsPause ? "pause" : "tone") << " pitch " << int(loaded.image[2 * k])
+        << " duration " << int(loaded.image[2 * k + 1]) << '\n';
+  }
+  // The image as stored, ten bytes a line after the first device address of the line.
+  for (std::size_t i = 0; i < loaded.image.size(); i += 10) {
+    out << kMelodyAddress + i << ':';
+    for (std::size_t j = i; j < i + 10; ++j) out << ' ' << int(loaded.image[j]);
+    out << '\n';
+  }
+  return kExitDone;
+}
+
+int PrepareLoad(const std::string& file, bool raiseOctave, std::ostream& err, TuneImage& image) {
+  if (file == kDefaultName) {
+    image = DefaultTuneImage();  // never raised
+    return kExitDone;
+  }
+  const TuneFileResult loaded = LoadTuneFile(file, raiseOctave ? 1 : 0);
+  if (!loaded.error.empty()) return Fail(err, kExitBadInput, loaded.error + " Nothing was sent.");
+  image = loaded.image;
+  return kExitDone;
+}
+
+int LoadCommand(CliSession& session, const TuneImage& image, std::ostream& err) {
+  if (!UploadTuneImage(session.exchange(), image)) {
+    return DeviceLost(err, "during the upload; the melody in the device is incomplete");
+  }
+  return kExitDone;
+}
+
+int PlayCommand(CliSession& session, bool wait, std::ostream& err) {
+  if (wait) {
+    // As the window's Play: the acknowledgement comes when the melody ends, then a stop.
+    if (!session.exchange().SendCommand(command::kPlay, 0, 0)) {
+      return DeviceLost(err, "while playing");
+    }
+    if (!session.exchange().SendCommand(command::kStop, 0, 0)) {
+      return DeviceLost(err, "while stopping");
+    }
+    return kExitDone;
+  }
+  // Start it and leave it playing: one reply shows that the device took the command.
+  session.link().OutputReport = {command::kPlay, 0, 0};
+  session.usb().WriteOutputReport();
+  session.usb().ReadInputReport();
+  if (!session.link().DeviceDetected) return DeviceLost(err, "before it answered");
+  return kExitDone;
+}
+
+int StopCommand(CliSession& session, std::ostream& err) {
+  if (!session.exchange().SendCommand(command::kStop, 0, 0)) {
+    return DeviceLost(err, "before it acknowledged the stop");
+  }
+  return kExitDone;
+}
+
+int BeepCommand(CliSession& session, std::optional<std::string> frequency,
+                std::optional<std::string> duration, std::ostream& err) {
+  DeviceSettings settings{};
+  if (!frequency || !duration) {
+    if (const auto lost = ReadSettingsBytes(session.usb(), session.link(), settings)) {
+      return DeviceLost(err, "while reading address " + std::to_string(*lost));
+    }
+    for (const FieldText& t : ShowSettings(settings).texts) {
+      if (t.field == Field::cboFreq && !frequency) frequency = t.text;
+      if (t.field == Field::cboDur && !duration) duration = t.text;
+    }
+    if (!frequency || !duration) {
+      return Fail(err, kExitDeviceLost,
+                  "the device's beep settings cannot be shown; give FREQ and DURATION.");
+    }
+  }
+  // The checks of the two boxes, as when the user leaves them.
+  for (const auto& [field, text] :
+       {std::pair{Field::cboFreq, &frequency}, std::pair{Field::cboDur, &duration}}) {
+    const CheckResult checked = CheckEntry(field, **text, settings);
+    if (!checked.accepted) return Fail(err, kExitBadInput, checked.message + ".");
+    **text = checked.text;
+  }
+  const std::optional<NoteCodes> codes =
+      BeepCodes(LeadingNumber(*frequency), LeadingNumber(*duration));
+  if (!codes) return Fail(err, kExitBadInput, "this beep cannot be sounded.");
+  if (!session.exchange().SendCommand(command::kBeep, codes->PitchCode, codes->DurationCode)) {
+    return DeviceLost(err, "before it acknowledged the beep");
+  }
+  return kExitDone;
+}
+
+}  // namespace vexaro

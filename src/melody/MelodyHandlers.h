@@ -1,0 +1,32 @@
+#pragma once
+// The window side of the melody: Load, Default tune, Play/Stop, Test Beep and Browse.
+
+#include <QObject>
+
+#include "window/Dialogs.h"
+
+namespace vexaro {
+
+class frmMain;
+
+class MelodyHandlers final : public QObject {
+  Q_OBJECT
+
+ public:
+  MelodyHandlers(frmMain& window, Dialogs& dialogs);
+
+  void cmdLoad_Click();
+  void cmdDefTune_Click();
+  void cmdPlay_Click();
+  void cmdBeep_Click();
+  void cmdBrowse_Click();
+
+ private:
+  // While a melody plays, the controls that would start another transfer are off.
+  void SetPlayingLook(bool playing);
+
+  frmMain& window_;
+  Dialogs& dialogs_;
+};
+
+}  // namespace vexaro

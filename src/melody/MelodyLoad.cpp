@@ -1,0 +1,61 @@
+#include "melody/MelodyLoad.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "link/DeviceContract.h"
+
+namespace vexaro {
+
+namespace {
+constexpr std::uintmax_t kMaxTuneFileSize = 16u << 20;
+}
+
+TuneFileResult LoadTuneFile(const std::string& path, int raiseOctave) {
+  TuneFileResult result;
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec)) {
+    result.error = "There is no file \"" + path + "\".";
+    return result;
+  }
+  if (!std::filesystem::is_regular_file(path, ec)) {
+    result.error = "\"" + path + "\" is not a file.";
+    return result;
+  }
+  const std::uintmax_t size = std::filesystem::file_size(path, ec);
+  if (ec || size > kMaxTuneFileSize) {
+    result.error = "\"" + path + "\" is too large to be a ring tone.";
+    return result;
+  }
+  std::ifstream in(path, std::ios::binary);
+  std::string contents(static_cast<std::size_t>(size), '\0');
+  if (!in || !in.read(contents.data(), static_cast<std::streamsize>(size))) {
+    result.error = "\"" + path + "\" cannot be read.";
+    return result;
+  }
+  RingToneResult parsed = ParseRingTone(contents, raiseOctave);
+  if (!parsed.error.empty()) {
+    result.error = parsed.error;
+    return result;
+  }
+  TuneImageResult encoded = MakeTuneImage(parsed.notes);
+  if (!encoded.error.empty()) {
+    result.error = encoded.error;
+    return result;
+  }
+  result.image = encoded.image;
+  result.notes = std::move(parsed.notes);
+  return result;
+}
+
+bool UploadTuneImage(CommandExchange& exchange, const TuneImage& image) {
+  for (std::size_t i = 0; i < image.size(); ++i) {
+    if (!exchange.SendCommand(command::kStoreByte, static_cast<std::uint8_t>(kMelodyAddress + i),
+                              image[i])) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace vexaro

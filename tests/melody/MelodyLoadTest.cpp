@@ -1,0 +1,123 @@
+// Loading ring-tone files into the simulated device, and the real songs.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "link/DeviceContract.h"
+#include "link/SimulatedDevice.h"
+#include "melody/MelodyLoad.h"
+
+namespace vexaro {
+namespace {
+
+class NoHost final : public LinkHost {
+ public:
+  void SetPollTimer(bool) override {}
+  void ProcessEvents() override {}
+  void EndProgram() override { ended = true; }
+  bool ended = false;
+};
+
+struct Device {
+  SimulatedPlatform platform;
+  TrafficTrace trace;
+  LinkState link;
+  ApiUSBRoutines usb{platform, link, trace};
+  NoHost host;
+  CommandExchange exchange{usb, link, host};
+  Device() { EXPECT_TRUE(usb.FindDevice()); }
+  std::vector<std::uint8_t> melody() {
+    const DeviceStore& store = platform.firmware().store();
+    return {store.begin() + kMelodyAddress, store.end()};
+  }
+};
+
+std::string TempFile(const std::string& name, const std::string& contents) {
+  const std::string path = ::testing::TempDir() + name;
+  std::ofstream(path, std::ios::binary) << contents;
+  return path;
+}
+
+TEST(LoadTuneFile, StoresAllHundredBytesInOrder) {
+  Device device;
+  const TuneFileResult loaded =
+      LoadTuneFile(TempFile("two.txt", "name:d=4,o=5,b=100:8c6,8d6\n"), 0);
+  ASSERT_EQ(loaded.error, "");
+  ASSERT_TRUE(UploadTuneImage(device.exchange, loaded.image));
+  std::vector<std::uint8_t> expected(100, 0);
+  expected[0] = 119;
+  expected[1] = 20;
+  expected[2] = 106;
+  expected[3] = 22;
+  EXPECT_EQ(device.melody(), expected);
+  const auto& received = device.platform.firmware().received();
+  ASSERT_EQ(received.size(), 100u);
+  for (std::size_t i = 0; i < received.size(); ++i) {
+    EXPECT_EQ(received[i], (ReceivedCommand{command::kStoreByte, static_cast<std::uint8_t>(28 + i),
+                                            expected[i]}));
+  }
+}
+
+TEST(LoadTuneFile, FilesThatCannotBeLoadedSayWhy) {
+  const std::string folder = ::testing::TempDir();
+  struct Case {
+    std::string path;
+    const char* error;
+  };
+  const Case cases[] = {
+      {folder + "no-such-tune.txt", "There is no file"},
+      {folder, "is not a file"},
+      {TempFile("zero-tempo.txt", "x:d=4,o=5,b=0:c"), "tempo of 0"},
+      {TempFile("zero-length.txt", "x:d=4,o=5,b=63:0c"), "duration number of 0"},
+      {TempFile("negative.txt", "x:d=-4,o=5,b=63:c"), "Note 1 cannot be stored"},
+  };
+  for (const Case& c : cases) {
+    const TuneFileResult loaded = LoadTuneFile(c.path, 0);
+    EXPECT_THAT(loaded.error, ::testing::HasSubstr(c.error)) << c.path;
+  }
+}
+
+TEST(LoadTuneFile, SixtyNotesStoreTheFirstFiftyWithNoClosingPair) {
+  std::string sixty = "x:d=4,o=5,b=63:";
+  for (int i = 0; i < 60; ++i) sixty += i < 50 ? "c6," : "p,";
+  const TuneFileResult loaded = LoadTuneFile(TempFile("sixty.txt", sixty), 0);
+  ASSERT_EQ(loaded.error, "");
+  EXPECT_EQ(loaded.notes.size(), 50u);
+  EXPECT_EQ(loaded.image[98], 119);  // the 50th note is a C6, not a pause
+  EXPECT_NE(loaded.image[99], 0);
+}
+
+// Every song of the collection, one a line, loads, is stored and plays to its end.
+TEST(LoadTuneFile, EveryRealSongLoadsAndPlays) {
+  std::ifstream songs(VEXARO_DATA_DIR "/rtttl-songs.txt");
+  ASSERT_TRUE(songs);
+  int count = 0;
+  for (std::string song; std::getline(songs, song);) {
+    if (song.empty()) continue;
+    ++count;
+    Device device;
+    const TuneFileResult loaded = LoadTuneFile(TempFile("song.txt", song), 0);
+    ASSERT_EQ(loaded.error, "") << song.substr(0, 40);
+    EXPECT_FALSE(loaded.notes.empty());
+    ASSERT_TRUE(UploadTuneImage(device.exchange, loaded.image));
+    EXPECT_EQ(device.melody(), std::vector<std::uint8_t>(loaded.image.begin(), loaded.image.end()));
+    ASSERT_TRUE(device.exchange.SendCommand(command::kPlay, 0, 0));
+    EXPECT_FALSE(device.platform.firmware().playing());
+    EXPECT_GT(device.platform.firmware().now().count(), 0);
+  }
+  EXPECT_GT(count, 10);
+}
+
+TEST(UploadTuneImage, StopsAtALostDevice) {
+  Device device;
+  device.platform.firmware().faults().unplugAfter = 10;
+  EXPECT_FALSE(UploadTuneImage(device.exchange, DefaultTuneImage()));
+  EXPECT_TRUE(device.host.ended);
+  EXPECT_EQ(device.platform.firmware().received().size(), 10u);
+}
+
+}  // namespace
+}  // namespace vexaro
