@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "app/BuildInfo.h"
+#include "app/CliCalibration.h"
 #include "app/CliMelody.h"
 #include "app/CliSettings.h"
 #include "app/PlatformChoice.h"
@@ -135,6 +136,12 @@ int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::o
       "beep",
       "Sound one beep (FREQ in Hz, DURATION in s; the device's beep settings when left out)");
   beep->add_option("FREQ DURATION", beepValues, "Frequency and duration")->expected(0, 2);
+  auto* adc =
+      app.add_subcommand("adc", "Print the A/D value and what it would read with each trim");
+  std::string trimText;
+  auto* trim =
+      app.add_subcommand("trim", "Print the stored voltage trim, or store VALUE (-7 to 7)");
+  trim->add_option("VALUE", trimText, "Trim steps, -7 to 7");
   std::string pokeAddress;
   std::string pokeValue;
   auto* poke = app.add_subcommand("poke", "Store VALUE at address ADDR");
@@ -204,6 +211,14 @@ int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::o
     }
   }
   if (parse->parsed()) return ParseCommand(tuneFile, raiseOctave, out, err);
+  std::optional<int> trimValue;
+  if (trim->parsed() && trim->count("VALUE") > 0) {
+    trimValue = ParseTrim(trimText);
+    if (!trimValue) {
+      return Fail(err, kExitBadInput,
+                  "the trim must be a whole number from -7 to 7, not \"" + trimText + "\".");
+    }
+  }
   TuneImage image{};
   if (load->parsed()) {
     if (const int status = PrepareLoad(tuneFile, raiseOctave, err, image); status != 0) {
@@ -237,6 +252,8 @@ int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::o
   if (read->parsed()) return ReadSettingsCommand(session, json, out, err);
   if (set->parsed()) return SetSettingsCommand(session, setRequest, err);
   if (load->parsed()) return LoadCommand(session, image, err);
+  if (adc->parsed()) return AdcCommand(session, out, err);
+  if (trim->parsed()) return TrimCommand(session, trimValue, out, err);
   if (play->parsed()) return PlayCommand(session, wait, err);
   if (stop->parsed()) return StopCommand(session, err);
   if (beep->parsed()) {

@@ -92,6 +92,7 @@ class SimulatedFirmware {
   ReadOutcome nextReply(std::uint8_t& reply, std::chrono::milliseconds limit);
 
   void unplug() { unplugged_ = true; }
+  void plugIn() { unplugged_ = false; }
 
   // A new open sees only the reports that arrive after it, as on hidraw: replies still waiting
   // for a reader that is gone are dropped.

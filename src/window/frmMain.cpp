@@ -20,6 +20,7 @@
 #include <chrono>
 #include <map>
 
+#include "calibration/CalibrationHandlers.h"
 #include "link/DeviceContract.h"
 #include "melody/MelodyHandlers.h"
 #include "settings/SettingsFields.h"
@@ -84,6 +85,7 @@ frmMain::frmMain(ApiUSBRoutines& usb, LinkState& link, DeviceSettings& settings,
   BuildControls();
   settings_ = new SettingsHandlers(*this, dialogs_, DeviceSettings_);
   new MelodyHandlers(*this, dialogs_);
+  new CalibrationHandlers(*this);
 
   auto* help = new QShortcut(QKeySequence::HelpContents, this);
   connect(help, &QShortcut::activated, this, &frmMain::ShowContextHelp);

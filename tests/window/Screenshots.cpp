@@ -2,16 +2,13 @@
 // the window connected to the simulated device. Run by scripts/screenshot.
 
 #include <QApplication>
-#include <QComboBox>
 #include <QDir>
-#include <QLabel>
-#include <QLineEdit>
+#include <QPushButton>
 #include <QTabWidget>
 #include <iostream>
 
 #include "FakeDialogs.h"
 #include "link/SimulatedDevice.h"
-#include "settings/SettingsRecord.h"
 #include "window/frmMain.h"
 
 int main(int argc, char** argv) {
@@ -25,26 +22,12 @@ int main(int argc, char** argv) {
   vexaro::TrafficTrace trace;
   vexaro::LinkState link;
   vexaro::ApiUSBRoutines usb(platform, link, trace);
-  usb.FindDevice();
-  vexaro::FakeDialogs dialogs;
   vexaro::DeviceSettings deviceSettings{};
+  vexaro::FakeDialogs dialogs;
   vexaro::frmMain window(usb, link, deviceSettings, dialogs);
-  // Fill the controls as a read of the factory settings does.
-  vexaro::DeviceSettings settings{};
-  std::copy_n(platform.firmware().store().begin(), settings.size(), settings.begin());
-  for (const vexaro::FieldText& shown : vexaro::ShowSettings(settings).texts) {
-    const QString name = vexaro::Info(shown.field).control;
-    const QString text = QString::fromStdString(shown.text);
-    if (auto* combo = window.control<QComboBox>(name)) {
-      combo->setCurrentIndex(combo->findText(text));
-      if (combo->isEditable()) combo->setEditText(text);
-    } else if (auto* edit = window.control<QLineEdit>(name)) {
-      edit->setText(text);
-    }
-  }
-  window.control<QLabel>("lblVersion")
-      ->setText("Version " + QString::fromStdString(vexaro::ShowSettings(settings).version));
+  window.setCalibrationSwitch(true);
   window.show();
+  window.Timer1_Timer();  // finds the device and reads its settings
   QApplication::processEvents();
 
   const char* names[] = {"settings", "melody", "advanced"};
@@ -54,11 +37,9 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     window.grab().save(folder.filePath(QString("window-%1.png").arg(names[i])));
   }
-  window.control("fraVtrim")->setVisible(true);
-  window.control("fraVtrim")->raise();
-  window.control("cmdVtrim")->setVisible(true);
+  window.control<QPushButton>("cmdVtrim")->click();
   QApplication::processEvents();
   window.grab().save(folder.filePath("window-calibration.png"));
-  usb.CloseDeviceHandles();
+  window.close();
   return 0;
 }
