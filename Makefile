@@ -5,7 +5,7 @@ BUILD ?= build
 CMAKE_FLAGS ?=
 ARGS ?=
 
-.PHONY: all deps configure build run test install clean
+.PHONY: all deps configure build run test test-sanitize install package clean bench fuzz
 
 all: build
 
@@ -31,8 +31,60 @@ run: build
 test: build
 	@ctest --test-dir $(BUILD) --output-on-failure -j2
 
+# The whole test suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitize: deps
+	@cmake -S . -B build-asan -G Ninja -DVEXARO_SANITIZE=ON -DVEXARO_BENCH=OFF >/dev/null
+	@cmake --build build-asan
+	@ctest --test-dir build-asan --output-on-failure -j2
+
+# Host time of the link, settings and melody paths on the simulated device, against the USB's own
+# time. The build folder is RelWithDebInfo (optimized), so these are release-like numbers; the
+# program states its build type above its table. ARGS go to the benchmark program (e.g.
+# ARGS=--benchmark_repetitions=5).
+bench: build
+	@$(BUILD)/bench/bench_vexaro $(ARGS)
+
 install: build
 	@cmake --install $(BUILD)
 
+# A Debian package, built with the /usr prefix in its own folder, then installed into a scratch
+# root, run from there and removed again.
+package: deps
+	@cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+	  -DVEXARO_TESTS=OFF -DVEXARO_BENCH=OFF >/dev/null
+	@cmake --build build-package
+	@cd build-package && cpack -G DEB >/dev/null
+	@scripts/check-package build-package/vexaro-usb-link_*.deb
+
 clean:
-	@rm -rf $(BUILD)
+	@rm -rf $(BUILD) build-asan build-fuzz build-package
+
+# The libFuzzer targets of fuzz/, built with clang in $(FUZZ_BUILD) and run for $(FUZZ_SECONDS)
+# seconds each. New inputs go to a working copy of each corpus in $(FUZZ_BUILD)/fuzz-corpus; the
+# checked-in corpus is only read. A crashing input lands in $(FUZZ_BUILD)/fuzz-findings.
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+
+fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DVEXARO_FUZZ=ON -DVEXARO_BENCH=OFF \
+	  >/dev/null
+	@cmake --build $(FUZZ_BUILD) --target fuzzers
+	@mkdir -p $(FUZZ_BUILD)/fuzz-findings $(FUZZ_BUILD)/fuzz-logs
+	@failed=0; \
+	for source in fuzz/fuzz_*.cpp; do \
+	  target=$$(basename $$source .cpp); \
+	  work=$(FUZZ_BUILD)/fuzz-corpus/$$target; \
+	  log=$(FUZZ_BUILD)/fuzz-logs/$$target.log; \
+	  mkdir -p $$work && cp fuzz/corpus/$$target/* $$work/; \
+	  if $(FUZZ_BUILD)/fuzz/$$target -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
+	       -artifact_prefix=$(FUZZ_BUILD)/fuzz-findings/$$target- \
+	       $$work fuzz/corpus/$$target >$$log 2>&1; then \
+	    stats=$$(awk '/DONE/ { sub("#", "", $$1); print $$1, "runs, cov", $$4 ", ft", $$6 }' $$log); \
+	    echo "$$target: ok, $$stats"; \
+	  else \
+	    failed=1; \
+	    input=$$(sed -n 's/.*Test unit written to //p' $$log); \
+	    echo "$$target: FAILED, input $${input:-none saved}, log $$log"; \
+	  fi; \
+	done; \
+	exit $$failed

@@ -64,6 +64,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName("vexaro-link");
   QApplication::setApplicationDisplayName("Vexaro USB Link");
   QApplication::setApplicationVersion(vexaro::kVersion);
+  QApplication::setDesktopFileName("org.vexaro.usblink");  // the desktop entry, for Wayland
 
   QCommandLineParser parser;
   parser.setApplicationDescription("Vexaro USB Link: settings, melody and tests of a Vexaro.");

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -27,6 +28,9 @@
 #include "settings/SettingsHandlers.h"
 #include "window/Widgets.h"
 #include "window/WindowLayout.h"
+
+// The window's resources live in a static library; they must be registered by name.
+static void InitWindowResources() { Q_INIT_RESOURCE(window); }
 
 #ifndef VEXARO_HELP_DIR
 #define VEXARO_HELP_DIR "/usr/share/vexaro-link"
@@ -79,6 +83,8 @@ frmMain::frmMain(ApiUSBRoutines& usb, LinkState& link, DeviceSettings& settings,
       exchange_(usb, link, *this) {
   setObjectName("frmMain");
   setWindowTitle("Vexaro  -  Version 3.0");
+  InitWindowResources();
+  setWindowIcon(QIcon(":/org.vexaro.usblink.svg"));
   QFont font = QApplication::font();
   font.setPointSize(kFontPointSize);
   setFont(font);

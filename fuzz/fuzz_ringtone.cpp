@@ -1,0 +1,73 @@
+// Ring-tone files come from wherever the user browses to: any bytes at all.
+//
+// Input: byte 0 picks the raise-octave box ('0' unchecked, '1' checked, '2' grayed: the byte
+// modulo 3); the remaining bytes are the file's contents. The file is parsed and its notes
+// encoded into the device's melody image, as the Load button does.
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "FuzzCheck.h"
+#include "melody/RingTone.h"
+#include "melody/TuneImage.h"
+
+using namespace vexaro;
+
+namespace {
+
+bool IsPrintableSentence(std::string_view text) {
+  if (text.empty() || text.back() != '.') return false;
+  for (const char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u >= 0x7f) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return 0;
+  const int raiseOctave = data[0] % 3;
+  const std::string_view contents(reinterpret_cast<const char*>(data + 1), size - 1);
+
+  const RingToneResult parsed = ParseRingTone(contents, raiseOctave);
+  FUZZ_CHECK(parsed.notes.size() <= kMaxTuneNotes);
+  if (!parsed.error.empty()) {
+    // A failed parse keeps no notes, and its sentence shows no raw file bytes.
+    FUZZ_CHECK(parsed.notes.empty());
+    FUZZ_CHECK(IsPrintableSentence(parsed.error));
+    return 0;
+  }
+
+  bool allEncodable = true;
+  for (const TuneNote& note : parsed.notes) {
+    FUZZ_CHECK(std::isfinite(note.Frequency) && note.Frequency >= 0);
+    FUZZ_CHECK(std::isfinite(note.Length) && note.Length != 0);
+    if (note.IsPause) FUZZ_CHECK(note.Frequency == 1000.0);
+    if (!EncodeTuneNote(note)) allEncodable = false;
+  }
+
+  // The image must agree note for note with the single-note encoder.
+  const TuneImageResult image = MakeTuneImage(parsed.notes);
+  FUZZ_CHECK(image.error.empty() == allEncodable);
+  if (!image.error.empty()) {
+    FUZZ_CHECK(IsPrintableSentence(image.error));
+    for (const std::uint8_t byte : image.image) FUZZ_CHECK(byte == 0);
+    return 0;
+  }
+  for (std::size_t k = 0; k < parsed.notes.size(); ++k) {
+    const std::optional<NoteCodes> codes = EncodeTuneNote(parsed.notes[k]);
+    FUZZ_CHECK(image.image[2 * k] == codes->PitchCode);
+    FUZZ_CHECK(image.image[2 * k + 1] == codes->DurationCode);
+    FUZZ_CHECK(codes->DurationCode >= 1);
+    if (parsed.notes[k].IsPause) FUZZ_CHECK(codes->PitchCode == 0);
+  }
+  for (std::size_t i = 2 * parsed.notes.size(); i < image.image.size(); ++i) {
+    FUZZ_CHECK(image.image[i] == 0);
+  }
+  return 0;
+}
