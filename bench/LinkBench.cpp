@@ -19,29 +19,14 @@
 #include "settings/FactoryDefaults.h"
 #include "settings/SettingsRead.h"
 #include "settings/SettingsRecord.h"
+#include "support/SimulatedLink.h"
 
 namespace vexaro::bench {
 
 namespace {
 
-// The program around the exchange, doing nothing: no poll timer, no events to process.
-class IdleHost final : public LinkHost {
- public:
-  void SetPollTimer(bool) override {}
-  void ProcessEvents() override {}
-  void EndProgram() override { ended = true; }
-  bool ended = false;
-};
-
 // One simulated device, found and opened as the programs find it.
-struct Device {
-  SimulatedPlatform platform;
-  TrafficTrace trace;  // off, as in normal use
-  LinkState link;
-  ApiUSBRoutines usb{platform, link, trace};
-  IdleHost host;
-  CommandExchange exchange{usb, link, host};
-
+struct Device : SimulatedLink {
   std::size_t reportsSoFar() {
     const SimulatedFirmware& firmware = platform.firmware();
     return firmware.reportsReceived() + firmware.readsServed();
@@ -56,7 +41,7 @@ bool Failed(benchmark::State& state, bool failed, const char* why) {
 
 // Opens the device before the timed loop; false (and the benchmark failed) when it cannot.
 bool Open(benchmark::State& state, Device& device) {
-  return !Failed(state, !device.usb.FindDevice(), "the simulated device was not found");
+  return !Failed(state, !device.link.DeviceDetected, "the simulated device was not found");
 }
 
 // Checks, after the timed loop, that the device is still there and that each operation moved

@@ -9,26 +9,12 @@
 #include "link/DeviceContract.h"
 #include "link/SimulatedDevice.h"
 #include "melody/MelodyLoad.h"
+#include "support/SimulatedLink.h"
 
 namespace vexaro {
 namespace {
 
-class NoHost final : public LinkHost {
- public:
-  void SetPollTimer(bool) override {}
-  void ProcessEvents() override {}
-  void EndProgram() override { ended = true; }
-  bool ended = false;
-};
-
-struct Device {
-  SimulatedPlatform platform;
-  TrafficTrace trace;
-  LinkState link;
-  ApiUSBRoutines usb{platform, link, trace};
-  NoHost host;
-  CommandExchange exchange{usb, link, host};
-  Device() { EXPECT_TRUE(usb.FindDevice()); }
+struct Device : SimulatedLink {
   std::vector<std::uint8_t> melody() {
     const DeviceStore& store = platform.firmware().store();
     return {store.begin() + kMelodyAddress, store.end()};

@@ -1,0 +1,31 @@
+#pragma once
+// One simulated device, found and opened as the programs find it, with an acknowledged exchange
+// whose host does nothing (no poll timer, no events) and remembers being told to end the program.
+// Shared by the tests and the benchmarks.
+
+#include "link/ApiUSBRoutines.h"
+#include "link/CommandExchange.h"
+#include "link/SimulatedDevice.h"
+
+namespace vexaro {
+
+class IdleHost final : public LinkHost {
+ public:
+  void SetPollTimer(bool) override {}
+  void ProcessEvents() override {}
+  void EndProgram() override { ended = true; }
+  bool ended = false;
+};
+
+struct SimulatedLink {
+  SimulatedPlatform platform;
+  TrafficTrace trace;  // off
+  LinkState link;
+  ApiUSBRoutines usb{platform, link, trace};
+  IdleHost host;
+  CommandExchange exchange{usb, link, host};
+
+  explicit SimulatedLink(DeviceStore store = FactoryStore()) : platform(store) { usb.FindDevice(); }
+};
+
+}  // namespace vexaro
