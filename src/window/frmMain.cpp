@@ -127,14 +127,14 @@ void frmMain::BuildControls() {
   large.setPointSize(kLargeFontPointSize);
 
   std::map<QString, QWidget*> made;
-  for (const ControlSpec& spec : MainWindowControls()) {
-    QWidget* parent = spec.parent != nullptr ? made.at(spec.parent) : this;
-    const QString text = spec.text != nullptr ? QString(spec.text) : QString();
+  for (const ControlSpec& entry : MainWindowControls()) {
+    QWidget* parent = entry.parent != nullptr ? made.at(entry.parent) : this;
+    const QString text = entry.text != nullptr ? QString(entry.text) : QString();
     QWidget* widget = nullptr;
-    switch (spec.kind) {
+    switch (entry.kind) {
       case WidgetKind::Label: {
         auto* label = new QLabel(text, parent);
-        label->setWordWrap((spec.flags & kWrap) != 0);
+        label->setWordWrap((entry.flags & kWrap) != 0);
         label->setTextFormat(Qt::PlainText);
         widget = label;
         break;
@@ -147,13 +147,13 @@ void frmMain::BuildControls() {
         break;
       case WidgetKind::CheckBox: {
         auto* box = new QCheckBox(text, parent);
-        box->setChecked((spec.flags & kChecked) != 0);
+        box->setChecked((entry.flags & kChecked) != 0);
         widget = box;
         break;
       }
       case WidgetKind::Option: {
         auto* option = new QRadioButton(text, parent);
-        option->setChecked((spec.flags & kChecked) != 0);
+        option->setChecked((entry.flags & kChecked) != 0);
         widget = option;
         break;
       }
@@ -163,10 +163,10 @@ void frmMain::BuildControls() {
       case WidgetKind::EditCombo:
       case WidgetKind::ListCombo: {
         auto* combo = new QComboBox(parent);
-        combo->setEditable(spec.kind == WidgetKind::EditCombo);
+        combo->setEditable(entry.kind == WidgetKind::EditCombo);
         if (combo->isEditable()) combo->setCompleter(nullptr);  // what is typed stays as typed
         combo->setInsertPolicy(QComboBox::NoInsert);
-        combo->addItems(ItemsOf(spec.name));
+        combo->addItems(ItemsOf(entry.name));
         combo->setCurrentIndex(-1);  // empty text, no item selected
         combo->setMaxVisibleItems(15);
         // The list may be wider than the box, so that annotated items show whole.
@@ -204,15 +204,15 @@ void frmMain::BuildControls() {
         break;
       }
     }
-    widget->setObjectName(spec.name);
-    widget->setGeometry(px(spec.place.left), px(spec.place.top), px(spec.place.width),
-                        px(spec.place.height));
-    widget->setFont((spec.flags & kLarge) ? large : (spec.flags & kBold) ? bold : plain);
-    if (spec.flags & kHidden) widget->setVisible(false);
-    if (spec.flags & kDisabled) widget->setEnabled(false);
-    if (spec.toolTip != nullptr) widget->setToolTip(spec.toolTip);
-    if (spec.helpContext != 0) widget->setProperty(kHelpContextProperty, spec.helpContext);
-    made[spec.name] = widget;
+    widget->setObjectName(entry.name);
+    widget->setGeometry(px(entry.place.left), px(entry.place.top), px(entry.place.width),
+                        px(entry.place.height));
+    widget->setFont((entry.flags & kLarge) ? large : (entry.flags & kBold) ? bold : plain);
+    if (entry.flags & kHidden) widget->setVisible(false);
+    if (entry.flags & kDisabled) widget->setEnabled(false);
+    if (entry.toolTip != nullptr) widget->setToolTip(entry.toolTip);
+    if (entry.helpContext != 0) widget->setProperty(kHelpContextProperty, entry.helpContext);
+    made[entry.name] = widget;
   }
 }
 
