@@ -6,8 +6,6 @@
 #include <cmath>
 #include <fstream>
 #include <iterator>
-#include <random>
-#include <sstream>
 #include <string>
 
 #include "melody/RingTone.h"
@@ -251,27 +249,10 @@ TEST(ParseRingTone, AnyBytesAreText) {
   ExpectNote(nul.notes[2], {587.33, 240.0 / 63 / 8, false}, "NUL at the end: default octave");
   ExpectNote(nul.notes[3], {1046.50, 240.0 / 63 / 8, false}, "after a NUL");
 
-  // A 1 MB item: its first two and last characters count.
+  // A 1 MB item: its first two and last characters count. (Random bytes: the fuzz target.)
   const TuneNote longItem = OnlyNote("16" + std::string(1 << 20, 'x') + "5");
   ExpectNote(longItem, {523.25, 240.0 / 63 / 16, false}, "1 MB item");
 
-  std::mt19937 random(20240607);
-  constexpr char kPieces[] = "cdefgabhp#.:=,\r\n \t0123456789-+dob\0\xff";
-  const std::string alphabet(kPieces, sizeof kPieces - 1);
-  for (int round = 0; round < 2000; ++round) {
-    std::string text(random() % 300, '\0');
-    for (char& c : text) {
-      const unsigned pick = random();
-      c = round % 2 ? static_cast<char>(pick) : alphabet[pick % alphabet.size()];
-    }
-    const RingToneResult r = ParseRingTone(text, static_cast<int>(random() % 3));
-    EXPECT_LE(r.notes.size(), kMaxTuneNotes);
-    EXPECT_TRUE(r.error.empty() || r.notes.empty());
-    for (const TuneNote& note : r.notes) {
-      EXPECT_TRUE(std::isfinite(note.Frequency) && std::isfinite(note.Length));
-      EXPECT_TRUE(!note.IsPause || note.Frequency == 1000.0);
-    }
-  }
 }
 
 TEST(ParseRingTone, SongCollection) {
@@ -285,14 +266,6 @@ TEST(ParseRingTone, SongCollection) {
   ASSERT_EQ(whole.notes.size(), 50u);
   ExpectNote(whole.notes[0], {987.77, 240.0 / 130 / 16, false}, "16b5");
   ExpectNote(whole.notes[1], {1244.51, 240.0 / 130 / 16, false}, "16d#6");
-
-  // Every tone of the collection reads on its own.
-  std::istringstream lines(contents);
-  for (std::string line; std::getline(lines, line);) {
-    const RingToneResult r = ParseRingTone(line, 1);
-    EXPECT_EQ(r.error, "") << line.substr(0, 30);
-    EXPECT_FALSE(r.notes.empty()) << line.substr(0, 30);
-  }
 }
 
 }  // namespace
