@@ -107,7 +107,8 @@ int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::o
   peek->add_option("COUNT", peekCount, "How many bytes (1 when left out)");
   bool json = false;
   auto* read = app.add_subcommand("read", "Print the settings as the window shows them");
-  read->add_flag("--json", json, "Print them as one JSON object");
+  read->add_flag("--json", json,
+                 "Print them as one JSON object (a backup that 'set --from' restores)");
   std::vector<std::string> assignments;
   std::string fromFile;
   SetRequest setRequest;
