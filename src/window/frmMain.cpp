@@ -30,7 +30,9 @@
 #include "window/WindowLayout.h"
 
 // The window's resources live in a static library; they must be registered by name.
-static void InitWindowResources() { Q_INIT_RESOURCE(window); }
+static void InitWindowResources() {
+  Q_INIT_RESOURCE(window);
+}
 
 #ifndef VEXARO_HELP_DIR
 #define VEXARO_HELP_DIR "/usr/share/vexaro-link"
@@ -296,10 +298,15 @@ void frmMain::Timer1_Timer() {
   if (!unloaded_) Timer1_->start();
 }
 
+namespace {
+// The controls that talk to the device, off while there is none (V. Trim comes back with the
+// calibration switch when the settings have been read).
+constexpr const char* kDeviceControls[] = {"cmdBeep",    "cmdSend",   "cmdPlay", "cmdLoad",
+                                           "cmdDefTune", "cmdReadAD", "cboVtrim"};
+}  // namespace
+
 void frmMain::ShowConnected() {
-  for (const char* name : {"cmdBeep", "cmdSend", "cmdPlay", "cmdLoad", "cmdDefTune"}) {
-    control(name)->setEnabled(true);
-  }
+  for (const char* name : kDeviceControls) control(name)->setEnabled(true);
   control<StatusLamp>("shpStatus")->setFillColor(QColor(0, 255, 0));
   auto* status = control<QLabel>("lblConStatus");
   status->setText("Device Connected");
@@ -308,9 +315,8 @@ void frmMain::ShowConnected() {
 }
 
 void frmMain::ShowSearching() {
-  for (const char* name : {"cmdBeep", "cmdSend", "cmdPlay", "cmdLoad", "cmdDefTune"}) {
-    control(name)->setEnabled(false);
-  }
+  for (const char* name : kDeviceControls) control(name)->setEnabled(false);
+  control("cmdVtrim")->setEnabled(false);
   control<StatusLamp>("shpStatus")->setFillColor(QColor(255, 0, 0));
   control<QLabel>("lblVersion")->clear();
   auto* status = control<QLabel>("lblConStatus");

@@ -93,9 +93,13 @@ class CalibrationTest : public QObject, public WindowFixture {
     QVERIFY(!link_->DeviceDetected);
     window_->Timer1_Timer();  // the monitor searches: nothing
     QCOMPARE(c<QLabel>("lblConStatus")->text(), QString("Device Disconnected"));
+    for (const char* name : {"cmdVtrim", "cmdReadAD", "cboVtrim"})
+      QVERIFY2(!c(name)->isEnabled(), name);
     firmware().plugIn();
     window_->Timer1_Timer();  // and finds the device again
     QVERIFY(link_->DeviceDetected);
+    for (const char* name : {"cmdVtrim", "cmdReadAD", "cboVtrim"})
+      QVERIFY2(c(name)->isEnabled(), name);
     QCOMPARE(unloaded.count(), 0);
   }
 };
