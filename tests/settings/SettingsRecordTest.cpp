@@ -7,6 +7,7 @@
 
 #include "link/SimulatedDevice.h"
 #include "settings/SettingsRecord.h"
+#include "support/SettingsSamples.h"
 
 namespace vexaro {
 namespace {
@@ -39,23 +40,6 @@ std::map<std::uint8_t, std::uint8_t> WritesByAddress(const EncodedSettings& enco
   std::map<std::uint8_t, std::uint8_t> writes;
   for (const ByteWrite& w : encoded.writes) writes[w.address] = w.value;
   return writes;
-}
-
-// The factory texts of both settings pages, as the Defaults buttons put them.
-SettingsTexts FactoryTexts() {
-  const std::map<Field, const char*> defaults = {
-      {Field::txtThres, "70"},      {Field::chkRev, "0"},        {Field::cboLowV, "4.60"},
-      {Field::cboFreq, "2358"},     {Field::cboDur, "0.250"},    {Field::cboStartBeeps, "2"},
-      {Field::cboVlowBeeps, "3"},   {Field::cboVlowDly, "2.0"},  {Field::cboGtime, "30"},
-      {Field::chkGreset, "0"},      {Field::chkMreset, "0"},     {Field::cboCmdTime, "2.5"},
-      {Field::cboVcycles, "2"},     {Field::cboGcycles, "3"},    {Field::cboMcycles, "4"},
-      {Field::cboVminDly, "100"},   {Field::optZ10, "0"},        {Field::cboZeFreq, "2404"},
-      {Field::cboZeDur, "0.125"},   {Field::cboRoFreq, "1984"},  {Field::cboRoDur, "0.250"},
-      {Field::cboIBpause, "0.500"}, {Field::cboIDpause, "1.50"},
-  };
-  SettingsTexts texts;
-  for (const auto& [field, text] : defaults) TextOf(texts, field) = text;
-  return texts;
 }
 
 TEST(ShowSettings, WorkedExamples) {

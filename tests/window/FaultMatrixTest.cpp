@@ -14,6 +14,7 @@
 #include "WindowFixture.h"
 #include "link/DeviceContract.h"
 #include "settings/SettingsHandlers.h"
+#include "support/SettingsSamples.h"
 
 namespace vexaro {
 
@@ -44,18 +45,6 @@ void Inject(SimulatedFirmware& firmware, Fault fault, std::size_t report) {
       break;
   }
 }
-
-// Texts that store a different byte at every address than the factory settings do.
-const std::pair<Field, const char*> kEdits[] = {
-    {Field::txtThres, "20"},      {Field::chkRev, "1"},        {Field::cboLowV, "5.85"},
-    {Field::cboFreq, "1568"},     {Field::cboDur, "0.5"},      {Field::cboStartBeeps, "5"},
-    {Field::cboVlowBeeps, "1"},   {Field::cboVlowDly, "0.5"},  {Field::cboGtime, "20"},
-    {Field::cboCmdTime, "4.0"},   {Field::cboVcycles, "5"},    {Field::cboGcycles, "5"},
-    {Field::cboMcycles, "5"},     {Field::cboVminDly, "200"},  {Field::chkMreset, "1"},
-    {Field::chkGreset, "1"},      {Field::optZ10, "1"},        {Field::cboZeFreq, "1568"},
-    {Field::cboZeDur, "0.5"},     {Field::cboRoFreq, "2794"},  {Field::cboRoDur, "0.5"},
-    {Field::cboIBpause, "1.0"},   {Field::cboIDpause, "2.50"},
-};
 
 }  // namespace
 
@@ -130,7 +119,8 @@ class FaultMatrixTest : public QObject, public WindowFixture {
           const QString row = QString("v%1 %2 at write %3").arg(version).arg(Name(fault)).arg(k);
           start(factory);
           window_->Timer1_Timer();
-          for (const auto& [field, text] : kEdits) window_->settings().SetText(field, text);
+          for (const auto& [field, text] : kNonFactoryTexts)
+            window_->settings().SetText(field, text);
           DeviceSettings settings{};
           std::copy_n(factory.begin(), settings.size(), settings.begin());
           const EncodedSettings encoded = EncodeSettings(window_->settings().Texts(), settings);
@@ -203,7 +193,7 @@ class FaultMatrixTest : public QObject, public WindowFixture {
     start(store, /*kalfo=*/true);
     window_->Timer1_Timer();
     firmware().faults().busyBeforeAck = 2;
-    for (const auto& [field, text] : kEdits) window_->settings().SetText(field, text);
+    for (const auto& [field, text] : kNonFactoryTexts) window_->settings().SetText(field, text);
     QTest::mouseClick(c<QPushButton>("cmdSend"), Qt::LeftButton);
     QCOMPARE(storesWrittenOnce(), std::size_t{23});
     QCOMPARE(firmware().store()[3], std::uint8_t{80});

@@ -17,6 +17,7 @@
 
 #include "WindowFixture.h"
 #include "settings/SettingsHandlers.h"
+#include "support/SettingsSamples.h"
 
 namespace vexaro {
 
@@ -195,17 +196,7 @@ class SettingsHandlersTest : public QObject, public WindowFixture {
   void defaultsFillTheirOwnPageOnly() {
     auto& handlers = window_->settings();
     const SettingsTexts factory = handlers.Texts();
-    const std::vector<std::pair<Field, QString>> changed = {
-        {Field::txtThres, "20"},      {Field::chkRev, "1"},        {Field::cboLowV, "5.00"},
-        {Field::cboFreq, "1568"},     {Field::cboDur, "0.125"},    {Field::cboStartBeeps, "5"},
-        {Field::cboVlowBeeps, "1"},   {Field::cboVlowDly, "0.5"},  {Field::cboGtime, "20"},
-        {Field::chkGreset, "1"},      {Field::chkMreset, "1"},     {Field::cboCmdTime, "4.0"},
-        {Field::cboVcycles, "5"},     {Field::cboGcycles, "5"},    {Field::cboMcycles, "5"},
-        {Field::cboVminDly, "5000"},  {Field::optZ10, "1"},        {Field::cboZeFreq, "1568"},
-        {Field::cboZeDur, "0.063"},   {Field::cboRoFreq, "1568"},  {Field::cboRoDur, "0.063"},
-        {Field::cboIBpause, "0.125"}, {Field::cboIDpause, "2.50"},
-    };
-    for (const auto& [field, text] : changed) QVERIFY(handlers.SetText(field, text));
+    for (const auto& [field, text] : kNonFactoryTexts) QVERIFY(handlers.SetText(field, text));
     const SettingsTexts edited = handlers.Texts();
     settings_[24] = 1;
 

@@ -186,7 +186,7 @@ class frmMainTest : public QObject, public WindowFixture {
   void everyControlInItsDesignedState() {
     QCOMPARE(window_->windowTitle(), QString("Vexaro  -  Version 3.0"));
     QVERIFY(!window_->windowIcon().pixmap(32, 32).isNull());  // its own icon, drawn from SVG
-    QCOMPARE(window_->size(), QSize(377, 425));  // 5655 x 6375 twips at 96 dpi
+    QCOMPARE(window_->size(), QSize(377, 425));               // 5655 x 6375 twips at 96 dpi
     QVERIFY(!QFontInfo(window_->font()).family().isEmpty());
     for (const Expected& e : kControls) {
       QWidget* w = c(e.name);
