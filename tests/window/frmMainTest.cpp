@@ -18,6 +18,7 @@
 #include <QtTest>
 
 #include "WindowFixture.h"
+#include "settings/SettingsFields.h"
 #include "window/Widgets.h"
 
 namespace vexaro {
@@ -213,55 +214,28 @@ class frmMainTest : public QObject, public WindowFixture {
     }
   }
 
+  // Every list shows its field's items (one table for the window, the tool and the checks),
+  // takes typing only when it is editable, and starts empty with nothing selected.
   void listsHoldTheirItemsWithNothingSelected() {
-    const QStringList oneToFive = {"1", "2", "3", "4", "5"};
-    const QStringList tones = {"1568", "1661", "1760", "1865", "1976", "2093",
-                               "2217", "2349", "2489", "2637", "2794"};
-    struct List {
-      const char* name;
-      bool editable;
-      QStringList items;
+    const auto expect = [&](const char* name, bool editable, QStringList items) {
+      auto* combo = c<QComboBox>(name);
+      QStringList shown;
+      for (int i = 0; i < combo->count(); ++i) shown << combo->itemText(i);
+      QVERIFY2(shown == items, name);
+      QVERIFY2(combo->isEditable() == editable, name);
+      QVERIFY2(combo->currentIndex() == -1 && combo->currentText().isEmpty(), name);
     };
-    const List lists[] = {
-        {"cboLowV",
-         true,
-         {"OFF", "4.55", "4.60", "4.65", "4.70", "5.00", "5.70", "5.75", "5.80", "5.85"}},
-        {"cboFreq",
-         true,
-         {"1568 (G6)", "1661 (G#6)", "1760 (A6)", "1865 (A#6)", "1976 (B6)", "2093 (C7)",
-          "2217 (C#7)", "2349 (D7)", "2489 (D#7)", "2637 (E7)", "2794 (F7)"}},
-        {"cboDur",
-         true,
-         {"0.125 (1/8)", "0.250 (1/4)", "0.375 (3/8)", "0.500 (1/2)", "0.625 (5/8)",
-          "0.750 (3/4)"}},
-        {"cboStartBeeps", false, {"0", "1", "2", "3", "4", "5"}},
-        {"cboCmdTime", false, {"1.0", "1.5", "2.0", "2.5", "3.0", "3.5", "4.0"}},
-        {"cboGtime", true, {"20", "25", "30", "35", "40", "45", "50"}},
-        {"cboVminDly", true, {"20", "60", "100", "200", "500", "1000", "2000", "5000"}},
-        {"cboVlowBeeps", false, oneToFive},
-        {"cboVlowDly", true, {"0.5", "1.0", "1.5", "2.0", "2.5", "3.0"}},
-        {"cboVcycles", false, oneToFive},
-        {"cboGcycles", false, oneToFive},
-        {"cboMcycles", false, oneToFive},
-        {"cboZeFreq", true, tones},
-        {"cboZeDur", true, {"0.063", "0.125", "0.250", "0.375", "0.500", "0.625", "0.750"}},
-        {"cboRoFreq", true, tones},
-        {"cboRoDur", true, {"0.063", "0.125", "0.250", "0.375", "0.500", "0.625", "0.750"}},
-        {"cboIBpause", true, {"0.125", "0.250", "0.375", "0.500", "0.625", "0.750"}},
-        {"cboIDpause", true, {"1.00", "1.25", "1.50", "1.75", "2.00", "2.25", "2.50"}},
-        {"cboVtrim",
-         false,
-         {"-7", "-6", "-5", "-4", "-3", "-2", "-1", "0", "1", "2", "3", "4", "5", "6", "7"}},
-    };
-    for (const List& list : lists) {
-      auto* combo = c<QComboBox>(list.name);
+    int lists = 0;
+    for (const FieldInfo& info : AllFields()) {
+      if (info.kind != ControlKind::EditableList && info.kind != ControlKind::PickList) continue;
       QStringList items;
-      for (int i = 0; i < combo->count(); ++i) items << combo->itemText(i);
-      QCOMPARE(items, list.items);
-      QCOMPARE(combo->isEditable(), list.editable);
-      QCOMPARE(combo->currentIndex(), -1);
-      QCOMPARE(combo->currentText(), QString());
+      for (const char* item : info.items) items << item;
+      expect(info.control, info.kind == ControlKind::EditableList, items);
+      ++lists;
     }
+    QCOMPARE(lists, 18);
+    expect("cboVtrim", false,
+           {"-7", "-6", "-5", "-4", "-3", "-2", "-1", "0", "1", "2", "3", "4", "5", "6", "7"});
   }
 
   // With the texts the controls hold in use, nothing is cut off and nothing lies on another
