@@ -26,34 +26,17 @@ const char* const kFactoryRead =
     "ro-frequency: 1984\nro-duration: 0.250\ninter-beep-pause: 0.496\n"
     "inter-digit-pause: 1.50\n";
 
-const char* const kFactoryJson = R"({
-  "version": "3.1",
-  "range": "7V",
-  "turn-on": "70",
-  "reverse": "0",
-  "low-battery": "4.60",
-  "beep-frequency": "2358",
-  "beep-duration": "0.251",
-  "power-up-beeps": "2",
-  "alert-beeps": "3",
-  "alert-delay": "2.0",
-  "glitch-period": "30",
-  "clear-glitch-count": "0",
-  "clear-min-voltage": "0",
-  "command-window": "2.5",
-  "voltage-cycles": "2",
-  "glitch-cycles": "3",
-  "min-voltage-cycles": "4",
-  "min-voltage-capture": "100",
-  "zero-output": "two-tone",
-  "ze-frequency": "2404",
-  "ze-duration": "0.126",
-  "ro-frequency": "1984",
-  "ro-duration": "0.250",
-  "inter-beep-pause": "0.496",
-  "inter-digit-pause": "1.50"
+// The same settings as `read --json` writes them: one object, keys in the same order.
+std::string AsJson(const std::string& lines) {
+  std::string json = "{";
+  std::istringstream in(lines);
+  for (std::string line; std::getline(in, line);) {
+    const auto colon = line.find(": ");
+    json += (json.size() > 1 ? ",\n  \"" : "\n  \"") + line.substr(0, colon) + "\": \"" +
+            line.substr(colon + 2) + "\"";
+  }
+  return json + "\n}\n";
 }
-)";
 
 std::string OlderFirmwareRead() {
   std::string text = kFactoryRead;
@@ -101,376 +84,72 @@ void Vexaro(SimulatedPlatform& p, const char* path, std::optional<OpenError> err
   p.addInterface({path, kVexaroVendorId, kVexaroProductId}, true).openError = error;
 }
 
-INSTANTIATE_TEST_SUITE_P(Commands, Cli,
-                         ::testing::
-                             Values(CliCase{"PeekReadsTheSimulatedStore",
-                                            {"--simulate", "peek", "0", "3"},
-                                            nullptr,
-                                            0,
-                                            "0: 0\n1: 0\n2: 31\n",
-                                            ""},
-                                    CliCase{"PeekTakesHexadecimalAndOneByDefault",
-                                            {"peek", "0x1c", "--simulate"},
-                                            nullptr,
-                                            0,
-                                            "28: 50\n",
-                                            ""},
-                                    CliCase{"PeekBeyondTheStoreReadsZero",
-                                            {"--simulate", "peek", "255"},
-                                            nullptr,
-                                            0,
-                                            "255: 0\n",
-                                            ""},
-                                    CliCase{
-                                        "ListShowsEachMatch",
-                                        {"list"},
-                                        [](SimulatedPlatform& p) {
-                                          p.addInterface({"/dev/hidraw0", 0x046d, 0xc52b}, false);
-                                          Vexaro(p, "/dev/hidraw1", OpenError::NoPermission);
-                                          Vexaro(p, "/dev/hidraw2");
-                                        },
-                                        0,
-                                        "/dev/hidraw1: no permission to open (see vexaro "
-                                        "--print-udev-rules)\n"
-                                        "/dev/hidraw2: can be opened\n",
-                                        ""},
-                                    CliCase{"ListWithNoDevice",
-                                            {"list"},
-                                            [](SimulatedPlatform&) {},
-                                            1,
-                                            "",
-                                            "no Vexaro found"},
-                                    CliCase{"ListWithOnlyAnUnopenableDevice",
-                                            {"list"},
-                                            [](SimulatedPlatform& p) {
-                                              Vexaro(p, "/dev/hidraw1", OpenError::Failed);
-                                            },
-                                            1,
-                                            "/dev/hidraw1: cannot be opened\n",
-                                            "no Vexaro found can be used."},
-                                    CliCase{"PeekWithNoDevice",
-                                            {"peek", "0"},
-                                            [](SimulatedPlatform&) {},
-                                            1,
-                                            "",
-                                            "no Vexaro found"},
-                                    CliCase{"PeekWithoutPermissionNamesTheUdevRule",
-                                            {"peek", "0"},
-                                            [](SimulatedPlatform& p) {
-                                              Vexaro(p, "/dev/hidraw1", OpenError::NoPermission);
-                                            },
-                                            1,
-                                            "",
-                                            "no permission to open /dev/hidraw1; install the udev "
-                                            "rule"},
-                                    CliCase{"DeviceLostPrintsNothing",
-                                            {"peek", "0", "29"},
-                                            [](SimulatedPlatform& p) {
-                                              Vexaro(p, "/dev/hidraw1");
-                                              p.firmware().faults().silentAtReport = 5;
-                                            },
-                                            3,
-                                            "",
-                                            "device lost while reading address 4."},
-                                    CliCase{"DeviceOptionPicksThatDevice",
-                                            {"--device", "/dev/hidraw2", "peek", "9"},
-                                            [](SimulatedPlatform& p) {
-                                              p.addInterface({"/dev/hidraw1", kVexaroVendorId,
-                                                              kVexaroProductId},
-                                                             false);
-                                              Vexaro(p, "/dev/hidraw2");
-                                            },
-                                            0,
-                                            "9: 170\n",
-                                            ""},
-                                    CliCase{"DeviceOptionRefusesAPathNotEnumerated",
-                                            {"--device", "/dev/null", "peek", "0"},
-                                            [](SimulatedPlatform& p) { Vexaro(p, "/dev/hidraw1"); },
-                                            1,
-                                            "",
-                                            "/dev/null is not a HID device on this machine."},
-                                    CliCase{
-                                        "DeviceOptionRefusesAnotherDevice",
-                                        {"--device", "/dev/hidraw0", "peek", "0"},
-                                        [](SimulatedPlatform& p) {
-                                          p.addInterface({"/dev/hidraw0", 0x046d, 0xc52b}, false);
-                                        },
-                                        1,
-                                        "",
-                                        "/dev/hidraw0 is not a Vexaro"},
-                                    CliCase{"NoCommand",
-                                            {"--simulate"},
-                                            nullptr,
-                                            2,
-                                            "",
-                                            "no command given"},
-                                    CliCase{"UnknownCommand",
-                                            {"poke", "1"},
-                                            nullptr,
-                                            2,
-                                            "",
-                                            "see 'vexaro --help'"},
-                                    CliCase{"UnknownOption",
-                                            {"--fast", "list"},
-                                            nullptr,
-                                            2,
-                                            "",
-                                            "--fast"},
-                                    CliCase{"AddressNotANumber",
-                                            {"--simulate", "peek", "x1"},
-                                            nullptr,
-                                            2,
-                                            "",
-                                            "ADDR must be a number from 0 to 255, not \"x1\"."},
-                                    CliCase{"AddressTooLarge",
-                                            {"--simulate", "peek", "256"},
-                                            nullptr,
-                                            2,
-                                            "",
-                                            "ADDR must be a number from 0 to 255"},
-                                    CliCase{"CountRunsPastTheLastAddress",
-                                            {"--simulate", "peek", "250", "7"},
-                                            nullptr,
-                                            2,
-                                            "",
-                                            "COUNT must be a number from 1 to 6, not \"7\"."},
-                                    CliCase{"CountZero",
-                                            {"--simulate", "peek", "0", "0"},
-                                            nullptr,
-                                            2,
-                                            "",
-                                            "COUNT must be"},
-                                    CliCase{"EmptySimulateFile",
-                                            {"--simulate=", "peek", "0"},
-                                            nullptr,
-                                            2,
-                                            "",
-                                            "--simulate= needs a file name"},
-                                    CliCase{"MissingAddress",
-                                            {"--simulate", "peek"},
-                                            nullptr,
-                                            2,
-                                            "",
-                                            "ADDR"},
-                                    CliCase{"ReadPrintsWhatTheWindowShows",
-                                            {"--simulate", "read"},
-                                            nullptr,
-                                            0,
-                                            kFactoryRead,
-                                            ""},
-                                    CliCase{"ReadAsJson",
-                                            {"read", "--json", "--simulate"},
-                                            nullptr,
-                                            0,
-                                            kFactoryJson,
-                                            ""},
-                                    CliCase{"ReadLeavesOutWhatOlderFirmwareHides",
-                                            {"read"},
-                                            [](SimulatedPlatform& p) {
-                                              Vexaro(p, "/dev/hidraw1");
-                                              p.firmware().store()[2] = 29;
-                                            },
-                                            0,
-                                            OlderFirmwareRead(),
-                                            ""},
-                                    CliCase{"ReadOfAByteThatCannotBeShown",
-                                            {"read"},
-                                            [](SimulatedPlatform& p) {
-                                              Vexaro(p, "/dev/hidraw1");
-                                              p.firmware().store()[3] = 0;
-                                            },
-                                            3,
-                                            "",
-                                            "the device holds 0 at address 3, which cannot be "
-                                            "shown as beep-frequency."},
-                                    CliCase{"ReadStopsAtTheFirstLostTransfer",
-                                            {"read"},
-                                            [](SimulatedPlatform& p) {
-                                              Vexaro(p, "/dev/hidraw1");
-                                              p.firmware().faults().failingRead = 12;
-                                            },
-                                            3,
-                                            "",
-                                            "device lost while reading address 11."},
-                                    CliCase{"SetRefusedByTheEntryCheckWritesNothing",
-                                            {"set", "beep-duration=0.5", "beep-frequency=6000"},
-                                            [](SimulatedPlatform& p) { Vexaro(p, "/dev/hidraw1"); },
-                                            2,
-                                            "",
-                                            "beep-frequency: Frequency must be between 500 and "
-                                            "5000 Hz."},
-                                    CliCase{"SetUnknownKey",
-                                            {"--simulate", "set", "volume=11"},
-                                            nullptr,
-                                            2,
-                                            "",
-                                            "there is no setting \"volume\""},
-                                    CliCase{"SetWithoutEquals",
-                                            {"--simulate", "set", "turn-on"},
-                                            nullptr,
-                                            2,
-                                            "",
-                                            "\"turn-on\" is not of the form key=value."},
-                                    CliCase{"SetNothing",
-                                            {"--simulate", "set"},
-                                            nullptr,
-                                            2,
-                                            "",
-                                            "set needs key=value"},
-                                    CliCase{"SetPickOnlyNotAnItem",
-                                            {"--simulate", "set", "command-window=2.25"},
-                                            nullptr,
-                                            2,
-                                            "",
-                                            "command-window must be one of 1.0, 1.5, 2.0, 2.5, "
-                                            "3.0, 3.5, 4.0"},
-                                    CliCase{"SetGatedFieldOnOlderFirmware",
-                                            {"set", "min-voltage-capture=200"},
-                                            [](SimulatedPlatform& p) {
-                                              Vexaro(p, "/dev/hidraw1");
-                                              p.firmware().store()[2] = 29;
-                                            },
-                                            2,
-                                            "",
-                                            "min-voltage-capture needs firmware 3.0 or later; this "
-                                            "device has 2.9."},
-                                    CliCase{"SetLostPartWay",
-                                            {"set", "--defaults"},
-                                            [](SimulatedPlatform& p) {
-                                              Vexaro(p, "/dev/hidraw1");
-                                              p.firmware().faults().unplugAfter = 29 + 5;
-                                            },
-                                            3,
-                                            "",
-                                            "device lost after storing 5 of 23 settings bytes."},
-                                    CliCase{"SetOverUnshowableBytesPointsToDefaults",
-                                            {"set", "turn-on=5"},
-                                            [](SimulatedPlatform& p) {
-                                              Vexaro(p, "/dev/hidraw1");
-                                              p.firmware().store()[16] = 9;
-                                            },
-                                            3,
-                                            "",
-                                            "'vexaro set --defaults' stores the factory settings."},
-                                    CliCase{"PokeStoresOneByte",
-                                            {"--simulate", "--trace", "poke", "0x1b", "3"},
-                                            nullptr,
-                                            0,
-                                            "",
-                                            "hid> 00 54 1b 03 00"},
-                                    CliCase{"ParseTwoNotes",
-                                            {"parse", VEXARO_DATA_DIR "/two-notes.txt"},
-                                            nullptr,
-                                            0,
-                                            "1: 1046.50 Hz 0.3000 s tone pitch 119 duration 20\n"
-                                            "2: 1174.66 Hz 0.3000 s tone pitch 106 duration 22\n"
-                                            "28: 119 20 106 22 0 0 0 0 0 0\n38: 0 0 0 0 0 0 0 0 0 "
-                                            "0\n"
-                                            "48: 0 0 0 0 0 0 0 0 0 0\n58: 0 0 0 0 0 0 0 0 0 0\n"
-                                            "68: 0 0 0 0 0 0 0 0 0 0\n78: 0 0 0 0 0 0 0 0 0 0\n"
-                                            "88: 0 0 0 0 0 0 0 0 0 0\n98: 0 0 0 0 0 0 0 0 0 0\n"
-                                            "108: 0 0 0 0 0 0 0 0 0 0\n118: 0 0 0 0 0 0 0 0 0 0\n",
-                                            ""},
-                                    CliCase{"ParseMissingFile",
-                                            {"parse", "/no/such/tune.txt"},
-                                            nullptr,
-                                            2,
-                                            "",
-                                            "There is no file \"/no/such/tune.txt\"."},
-                                    CliCase{"LoadOfABadFileTouchesNoDevice",
-                                            {"load", "/no/such/tune.txt"},
-                                            [](SimulatedPlatform& p) { Vexaro(p, "/dev/hidraw1"); },
-                                            2,
-                                            "",
-                                            "Nothing was sent."},
-                                    CliCase{"LoadStoresTheMelody",
-                                            {"--simulate", "--trace", "load",
-                                             VEXARO_DATA_DIR "/two-notes.txt"},
-                                            nullptr,
-                                            0,
-                                            "",
-                                            "hid> 00 54 1f 16 00"},
-                                    CliCase{"LoadDefault",
-                                            {"--simulate", "--trace", "load", "default"},
-                                            nullptr,
-                                            0,
-                                            "",
-                                            "hid> 00 54 1c 32 00"},
-                                    CliCase{"PlayAndWait",
-                                            {"--simulate", "--trace", "play", "--wait"},
-                                            nullptr,
-                                            0,
-                                            "",
-                                            "hid> 00 53 00 00"},
-                                    CliCase{"Stop",
-                                            {"--simulate", "--trace", "stop"},
-                                            nullptr,
-                                            0,
-                                            "",
-                                            "hid> 00 53 00 00"},
-                                    CliCase{"BeepWithTheGivenValues",
-                                            {"--simulate", "--trace", "beep", "1568 (G6)", "0.125"},
-                                            nullptr,
-                                            0,
-                                            "",
-                                            "hid> 00 42 50 0c 00"},
-                                    CliCase{"BeepWithTheDevicesSettings",
-                                            {"--simulate", "--trace", "beep"},
-                                            nullptr,
-                                            0,
-                                            "",
-                                            "hid> 00 42 35 25 00"},
-                                    CliCase{
-                                        "BeepRefusedLikeTheBox",
-                                        {"--simulate", "beep", "6000"},
-                                        nullptr,
-                                        2,
-                                        "",
-                                        "Frequency must be between 500 and 5000 Hz."},
-                                    CliCase{"AdcWithTheEstimates",
-                                            {"--simulate", "adc"},
-                                            nullptr,
-                                            0,
-                                            "A/D value: 700\n+1: 703\n+2: 705\n+3: 708\n+4: "
-                                            "711\n+5: 714\n+6: 716\n"
-                                            "+7: 719\n-1: 697\n-2: 695\n-3: 692\n-4: 689\n-5: "
-                                            "686\n-6: 684\n-7: 681\n",
-                                            ""},
-                                    CliCase{"TrimPrinted",
-                                            {"--simulate", "trim"},
-                                            nullptr,
-                                            0,
-                                            "0\n",
-                                            ""},
-                                    CliCase{"TrimStored",
-                                            {"--simulate", "--trace", "trim", "-3"},
-                                            nullptr,
-                                            0,
-                                            "",
-                                            "hid> 00 54 1b 83 00"},
-                                    CliCase{"TrimOutOfTheList",
-                                            {"--simulate", "trim", "8"},
-                                            nullptr,
-                                            2,
-                                            "",
-                                            "the trim must be a whole number from -7 to 7, not "
-                                            "\"8\"."},
-                                    CliCase{"TrimByteNoDeviceShouldHold",
-                                            {"trim"},
-                                            [](SimulatedPlatform& p) {
-                                              Vexaro(p, "/dev/hidraw1");
-                                              p.firmware().store()[27] = 20;
-                                            },
-                                            3,
-                                            "",
-                                            "the device holds the trim byte 20, which is not a "
-                                            "trim of -7 to 7"},
-                                    CliCase{"PokeOutOfRange",
-                                            {"--simulate", "poke", "3", "256"},
-                                            nullptr,
-                                            2,
-                                            "",
-                                            "ADDR and VALUE must be numbers from 0 to 255"}),
+// One device at /dev/hidraw1, its firmware changed by `change`.
+std::function<void(SimulatedPlatform&)> OnDevice(
+    std::function<void(SimulatedFirmware&)> change = nullptr) {
+  return [change](SimulatedPlatform& p) {
+    Vexaro(p, "/dev/hidraw1");
+    if (change) change(p.firmware());
+  };
+}
+
+// clang-format off
+const CliCase kCliCases[] = {
+    {"PeekReadsTheSimulatedStore", {"--simulate", "peek", "0", "3"}, nullptr, 0, "0: 0\n1: 0\n2: 31\n", ""},
+    {"PeekTakesHexadecimalAndOneByDefault", {"peek", "0x1c", "--simulate"}, nullptr, 0, "28: 50\n", ""},
+    {"PeekBeyondTheStoreReadsZero", {"--simulate", "peek", "255"}, nullptr, 0, "255: 0\n", ""},
+    {"ListShowsEachMatch", {"list"}, [](SimulatedPlatform& p) { p.addInterface({"/dev/hidraw0", 0x046d, 0xc52b}, false); Vexaro(p, "/dev/hidraw1", OpenError::NoPermission); Vexaro(p, "/dev/hidraw2"); }, 0, "/dev/hidraw1: no permission to open (see vexaro --print-udev-rules)\n/dev/hidraw2: can be opened\n", ""},
+    {"ListWithNoDevice", {"list"}, [](SimulatedPlatform&) {}, 1, "", "no Vexaro found"},
+    {"ListWithOnlyAnUnopenableDevice", {"list"}, [](SimulatedPlatform& p) { Vexaro(p, "/dev/hidraw1", OpenError::Failed); }, 1, "/dev/hidraw1: cannot be opened\n", "no Vexaro found can be used."},
+    {"PeekWithNoDevice", {"peek", "0"}, [](SimulatedPlatform&) {}, 1, "", "no Vexaro found"},
+    {"PeekWithoutPermissionNamesTheUdevRule", {"peek", "0"}, [](SimulatedPlatform& p) { Vexaro(p, "/dev/hidraw1", OpenError::NoPermission); }, 1, "", "no permission to open /dev/hidraw1; install the udev rule"},
+    {"DeviceLostPrintsNothing", {"peek", "0", "29"}, OnDevice([](SimulatedFirmware& f) { f.faults().silentAtReport = 5; }), 3, "", "device lost while reading address 4."},
+    {"DeviceOptionPicksThatDevice", {"--device", "/dev/hidraw2", "peek", "9"}, [](SimulatedPlatform& p) { p.addInterface({"/dev/hidraw1", kVexaroVendorId, kVexaroProductId}, false); Vexaro(p, "/dev/hidraw2"); }, 0, "9: 170\n", ""},
+    {"DeviceOptionRefusesAPathNotEnumerated", {"--device", "/dev/null", "peek", "0"}, OnDevice(), 1, "", "/dev/null is not a HID device on this machine."},
+    {"DeviceOptionRefusesAnotherDevice", {"--device", "/dev/hidraw0", "peek", "0"}, [](SimulatedPlatform& p) { p.addInterface({"/dev/hidraw0", 0x046d, 0xc52b}, false); }, 1, "", "/dev/hidraw0 is not a Vexaro"},
+    {"NoCommand", {"--simulate"}, nullptr, 2, "", "no command given"},
+    {"UnknownCommand", {"poke", "1"}, nullptr, 2, "", "see 'vexaro --help'"},
+    {"UnknownOption", {"--fast", "list"}, nullptr, 2, "", "--fast"},
+    {"AddressNotANumber", {"--simulate", "peek", "x1"}, nullptr, 2, "", "ADDR must be a number from 0 to 255, not \"x1\"."},
+    {"AddressTooLarge", {"--simulate", "peek", "256"}, nullptr, 2, "", "ADDR must be a number from 0 to 255"},
+    {"CountRunsPastTheLastAddress", {"--simulate", "peek", "250", "7"}, nullptr, 2, "", "COUNT must be a number from 1 to 6, not \"7\"."},
+    {"CountZero", {"--simulate", "peek", "0", "0"}, nullptr, 2, "", "COUNT must be"},
+    {"EmptySimulateFile", {"--simulate=", "peek", "0"}, nullptr, 2, "", "--simulate= needs a file name"},
+    {"MissingAddress", {"--simulate", "peek"}, nullptr, 2, "", "ADDR"},
+    {"ReadPrintsWhatTheWindowShows", {"--simulate", "read"}, nullptr, 0, kFactoryRead, ""},
+    {"ReadAsJson", {"read", "--json", "--simulate"}, nullptr, 0, AsJson(kFactoryRead), ""},
+    {"ReadLeavesOutWhatOlderFirmwareHides", {"read"}, OnDevice([](SimulatedFirmware& f) { f.store()[2] = 29; }), 0, OlderFirmwareRead(), ""},
+    {"ReadOfAByteThatCannotBeShown", {"read"}, OnDevice([](SimulatedFirmware& f) { f.store()[3] = 0; }), 3, "", "the device holds 0 at address 3, which cannot be shown as beep-frequency."},
+    {"ReadStopsAtTheFirstLostTransfer", {"read"}, OnDevice([](SimulatedFirmware& f) { f.faults().failingRead = 12; }), 3, "", "device lost while reading address 11."},
+    {"SetRefusedByTheEntryCheckWritesNothing", {"set", "beep-duration=0.5", "beep-frequency=6000"}, OnDevice(), 2, "", "beep-frequency: Frequency must be between 500 and 5000 Hz."},
+    {"SetUnknownKey", {"--simulate", "set", "volume=11"}, nullptr, 2, "", "there is no setting \"volume\""},
+    {"SetWithoutEquals", {"--simulate", "set", "turn-on"}, nullptr, 2, "", "\"turn-on\" is not of the form key=value."},
+    {"SetNothing", {"--simulate", "set"}, nullptr, 2, "", "set needs key=value"},
+    {"SetPickOnlyNotAnItem", {"--simulate", "set", "command-window=2.25"}, nullptr, 2, "", "command-window must be one of 1.0, 1.5, 2.0, 2.5, 3.0, 3.5, 4.0"},
+    {"SetGatedFieldOnOlderFirmware", {"set", "min-voltage-capture=200"}, OnDevice([](SimulatedFirmware& f) { f.store()[2] = 29; }), 2, "", "min-voltage-capture needs firmware 3.0 or later; this device has 2.9."},
+    {"SetLostPartWay", {"set", "--defaults"}, OnDevice([](SimulatedFirmware& f) { f.faults().unplugAfter = 29 + 5; }), 3, "", "device lost after storing 5 of 23 settings bytes."},
+    {"SetOverUnshowableBytesPointsToDefaults", {"set", "turn-on=5"}, OnDevice([](SimulatedFirmware& f) { f.store()[16] = 9; }), 3, "", "'vexaro set --defaults' stores the factory settings."},
+    {"PokeStoresOneByte", {"--simulate", "--trace", "poke", "0x1b", "3"}, nullptr, 0, "", "hid> 00 54 1b 03 00"},
+    {"ParseTwoNotes", {"parse", VEXARO_DATA_DIR "/two-notes.txt"}, nullptr, 0, "1: 1046.50 Hz 0.3000 s tone pitch 119 duration 20\n2: 1174.66 Hz 0.3000 s tone pitch 106 duration 22\n28: 119 20 106 22 0 0 0 0 0 0\n38: 0 0 0 0 0 0 0 0 0 0\n48: 0 0 0 0 0 0 0 0 0 0\n58: 0 0 0 0 0 0 0 0 0 0\n68: 0 0 0 0 0 0 0 0 0 0\n78: 0 0 0 0 0 0 0 0 0 0\n88: 0 0 0 0 0 0 0 0 0 0\n98: 0 0 0 0 0 0 0 0 0 0\n108: 0 0 0 0 0 0 0 0 0 0\n118: 0 0 0 0 0 0 0 0 0 0\n", ""},
+    {"ParseMissingFile", {"parse", "/no/such/tune.txt"}, nullptr, 2, "", "There is no file \"/no/such/tune.txt\"."},
+    {"LoadOfABadFileTouchesNoDevice", {"load", "/no/such/tune.txt"}, OnDevice(), 2, "", "Nothing was sent."},
+    {"LoadStoresTheMelody", {"--simulate", "--trace", "load", VEXARO_DATA_DIR "/two-notes.txt"}, nullptr, 0, "", "hid> 00 54 1f 16 00"},
+    {"LoadDefault", {"--simulate", "--trace", "load", "default"}, nullptr, 0, "", "hid> 00 54 1c 32 00"},
+    {"PlayAndWait", {"--simulate", "--trace", "play", "--wait"}, nullptr, 0, "", "hid> 00 53 00 00"},
+    {"Stop", {"--simulate", "--trace", "stop"}, nullptr, 0, "", "hid> 00 53 00 00"},
+    {"BeepWithTheGivenValues", {"--simulate", "--trace", "beep", "1568 (G6)", "0.125"}, nullptr, 0, "", "hid> 00 42 50 0c 00"},
+    {"BeepWithTheDevicesSettings", {"--simulate", "--trace", "beep"}, nullptr, 0, "", "hid> 00 42 35 25 00"},
+    {"BeepRefusedLikeTheBox", {"--simulate", "beep", "6000"}, nullptr, 2, "", "Frequency must be between 500 and 5000 Hz."},
+    {"AdcWithTheEstimates", {"--simulate", "adc"}, nullptr, 0, "A/D value: 700\n+1: 703\n+2: 705\n+3: 708\n+4: 711\n+5: 714\n+6: 716\n+7: 719\n-1: 697\n-2: 695\n-3: 692\n-4: 689\n-5: 686\n-6: 684\n-7: 681\n", ""},
+    {"TrimPrinted", {"--simulate", "trim"}, nullptr, 0, "0\n", ""},
+    {"TrimStored", {"--simulate", "--trace", "trim", "-3"}, nullptr, 0, "", "hid> 00 54 1b 83 00"},
+    {"TrimOutOfTheList", {"--simulate", "trim", "8"}, nullptr, 2, "", "the trim must be a whole number from -7 to 7, not \"8\"."},
+    {"TrimByteNoDeviceShouldHold", {"trim"}, OnDevice([](SimulatedFirmware& f) { f.store()[27] = 20; }), 3, "", "the device holds the trim byte 20, which is not a trim of -7 to 7"},
+    {"PokeOutOfRange", {"--simulate", "poke", "3", "256"}, nullptr, 2, "", "ADDR and VALUE must be numbers from 0 to 255"},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(Commands, Cli, ::testing::ValuesIn(kCliCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // What `set` stores is what the window would: checked, then every field in the Send order.
