@@ -25,6 +25,12 @@ std::string KeyValue(Field field, const std::string& text) {
   return text;
 }
 
+// Puts `text` into a field as the window puts it into the field's control: the threshold box's
+// own reaction corrects a number outside 0 to 100 in place, and Send stores the corrected text.
+void Fill(SettingsTexts& texts, Field field, const std::string& text) {
+  TextOf(texts, field) = Info(field).kind == ControlKind::TextBox ? ThresholdBoxText(text) : text;
+}
+
 std::string RangeName(bool range70) {
   return range70 ? "70V" : "7V";
 }
@@ -70,7 +76,7 @@ std::string ControlText(Field field, const std::string& value, const DeviceSetti
       return key + " must be one of " + items + ", not \"" + value + "\".";
     }
     case ControlKind::TextBox:
-      text = ClampedThresholdText(value).value_or(value);
+      text = value;  // corrected by Fill, as the box corrects a typed text
       return {};
     case ControlKind::EditableList: {
       const CheckResult checked = CheckEntry(field, value, settings);
@@ -97,7 +103,7 @@ int ReadSettingsCommand(CliSession& session, bool json, std::ostream& out, std::
   SettingsTexts texts;
   std::array<bool, kFieldCount> present{};
   for (const FieldText& shownText : shown.texts) {
-    TextOf(texts, shownText.field) = shownText.text;
+    Fill(texts, shownText.field, shownText.text);
     present[static_cast<std::size_t>(shownText.field)] = true;
   }
   for (const FieldInfo& info : AllFields()) {
@@ -159,8 +165,8 @@ int SetSettingsCommand(CliSession& session, const SetRequest& request, std::ostr
 
   SettingsTexts texts;
   if (request.defaults) {
-    for (const FieldText& d : BasicDefaults(settings)) TextOf(texts, d.field) = d.text;
-    for (const FieldText& d : AdvancedDefaults()) TextOf(texts, d.field) = d.text;
+    for (const FieldText& d : BasicDefaults(settings)) Fill(texts, d.field, d.text);
+    for (const FieldText& d : AdvancedDefaults()) Fill(texts, d.field, d.text);
   } else {
     const ShownSettings shown = ShowSettings(settings);
     if (shown.failure) {
@@ -168,7 +174,7 @@ int SetSettingsCommand(CliSession& session, const SetRequest& request, std::ostr
           err, kExitDeviceLost,
           CannotShow(*shown.failure) + "; 'vexaro set --defaults' stores the factory settings.");
     }
-    for (const FieldText& t : shown.texts) TextOf(texts, t.field) = t.text;
+    for (const FieldText& t : shown.texts) Fill(texts, t.field, t.text);
   }
 
   // Settings of the other voltage range would be read in the wrong unit: refuse them first.
@@ -191,7 +197,7 @@ int SetSettingsCommand(CliSession& session, const SetRequest& request, std::ostr
     if (std::string error = ControlText(field, value, settings, text); !error.empty()) {
       return Fail(err, kExitBadInput, error);
     }
-    TextOf(texts, field) = text;
+    Fill(texts, field, text);
   }
 
   const EncodedSettings encoded = EncodeSettings(texts, settings);

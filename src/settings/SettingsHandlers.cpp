@@ -203,9 +203,9 @@ void SettingsHandlers::sliderThres_Change(int value) {
 
 void SettingsHandlers::txtThres_Change(const QString& text) {
   const std::string entry = text.toStdString();
-  if (const auto clamped = ClampedThresholdText(entry)) {
+  if (const std::string held = ThresholdBoxText(entry); held != entry) {
     // Runs this reaction again for the corrected text, which moves the slider.
-    window_.control<QLineEdit>("txtThres")->setText(QString::fromStdString(*clamped));
+    window_.control<QLineEdit>("txtThres")->setText(QString::fromStdString(held));
     return;
   }
   if (const auto position = SliderPosition(entry)) {

@@ -19,6 +19,10 @@ std::optional<std::string> ClampedThresholdText(std::string_view text) {
   return std::nullopt;
 }
 
+std::string ThresholdBoxText(std::string_view text) {
+  return ClampedThresholdText(text).value_or(std::string(text));
+}
+
 std::optional<int> SliderPosition(std::string_view text) {
   const auto first = text.find_first_not_of(" \t");
   if (first == std::string_view::npos) return std::nullopt;

@@ -190,6 +190,28 @@ TEST(CliSet, StoresLikeTheSendButtonAndABackupRestoresEveryByte) {
   std::remove(backup.c_str());
 }
 
+// A turn-on byte outside 100 to 200 reads as the window's box shows it, and is stored back as
+// the box's Send would store it when another setting changes.
+TEST(CliSet, TurnOnOutsideTheSliderIsReadAndStoredAsTheBoxHoldsIt) {
+  const struct {
+    std::uint8_t byte;
+    const char* shown;
+    std::uint8_t stored;
+  } cases[] = {
+      {50, "turn-on: 0\n", 100}, {255, "turn-on: 100\n", 200}, {150, "turn-on: 50\n", 150}};
+  for (const auto& c : cases) {
+    SimulatedPlatform platform(SimulatedPlatform::Empty{});
+    Vexaro(platform, "/dev/hidraw1");
+    platform.firmware().store()[9] = c.byte;
+    std::ostringstream out;
+    std::ostringstream err;
+    ASSERT_EQ(RunVexaroCli({"read"}, out, err, &platform), kExitDone) << err.str();
+    EXPECT_THAT(out.str(), HasSubstr(c.shown)) << int{c.byte};
+    ASSERT_EQ(RunVexaroCli({"set", "reverse=1"}, out, err, &platform), kExitDone) << err.str();
+    EXPECT_EQ(platform.firmware().store()[9], c.stored) << int{c.byte};
+  }
+}
+
 TEST(CliInformation, HelpVersionAndUdevRules) {
   struct Case {
     std::vector<std::string> args;
