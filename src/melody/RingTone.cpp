@@ -59,13 +59,15 @@ class ItemReader {
 
   bool AtEnd() const { return pos_ >= contents_.size(); }
 
-  // The next item, lower-cased (ASCII letters only). Blanks before it are skipped; blanks at its
-  // end are kept, so "8c6 " ends in a blank and takes the default octave.
+  // The next item, lower-cased (ASCII letters only). Blanks before it and at its end are
+  // dropped, so "8g5  ," is a G in octave 5, not a note that ends in a blank.
   std::string Next() {
     while (!AtEnd() && IsBlank(contents_[pos_])) ++pos_;
     const std::size_t start = pos_;
     while (!AtEnd() && !IsItemEnd(contents_[pos_])) ++pos_;
-    std::string item(contents_.substr(start, pos_ - start));
+    std::size_t end = pos_;
+    while (end > start && IsBlank(contents_[end - 1])) --end;
+    std::string item(contents_.substr(start, end - start));
     for (char& c : item) {
       if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }

@@ -54,6 +54,8 @@ TEST(ParseRingTone, WorkedExampleWithEveryLineEnd) {
       "name:d=4,o=5,b=100:\r8c6\r8d6\r",
       "NAME:D=4,O=5,B=100:8C6,\n8D6",
       "  name:d=4, o=5,\tb=100:8c6,\r\n,,8d6\n\n",
+      "name:d=4 ,o=5\t,b=100:8c6  ,8d6 \t\n",  // blanks before the comma or line end
+      "name:d=4,o=5,b=100:\r\n8c6\t\r\n \t \r\n8d6 ",
   };
   for (const std::string& text : texts) {
     const RingToneResult r = ParseRingTone(text, 0);
@@ -92,7 +94,7 @@ TEST(ParseRingTone, OctaveDurationDotAndPause) {
   const Case cases[] = {
       {"c.6", {1046.50, 1.5, false}},     // octave from the last character
       {"c6.", {523.25, 1.5, false}},      // ends in a point: default octave
-      {"c6 ", {523.25, 1.0, false}},      // a kept blank at the end: default octave
+      {"c6 \t", {1046.50, 1.0, false}},   // blanks at the end are dropped
       {" \t c6", {1046.50, 1.0, false}},  // blanks before an item are skipped
       {"c3", {523.25, 1.0, false}},       // 3 and 9 are no octave digits
       {"c9", {523.25, 1.0, false}},       {"c4", {261.63, 1.0, false}},
@@ -252,7 +254,6 @@ TEST(ParseRingTone, AnyBytesAreText) {
   // A 1 MB item: its first two and last characters count. (Random bytes: the fuzz target.)
   const TuneNote longItem = OnlyNote("16" + std::string(1 << 20, 'x') + "5");
   ExpectNote(longItem, {523.25, 240.0 / 63 / 16, false}, "1 MB item");
-
 }
 
 TEST(ParseRingTone, SongCollection) {
