@@ -27,6 +27,15 @@ std::string TempFile(const std::string& name, const std::string& contents) {
   return path;
 }
 
+// A file of `size` zero bytes that takes no room on the disk.
+std::string SparseFile(const std::string& name, std::uintmax_t size) {
+  const std::string path = TempFile(name, "");
+  std::filesystem::resize_file(path, size);
+  return path;
+}
+
+constexpr std::uintmax_t kSixteenMiB = 16 * 1024 * 1024;
+
 TEST(LoadTuneFile, StoresAllHundredBytesInOrder) {
   Device device;
   const TuneFileResult loaded =
@@ -59,10 +68,17 @@ TEST(LoadTuneFile, FilesThatCannotBeLoadedSayWhy) {
       {TempFile("zero-tempo.txt", "x:d=4,o=5,b=0:c"), "tempo of 0"},
       {TempFile("zero-length.txt", "x:d=4,o=5,b=63:0c"), "duration number of 0"},
       {TempFile("negative.txt", "x:d=-4,o=5,b=63:c"), "Note 1 cannot be stored"},
+      {SparseFile("over-16-mib.txt", kSixteenMiB + 1), "is too large to be a ring tone."},
   };
   for (const Case& c : cases) {
     const TuneFileResult loaded = LoadTuneFile(c.path, 0);
     EXPECT_THAT(loaded.error, ::testing::HasSubstr(c.error)) << c.path;
+  }
+  // 16 MiB itself is read: one item of zero bytes, a C.
+  const std::string limit = SparseFile("16-mib.txt", kSixteenMiB);
+  EXPECT_EQ(LoadTuneFile(limit, 0).notes.size(), 1u);
+  for (const char* name : {"over-16-mib.txt", "16-mib.txt"}) {
+    std::filesystem::remove(folder + name);
   }
 }
 
