@@ -12,6 +12,7 @@
 #include "app/BuildInfo.h"
 #include "app/PlatformChoice.h"
 #include "link/ApiUSBRoutines.h"
+#include "window/ApplicationIdentity.h"
 #include "window/frmMain.h"
 
 namespace {
@@ -61,10 +62,7 @@ int main(int argc, char** argv) {
   }
   QApplication application(argc, argv);  // takes Qt's own options first
   QuitOnTerminationSignals(application);
-  QApplication::setApplicationName("vexaro-link");
-  QApplication::setApplicationDisplayName("Vexaro USB Link");
-  QApplication::setApplicationVersion(vexaro::kVersion);
-  QApplication::setDesktopFileName("org.vexaro.usblink");  // the desktop entry, for Wayland
+  vexaro::SetApplicationIdentity(vexaro::kVersion);
 
   QCommandLineParser parser;
   parser.setApplicationDescription("Vexaro USB Link: settings, melody and tests of a Vexaro.");

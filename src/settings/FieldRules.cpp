@@ -74,8 +74,8 @@ std::optional<FieldRule> RuleFor(Field field, const DeviceSettings& settings) {
 
 CheckResult CheckEntry(Field field, std::string_view text, const DeviceSettings& settings) {
   const std::optional<FieldRule> rule = RuleFor(field, settings);
-  if (!rule) return {true, std::string(text), {}};
-  if (field == cboLowV && IsOff(text)) return {true, std::string(text), {}};
+  if (!rule) return {true, std::string(text), {}, {}};
+  if (field == cboLowV && IsOff(text)) return {true, std::string(text), {}, {}};
 
   std::string entry(text);
   try {
@@ -83,11 +83,11 @@ CheckResult CheckEntry(Field field, std::string_view text, const DeviceSettings&
     if (rule->commaToPoint) std::replace(entry.begin(), entry.end(), ',', '.');
     if (rule->quantum > 0) entry = Quantise(LeadingNumber(entry), rule->quantum);
     const double value = LeadingNumber(entry);
-    if (value >= rule->lower && value <= rule->upper) return {true, entry, {}};
+    if (value >= rule->lower && value <= rule->upper) return {true, entry, {}, {}};
   } catch (const NumberError&) {
     // A number too large to represent is a bad entry like any other.
   }
-  return {false, rule->restoreText, rule->message};
+  return {false, rule->restoreText, rule->message, entry};
 }
 
 }  // namespace vexaro

@@ -32,6 +32,8 @@ struct CheckResult {
   bool accepted = false;
   std::string text;     // accepted: the field's new text; refused: the restore text
   std::string message;  // refused: the message to show
+  std::string refused;  // refused: the text as cut and mended when it was found bad, which the
+                        // field shows while the message is up
 };
 
 // Applies the field's rule to `text`: cut, comma to point, quantum, then the range test.

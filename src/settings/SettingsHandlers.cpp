@@ -235,6 +235,9 @@ bool SettingsHandlers::CheckField(QComboBox* combo, Field field) {
     const QString text = QString::fromStdString(result.text);
     if (text != combo->currentText()) combo->setEditText(text);
   } else {
+    // Every step writes its text back to the field: the user sees what was refused.
+    const QString refused = QString::fromStdString(result.refused);
+    if (refused != combo->currentText()) combo->setEditText(refused);
     dialogs_.ShowMessage(kEntryErrorTitle, QString::fromStdString(result.message),
                          Dialogs::Icon::Warning);
     // The restore text of the range in force when the message is closed.

@@ -1,5 +1,7 @@
 #include "settings/SettingsRead.h"
 
+#include <algorithm>
+
 #include "link/DeviceContract.h"
 
 namespace vexaro {
@@ -8,7 +10,10 @@ std::optional<std::uint8_t> ReadSettingsBytes(ApiUSBRoutines& usb, const LinkSta
                                               DeviceSettings& settings) {
   for (std::uint8_t a = 0; a < kSettingsAddressCount; ++a) {
     const std::uint8_t value = usb.PlainTransfer({command::kReadByte, a});
-    if (!link.DeviceDetected) return a;
+    if (!link.DeviceDetected) {
+      std::fill(settings.begin() + a, settings.begin() + kSettingsAddressCount, 0);
+      return a;
+    }
     settings[a] = value;
   }
   return std::nullopt;

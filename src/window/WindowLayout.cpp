@@ -167,10 +167,27 @@ constexpr ControlSpec kControls[] = {
     {"lblM1(6)", Label, "Frame3", "-7:  ", Px(190, 166, 110, 15), 0, nullptr, 0},
 };
 
+// The label in front of each input control on its row; the two turn-on controls share the
+// heading of their group, the file name the heading above it.
+constexpr ControlLabel kInputLabels[] = {
+    {"txtThres", "Label1"},       {"sliderThres", "Label1"},   {"cboLowV", "Label3"},
+    {"cboFreq", "Label4"},        {"cboDur", "Label6"},        {"txtTuneFile", "Label8"},
+    {"cboStartBeeps", "Label17"}, {"cboCmdTime", "Label22"},   {"cboGtime", "Label20"},
+    {"cboVminDly", "Label23"},    {"cboVlowBeeps", "Label18"}, {"cboVlowDly", "Label19"},
+    {"cboVcycles", "Label24"},    {"cboGcycles", "Label33"},   {"cboMcycles", "Label43"},
+    {"cboZeFreq", "Label26"},     {"cboZeDur", "Label27"},     {"cboRoFreq", "Label28"},
+    {"cboRoDur", "Label29"},      {"cboIBpause", "Label30"},   {"cboIDpause", "Label31"},
+    {"cboVtrim", "Label46"},
+};
+
 }  // namespace
 
 std::span<const ControlSpec> MainWindowControls() {
   return kControls;
+}
+
+std::span<const ControlLabel> InputControlLabels() {
+  return kInputLabels;
 }
 
 }  // namespace vexaro

@@ -54,6 +54,15 @@ struct ControlSpec {
 // In creation order: a parent always comes before its children.
 std::span<const ControlSpec> MainWindowControls();
 
+// The label whose caption names an input control to assistive technology, so that a screen
+// reader says "Beep Frequency:, combo box, 2358". Check boxes and option buttons are named by
+// their own captions.
+struct ControlLabel {
+  const char* control;
+  const char* label;
+};
+std::span<const ControlLabel> InputControlLabels();
+
 // The window's client size in twips.
 inline constexpr int kClientWidthTwips = 5655;
 inline constexpr int kClientHeightTwips = 6375;

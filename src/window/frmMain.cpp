@@ -212,9 +212,25 @@ void frmMain::BuildControls() {
     widget->setFont((entry.flags & kLarge) ? large : (entry.flags & kBold) ? bold : plain);
     if (entry.flags & kHidden) widget->setVisible(false);
     if (entry.flags & kDisabled) widget->setEnabled(false);
-    if (entry.toolTip != nullptr) widget->setToolTip(entry.toolTip);
+    if (entry.toolTip != nullptr) {
+      widget->setToolTip(entry.toolTip);
+      widget->setAccessibleDescription(entry.toolTip);
+    }
     if (entry.helpContext != 0) widget->setProperty(kHelpContextProperty, entry.helpContext);
     made[entry.name] = widget;
+  }
+
+  // The label as the control's buddy gives it its name on every platform; on Linux it is the
+  // only thing that names a combo box, whose own name there is its text. A label names one
+  // control; a second one it captions gets the caption as its name.
+  for (const ControlLabel& pair : InputControlLabels()) {
+    auto* label = static_cast<QLabel*>(made.at(pair.label));
+    QWidget* input = made.at(pair.control);
+    if (label->buddy() == nullptr) {
+      label->setBuddy(input);
+    } else {
+      input->setAccessibleName(label->text());
+    }
   }
 }
 

@@ -3,6 +3,7 @@
 
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include "window/Dialogs.h"
@@ -27,6 +28,7 @@ class FakeDialogs final : public Dialogs {
 
   void ShowMessage(const QString& title, const QString& text, Icon icon) override {
     messages.push_back({title, text, icon});
+    if (whileShown) whileShown();
   }
   std::optional<QString> OpenFile(const QString& title, const QString& filter) override {
     fileRequests.push_back({title, filter});
@@ -43,6 +45,8 @@ class FakeDialogs final : public Dialogs {
   std::vector<FileRequest> fileRequests;
   std::deque<std::optional<QString>> fileAnswers;
   std::vector<HelpRequest> help;
+  // Runs while a message is up: what the window shows behind it.
+  std::function<void()> whileShown;
 };
 
 }  // namespace vexaro

@@ -83,17 +83,27 @@ class FaultMatrixTest : public QObject, public WindowFixture {
   void cleanup() { destroyWindow(); }
 
   // Lost at any of the 29 reads: the read stops there, one "Upload Error", the defaults, the
-  // program goes on and the next tick finds nothing (nothing left open).
+  // program goes on and the next tick finds nothing (nothing left open). The bytes of a 70 V
+  // device read before are gone from every address the read did not reach, so the defaults are
+  // those of the 7 V range.
   void settingsReadFailingAtEveryAddress() {
+    const DeviceStore factory = FactoryStore();
     for (Fault fault : kFaults) {
       for (std::size_t address = 0; address < kSettingsAddressCount; ++address) {
         const QString row = QString("%1 at read %2").arg(Name(fault)).arg(address);
-        start(FactoryStore());
+        start(factory);
+        settings_.fill(0xA5);
+        settings_[24] = 1;
         Inject(firmware(), fault, address + 1);
         QSignalSpy unloaded(window_.get(), &frmMain::unloaded);
         window_->Timer1_Timer();
         QVERIFY2(dialogs_->messages.size() == 1, qPrintable(row));
         QCOMPARE(dialogs_->messages[0].title, QString("Upload Error"));
+        for (std::size_t a = 0; a < kSettingsAddressCount; ++a) {
+          QVERIFY2(settings_[a] == (a < address ? factory[a] : 0),
+                   qPrintable(row + QString(": address %1").arg(a)));
+        }
+        QCOMPARE(window_->settings().Text(Field::cboLowV), QString("4.60"));
         QCOMPARE(window_->settings().Text(Field::cboFreq), QString("2358"));
         QVERIFY2(firmware().received().size() <= address + 1, qPrintable(row + ": read on"));
         QVERIFY2(!link_->DeviceDetected, qPrintable(row));

@@ -65,10 +65,32 @@ class SettingsHandlersTest : public QObject, public WindowFixture {
     QVERIFY(dialogs_->messages.empty());
   }
 
-  void refusedEntryGivesOneMessageTheRestoreTextAndTheFocusBack() {
-    typeInto("cboFreq", "6000");
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    expectOneRefusal("cboFreq", "Frequency must be between 500 and 5000 Hz", "2358");
+  // While the message is up the field shows the text as cut and mended; when it is closed, the
+  // restore text, and the field has the focus again.
+  void refusedEntryShowsWhatWasRefusedThenTheRestoreText() {
+    struct Refusal {
+      const char* field;
+      const char* typed;
+      const char* behindMessage;
+      const char* message;
+      const char* restored;
+    };
+    const Refusal cases[] = {
+        {"cboFreq", "2,358", "2,35", "Frequency must be between 500 and 5000 Hz", "2358"},
+        {"cboDur", "1,2345", "1.234", "Duration must be between 0.032 and 1.0 Sec", "0.250"},
+        {"cboLowV", "7,5", "7.5", "Voltage must be between 0.00V(OFF) and 7.00V", "4.60"},
+        {"cboVminDly", "5030", "5040",
+         "Minimum Voltage Capture Time must be between 20 and 5000 mS", "100"},
+    };
+    for (const Refusal& r : cases) {
+      dialogs_->messages.clear();
+      QString behind;
+      dialogs_->whileShown = [&] { behind = c<QComboBox>(r.field)->currentText(); };
+      typeInto(r.field, r.typed);
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      expectOneRefusal(r.field, r.message, r.restored);
+      QCOMPARE(behind, QString(r.behindMessage));
+    }
   }
 
   void pickingAnAnnotatedItemLeavesTheNumber() {

@@ -1,6 +1,7 @@
 // The main window under Qt's offscreen platform: every control in its designed state, the tabs,
 // the access keys, help and exit.
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontInfo>
@@ -212,6 +213,54 @@ class frmMainTest : public QObject, public WindowFixture {
       if (p.left >= 0) QCOMPARE(r.topLeft(), QPoint(px(p.left), px(p.top)));
       QCOMPARE(r.size(), QSize(px(p.width), px(p.height)));
     }
+  }
+
+  // A screen reader names every input control by the label in front of it on its row (the
+  // turn-on controls and the file name by their headings), check boxes and option buttons by
+  // their own captions, and describes a control by its tool tip. On Linux a combo box's own
+  // name is its text: its name is its label's, through the labelled-by relation.
+  void everyInputControlIsNamedByTheLabelInFrontOfIt() {
+    const std::map<QString, QString> headings = {{"txtThres", "Turn-on Position:"},
+                                                 {"sliderThres", "Turn-on Position:"},
+                                                 {"txtTuneFile", "Enter Ring-Tone File Name:"}};
+    int inputs = 0;
+    for (QWidget* w : window_->findChildren<QWidget*>()) {
+      const bool captioned = qobject_cast<QCheckBox*>(w) || qobject_cast<QRadioButton*>(w);
+      if (w->objectName().isEmpty() ||
+          !(captioned || qobject_cast<QComboBox*>(w) || qobject_cast<QLineEdit*>(w) ||
+            qobject_cast<QSlider*>(w))) {
+        continue;
+      }
+      ++inputs;
+      QString expected;
+      if (captioned) {
+        expected = qobject_cast<QAbstractButton*>(w)->text();
+      } else if (headings.contains(w->objectName())) {
+        expected = headings.at(w->objectName());
+      } else {
+        int nearest = -1;
+        for (auto* label : w->parentWidget()->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+          const int middle = label->geometry().center().y();
+          if (middle >= w->y() && middle <= w->geometry().bottom() && label->x() < w->x() &&
+              label->x() > nearest) {
+            nearest = label->x();
+            expected = label->text();
+          }
+        }
+      }
+      QVERIFY2(!expected.isEmpty(), qPrintable(w->objectName()));
+      QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+      QString name = a->text(QAccessible::Name);
+      if (qobject_cast<QComboBox*>(w)) {
+        name.clear();
+        for (const auto& [label, relation] : a->relations(QAccessible::Label)) {
+          if (qobject_cast<QLabel*>(label->object())) name = label->text(QAccessible::Name);
+        }
+      }
+      QVERIFY2(name == expected, qPrintable(w->objectName() + " is named " + name));
+      QVERIFY2(a->text(QAccessible::Description) == w->toolTip(), qPrintable(w->objectName()));
+    }
+    QCOMPARE(inputs, 22 + 6);
   }
 
   // Every list shows its field's items (one table for the window, the tool and the checks),
