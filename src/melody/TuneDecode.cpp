@@ -272,8 +272,9 @@ Choice ChooseNote(const NoteCodes& codes, int tempo, std::size_t number) {
   int bestDistance = 1 << 30;
   for (const Candidate& c : candidates.list) {
     const std::optional<std::uint8_t> code = DurationCode(c, tempo);
+    if (!code) continue;  // too long to encode: the whole load would fail
     if (code == codes.DurationCode && candidates.pitchFound) return {c, {}};
-    const int distance = std::abs(code.value_or(0) - codes.DurationCode);
+    const int distance = std::abs(*code - codes.DurationCode);
     if (distance < bestDistance) {
       bestDistance = distance;
       nearest.candidate = c;

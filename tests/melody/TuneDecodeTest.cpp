@@ -62,7 +62,8 @@ TEST(DecodeTuneImage, PlayedFrequencyLengthAndNearestNote) {
   }
 }
 
-// The judge of every text is the loader itself: the text, parsed and encoded, gives the image.
+// The judge of every text is the loader itself: the text, parsed and encoded, gives the image, and
+// a text that cannot give it still loads.
 TEST(FindRingToneText, LoadsAsTheSameBytesOrSaysWhichNotesCannot) {
   struct Case {
     const char* what;
@@ -85,6 +86,9 @@ TEST(FindRingToneText, LoadsAsTheSameBytesOrSaysWhichNotesCannot) {
       {"the longest and the shortest pause need tempos far apart",
        Image({0, 255, 0, 1}),
        {"duration code"}},
+      {"a tempo too slow for the shortest length of a very high note",
+       Image({0, 255, 1, 61}),
+       {"note 2 ("}},
       {"a byte after the closing pair",
        Image({119, 20, 0, 0, 7}),
        {"the bytes after the last note are not all 0 (address 32 holds 7); a load stores 0 "
@@ -94,13 +98,14 @@ TEST(FindRingToneText, LoadsAsTheSameBytesOrSaysWhichNotesCannot) {
     const RingToneText found = FindRingToneText(c.image);
     const RingToneResult parsed = ParseRingTone(found.text, 0);
     ASSERT_EQ(parsed.error, "") << c.what << ": " << found.text;
-    const TuneImage loaded = MakeTuneImage(parsed.notes).image;
+    const TuneImageResult loaded = MakeTuneImage(parsed.notes);
+    ASSERT_EQ(loaded.error, "") << c.what << ": " << found.text;
     ASSERT_EQ(found.inexact.size(), c.inexact.size()) << c.what << ": " << found.text;
     for (std::size_t i = 0; i < c.inexact.size(); ++i) {
       EXPECT_THAT(found.inexact[i], HasSubstr(c.inexact[i])) << c.what;
     }
     if (c.inexact.empty()) {
-      EXPECT_EQ(loaded, c.image) << c.what << ": " << found.text;
+      EXPECT_EQ(loaded.image, c.image) << c.what << ": " << found.text;
     }
   }
 }
