@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -135,9 +137,12 @@ std::string ReadBackupFile(const std::string& path, Backup& backup) {
   if (std::string error = CheckSettings(file[kSettingsKey], path, backup); !error.empty()) {
     return error;
   }
+  // A whole number too large for a signed one is an unsigned JSON number: never cast it.
   const nlohmann::ordered_json& trim = file[kTrimKey];
-  if (!trim.is_number_integer() || trim.get<long long>() < -kMaxTrim ||
-      trim.get<long long>() > kMaxTrim) {
+  const bool inRange = trim.is_number_unsigned()  ? trim.get<std::uint64_t>() <= kMaxTrim
+                       : trim.is_number_integer() ? std::abs(trim.get<std::int64_t>()) <= kMaxTrim
+                                                  : false;
+  if (!inRange) {
     return "the trim in " + path + " must be a whole number from -7 to 7, not " + trim.dump() + ".";
   }
   backup.trim = trim.get<int>();

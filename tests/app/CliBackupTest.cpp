@@ -183,6 +183,8 @@ TEST(CliRestore, BadFilesWriteNothing) {
        "Frequency must be between 500 and 5000 Hz."},
       {"trim outside -7 to 7", changed("\"trim\": 0", "\"trim\": -8"), nullptr,
        "must be a whole number from -7 to 7, not -8."},
+      {"trim beyond a signed number", changed("\"trim\": 0", "\"trim\": 18446744073709551615"),
+       nullptr, "from -7 to 7, not 18446744073709551615."},
       {"melody not hex", changed("\"melody\": \"32", "\"melody\": \"3g"), nullptr,
        "must be 100 two-digit hexadecimal bytes; \"3g\" is not one."},
       {"99 melody bytes", changed("\"melody\": \"32 ", "\"melody\": \""), nullptr,
