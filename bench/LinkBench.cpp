@@ -15,6 +15,7 @@
 #include "link/TrafficTrace.h"
 #include "melody/MelodyLoad.h"
 #include "melody/RingTone.h"
+#include "melody/TuneDecode.h"
 #include "melody/TuneImage.h"
 #include "settings/FactoryDefaults.h"
 #include "settings/SettingsRead.h"
@@ -170,6 +171,17 @@ void ParseAndEncode(benchmark::State& state) {
   state.counters["reports"] = 0;  // nothing crosses the USB; one column for every benchmark
 }
 
+// The search behind `vexaro tune --rtttl`: a text that loads as the 50 notes of the ring tone.
+void RingToneSearch(benchmark::State& state) {
+  const TuneImage image = MakeTuneImage(ParseRingTone(FiftyNoteRingTone(), 0).notes).image;
+  for (auto _ : state) {
+    const RingToneText found = FindRingToneText(image);
+    if (Failed(state, !found.inexact.empty(), "the search found no exact text")) return;
+    benchmark::DoNotOptimize(found);
+  }
+  state.counters["reports"] = 0;
+}
+
 constexpr Operation kOperations[] = {
     {"PlainTransfer_F2", "plain transfer (F 2)", 2, 2, PlainTransferF2},
     {"Exchange_T9", "acknowledged exchange (T 9 170)", 2, 2, ExchangeT9},
@@ -179,6 +191,7 @@ constexpr Operation kOperations[] = {
     {"Upload", "melody upload (100 x T)", kUploadReports, kUploadReports, Upload},
     {"ParseEncode_50notes", "ring tone parse + encode (50 notes)", 0, kUploadReports,
      ParseAndEncode},
+    {"RingToneSearch_50notes", "ring tone search (50 notes)", 0, kUploadReports, RingToneSearch},
 };
 
 }  // namespace

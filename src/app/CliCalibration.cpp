@@ -22,10 +22,24 @@ int AdcCommand(CliSession& session, std::ostream& out, std::ostream& err) {
   return kExitDone;
 }
 
+bool StoreTrim(CliSession& session, int trim) {
+  return session.exchange().SendCommand(command::kStoreByte, kTrimAddress, *EncodeTrim(trim));
+}
+
+int StoredTrim(std::uint8_t byte, int& trim, std::ostream& err) {
+  trim = DecodeTrim(byte);
+  if (!EncodeTrim(trim)) {
+    return Fail(err, kExitDeviceLost,
+                "the device holds the trim byte " + std::to_string(byte) +
+                    ", which is not a trim of -7 to 7; 'vexaro trim 0' stores a valid one.");
+  }
+  return kExitDone;
+}
+
 int TrimCommand(CliSession& session, std::optional<int> value, std::ostream& out,
                 std::ostream& err) {
   if (value) {
-    if (!session.exchange().SendCommand(command::kStoreByte, kTrimAddress, *EncodeTrim(*value))) {
+    if (!StoreTrim(session, *value)) {
       return Fail(err, kExitDeviceLost, "device lost before it acknowledged the trim.");
     }
     return kExitDone;
@@ -34,12 +48,8 @@ int TrimCommand(CliSession& session, std::optional<int> value, std::ostream& out
   if (!session.link().DeviceDetected) {
     return Fail(err, kExitDeviceLost, "device lost while reading the trim.");
   }
-  const int trim = DecodeTrim(stored);
-  if (!EncodeTrim(trim)) {
-    return Fail(err, kExitDeviceLost,
-                "the device holds the trim byte " + std::to_string(stored) +
-                    ", which is not a trim of -7 to 7; 'vexaro trim 0' stores a valid one.");
-  }
+  int trim = 0;
+  if (const int status = StoredTrim(stored, trim, err); status != 0) return status;
   out << trim << '\n';
   return kExitDone;
 }

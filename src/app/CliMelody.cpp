@@ -27,21 +27,36 @@ int DeviceLost(std::ostream& err, const std::string& when) {
 
 }  // namespace
 
+std::string NoteLine(std::size_t number, double frequency, double seconds, bool pause,
+                     const NoteCodes& codes, const std::string& name) {
+  return std::to_string(number) + ": " + Fixed(frequency, 2) + " Hz " + Fixed(seconds, 4) + " s " +
+         (pause          ? "pause"
+          : name.empty() ? "tone"
+                         : "tone " + name) +
+         " pitch " + std::to_string(codes.PitchCode) + " duration " +
+         std::to_string(codes.DurationCode);
+}
+
+std::string ImageLines(const TuneImage& image) {
+  std::string lines;
+  for (std::size_t i = 0; i < image.size(); i += 10) {
+    lines += std::to_string(kMelodyAddress + i) + ':';
+    for (std::size_t j = i; j < i + 10; ++j) lines += ' ' + std::to_string(image[j]);
+    lines += '\n';
+  }
+  return lines;
+}
+
 int ParseCommand(const std::string& file, bool raiseOctave, std::ostream& out, std::ostream& err) {
   const TuneFileResult loaded = LoadTuneFile(file, raiseOctave ? 1 : 0);
   if (!loaded.error.empty()) return Fail(err, kExitBadInput, loaded.error);
   for (std::size_t k = 0; k < loaded.notes.size(); ++k) {
     const TuneNote& note = loaded.notes[k];
-    out << k + 1 << ": " << Fixed(note.Frequency, 2) << " Hz " << Fixed(note.Length, 4) << " s "
-        << (note.IsPause ? "pause" : "tone") << " pitch " << int(loaded.image[2 * k])
-        << " duration " << int(loaded.image[2 * k + 1]) << '\n';
+    out << NoteLine(k + 1, note.Frequency, note.Length, note.IsPause,
+                    {loaded.image[2 * k], loaded.image[2 * k + 1]})
+        << '\n';
   }
-  // The image as stored, ten bytes a line after the first device address of the line.
-  for (std::size_t i = 0; i < loaded.image.size(); i += 10) {
-    out << kMelodyAddress + i << ':';
-    for (std::size_t j = i; j < i + 10; ++j) out << ' ' << int(loaded.image[j]);
-    out << '\n';
-  }
+  out << ImageLines(loaded.image);
   return kExitDone;
 }
 

@@ -1,5 +1,6 @@
 #include "app/CliSettings.h"
 
+#include <algorithm>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -44,11 +45,6 @@ int ReadBytes(CliSession& session, DeviceSettings& settings, std::ostream& err) 
   return 0;
 }
 
-std::string CannotShow(const ShowFailure& f) {
-  return "the device holds " + std::to_string(f.byte) + " at address " + std::to_string(f.address) +
-         ", which cannot be shown as " + Info(f.field).key;
-}
-
 // The control text a `set` value stands for, by the rules the window applies when the user
 // enters it. Returns an error sentence, or "" with `text` set.
 std::string ControlText(Field field, const std::string& value, const DeviceSettings& settings,
@@ -90,16 +86,15 @@ std::string ControlText(Field field, const std::string& value, const DeviceSetti
 
 }  // namespace
 
-int ReadSettingsCommand(CliSession& session, bool json, std::ostream& out, std::ostream& err) {
-  DeviceSettings settings{};
-  if (const int status = ReadBytes(session, settings, err); status != 0) return status;
-  const ShownSettings shown = ShowSettings(settings);
-  if (shown.failure) return Fail(err, kExitDeviceLost, CannotShow(*shown.failure) + ".");
+std::string CannotShow(const ShowFailure& f) {
+  return "the device holds " + std::to_string(f.byte) + " at address " + std::to_string(f.address) +
+         ", which cannot be shown as " + Info(f.field).key;
+}
 
-  // Keys in table order; the fields the firmware gate hides are not among the shown texts.
-  nlohmann::ordered_json values;
-  values["version"] = shown.version;
-  values["range"] = RangeName(shown.range70);
+std::vector<std::pair<std::string, std::string>> SettingsValues(const ShownSettings& shown) {
+  std::vector<std::pair<std::string, std::string>> values{{"version", shown.version},
+                                                          {"range", RangeName(shown.range70)}};
+  // The fields the firmware gate hides are not among the shown texts.
   SettingsTexts texts;
   std::array<bool, kFieldCount> present{};
   for (const FieldText& shownText : shown.texts) {
@@ -108,16 +103,24 @@ int ReadSettingsCommand(CliSession& session, bool json, std::ostream& out, std::
   }
   for (const FieldInfo& info : AllFields()) {
     if (present[static_cast<std::size_t>(info.field)]) {
-      values[info.key] = KeyValue(info.field, TextOf(texts, info.field));
+      values.emplace_back(info.key, KeyValue(info.field, TextOf(texts, info.field)));
     }
   }
+  return values;
+}
+
+int ReadSettingsCommand(CliSession& session, bool json, std::ostream& out, std::ostream& err) {
+  DeviceSettings settings{};
+  if (const int status = ReadBytes(session, settings, err); status != 0) return status;
+  const ShownSettings shown = ShowSettings(settings);
+  if (shown.failure) return Fail(err, kExitDeviceLost, CannotShow(*shown.failure) + ".");
 
   if (json) {
+    nlohmann::ordered_json values;
+    for (const auto& [key, value] : SettingsValues(shown)) values[key] = value;
     out << values.dump(2) << '\n';
   } else {
-    for (const auto& [key, value] : values.items()) {
-      out << key << ": " << value.get<std::string>() << '\n';
-    }
+    for (const auto& [key, value] : SettingsValues(shown)) out << key << ": " << value << '\n';
   }
   return kExitDone;
 }
@@ -159,12 +162,19 @@ std::string ParseSetRequest(const std::vector<std::string>& assignments,
   return {};
 }
 
-int SetSettingsCommand(CliSession& session, const SetRequest& request, std::ostream& err) {
+int PrepareSettingsWrites(CliSession& session, const SetRequest& request, std::ostream& err,
+                          std::vector<ByteWrite>& writes) {
   DeviceSettings settings{};
   if (const int status = ReadBytes(session, settings, err); status != 0) return status;
 
+  // When every setting the device shows is given, its own texts play no part.
+  const bool complete = std::all_of(AllFields().begin(), AllFields().end(), [&](const auto& info) {
+    return (info.needsVersion30 && !HasVersion30Fields(settings)) ||
+           std::any_of(request.values.begin(), request.values.end(),
+                       [&](const auto& value) { return value.first == info.key; });
+  });
   SettingsTexts texts;
-  if (request.defaults) {
+  if (request.defaults || complete) {
     for (const FieldText& d : BasicDefaults(settings)) Fill(texts, d.field, d.text);
     for (const FieldText& d : AdvancedDefaults()) Fill(texts, d.field, d.text);
   } else {
@@ -200,20 +210,34 @@ int SetSettingsCommand(CliSession& session, const SetRequest& request, std::ostr
     Fill(texts, field, text);
   }
 
-  const EncodedSettings encoded = EncodeSettings(texts, settings);
+  EncodedSettings encoded = EncodeSettings(texts, settings);
   if (encoded.failure) {
     return Fail(err, kExitBadInput,
                 Info(encoded.failure->field).key + std::string(" holds \"") +
                     encoded.failure->text + "\", which cannot be stored in the device.");
   }
+  writes = std::move(encoded.writes);
+  return kExitDone;
+}
+
+std::size_t StoreBytes(CliSession& session, const std::vector<ByteWrite>& writes) {
   std::size_t stored = 0;
-  for (const ByteWrite& w : encoded.writes) {
-    if (!session.exchange().SendCommand(command::kStoreByte, w.address, w.value)) {
-      return Fail(err, kExitDeviceLost,
-                  "device lost after storing " + std::to_string(stored) + " of " +
-                      std::to_string(encoded.writes.size()) + " settings bytes.");
-    }
+  for (const ByteWrite& w : writes) {
+    if (!session.exchange().SendCommand(command::kStoreByte, w.address, w.value)) break;
     ++stored;
+  }
+  return stored;
+}
+
+int SetSettingsCommand(CliSession& session, const SetRequest& request, std::ostream& err) {
+  std::vector<ByteWrite> writes;
+  if (const int status = PrepareSettingsWrites(session, request, err, writes); status != 0) {
+    return status;
+  }
+  if (const std::size_t stored = StoreBytes(session, writes); stored < writes.size()) {
+    return Fail(err, kExitDeviceLost,
+                "device lost after storing " + std::to_string(stored) + " of " +
+                    std::to_string(writes.size()) + " settings bytes.");
   }
   return kExitDone;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/CliSession.h"
+#include "settings/SettingsRecord.h"
 
 namespace vexaro {
 
@@ -27,5 +28,23 @@ std::string ParseSetRequest(const std::vector<std::string>& assignments,
 // `vexaro set`: reads the device as the window does, applies each value through the window's
 // entry checks, then stores every field in the Send button's order.
 int SetSettingsCommand(CliSession& session, const SetRequest& request, std::ostream& err);
+
+// What `vexaro set` stores, worked out before the first write: reads the device, checks the
+// request against it and encodes every field. A request that gives every setting the device
+// shows does not need the device's own settings to be showable. 0 with `writes` set, or the exit
+// status after one sentence on `err`.
+int PrepareSettingsWrites(CliSession& session, const SetRequest& request, std::ostream& err,
+                          std::vector<ByteWrite>& writes);
+
+// Stores the bytes in order, each acknowledged before the next. Returns how many were stored
+// (fewer than all when the device was lost).
+std::size_t StoreBytes(CliSession& session, const std::vector<ByteWrite>& writes);
+
+// Why a byte cannot be shown, without the full stop: "the device holds 0 at address 3, ...".
+std::string CannotShow(const ShowFailure& failure);
+
+// The settings as `read` prints them, key and value in table order, the fields the firmware
+// gate hides left out.
+std::vector<std::pair<std::string, std::string>> SettingsValues(const ShownSettings& shown);
 
 }  // namespace vexaro

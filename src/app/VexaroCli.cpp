@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "app/BuildInfo.h"
+#include "app/CliBackup.h"
 #include "app/CliCalibration.h"
 #include "app/CliMelody.h"
 #include "app/CliSettings.h"
@@ -143,6 +144,19 @@ int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::o
   auto* trim =
       app.add_subcommand("trim", "Print the stored voltage trim, or store VALUE (-7 to 7)");
   trim->add_option("VALUE", trimText, "Trim steps, -7 to 7");
+  std::string backupFile;
+  auto* backup = app.add_subcommand(
+      "backup", "Write the settings, the voltage trim and the melody to one JSON file");
+  backup->add_option("FILE", backupFile, "The file to write")->required();
+  std::string restorePart;
+  auto* restore =
+      app.add_subcommand("restore", "Store what a 'backup' file holds, checked whole first");
+  restore->add_option("FILE", backupFile, "A file that 'vexaro backup' wrote")->required();
+  restore->add_option("--only", restorePart, "Restore only the settings, the melody or the trim")
+      ->check(CLI::IsMember({"settings", "melody", "trim"}));
+  bool rtttl = false;
+  auto* tune = app.add_subcommand("tune", "Print the notes of the stored melody");
+  tune->add_flag("--rtttl", rtttl, "Print a ring-tone text that 'load' stores as the same bytes");
   std::string pokeAddress;
   std::string pokeValue;
   auto* poke = app.add_subcommand("poke", "Store VALUE at address ADDR");
@@ -226,6 +240,10 @@ int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::o
       return status;
     }
   }
+  Backup restoring;
+  if (restore->parsed()) {
+    if (const int status = PrepareRestore(backupFile, restoring, err); status != 0) return status;
+  }
   if (set->parsed()) {
     if (std::string error = ParseSetRequest(assignments, fromFile, setRequest); !error.empty()) {
       return Fail(err, kExitBadInput, error);
@@ -253,6 +271,9 @@ int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::o
   if (read->parsed()) return ReadSettingsCommand(session, json, out, err);
   if (set->parsed()) return SetSettingsCommand(session, setRequest, err);
   if (load->parsed()) return LoadCommand(session, image, err);
+  if (backup->parsed()) return BackupCommand(session, backupFile, err);
+  if (restore->parsed()) return RestoreCommand(session, restoring, restorePart, err);
+  if (tune->parsed()) return TuneCommand(session, rtttl, out, err);
   if (adc->parsed()) return AdcCommand(session, out, err);
   if (trim->parsed()) return TrimCommand(session, trimValue, out, err);
   if (play->parsed()) return PlayCommand(session, wait, err);

@@ -48,14 +48,27 @@ TuneFileResult LoadTuneFile(const std::string& path, int raiseOctave) {
   return result;
 }
 
-bool UploadTuneImage(CommandExchange& exchange, const TuneImage& image) {
-  for (std::size_t i = 0; i < image.size(); ++i) {
-    if (!exchange.SendCommand(command::kStoreByte, static_cast<std::uint8_t>(kMelodyAddress + i),
-                              image[i])) {
-      return false;
+bool UploadTuneImage(CommandExchange& exchange, const TuneImage& image, std::size_t* stored) {
+  std::size_t done = 0;
+  for (; done < image.size(); ++done) {
+    if (!exchange.SendCommand(command::kStoreByte, static_cast<std::uint8_t>(kMelodyAddress + done),
+                              image[done])) {
+      break;
     }
   }
-  return true;
+  if (stored != nullptr) *stored = done;
+  return done == image.size();
+}
+
+std::optional<std::uint8_t> ReadTuneImage(ApiUSBRoutines& usb, const LinkState& link,
+                                          TuneImage& image) {
+  for (std::size_t i = 0; i < image.size(); ++i) {
+    const auto address = static_cast<std::uint8_t>(kMelodyAddress + i);
+    const std::uint8_t value = usb.PlainTransfer({command::kReadByte, address});
+    if (!link.DeviceDetected) return address;
+    image[i] = value;
+  }
+  return std::nullopt;
 }
 
 }  // namespace vexaro

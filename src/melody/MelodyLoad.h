@@ -2,8 +2,11 @@
 // Loading a melody: a ring-tone file read, parsed and encoded into the device's melody image,
 // then stored byte by byte with the acknowledged exchange.
 
+#include <cstddef>
+#include <optional>
 #include <string>
 
+#include "link/ApiUSBRoutines.h"
 #include "link/CommandExchange.h"
 #include "melody/TuneImage.h"
 
@@ -20,7 +23,14 @@ struct TuneFileResult {
 TuneFileResult LoadTuneFile(const std::string& path, int raiseOctave);
 
 // Stores the image at device addresses 28 to 127, all 100 bytes (the zeros after the last note
-// too, so a shorter melody erases the end of a longer one). False when the device was lost.
-[[nodiscard]] bool UploadTuneImage(CommandExchange& exchange, const TuneImage& image);
+// too, so a shorter melody erases the end of a longer one). False when the device was lost;
+// `stored`, when given, receives how many bytes the device acknowledged.
+[[nodiscard]] bool UploadTuneImage(CommandExchange& exchange, const TuneImage& image,
+                                   std::size_t* stored = nullptr);
+
+// Reads the 100 melody bytes, one plain transfer each from address 28 up. Stops at the first
+// transfer that loses the device and returns its address; std::nullopt when all 100 arrived.
+std::optional<std::uint8_t> ReadTuneImage(ApiUSBRoutines& usb, const LinkState& link,
+                                          TuneImage& image);
 
 }  // namespace vexaro

@@ -186,8 +186,7 @@ TuneNote MakeNote(std::string_view item, const Defaults& defaults, int raiseOcta
   const int octave = (last >= '4' && last <= '8') ? last - '0' : defaults.octave;
 
   // The frequency is computed (and may overflow) even for a pause, which then replaces it.
-  const double steps = static_cast<double>(index + 12 * (octave - 4));
-  double frequency = kC4Frequency * std::pow(2.0, steps / 12.0);
+  double frequency = NoteFrequency(index, octave);
   if (raiseOctave == 1) frequency = frequency + frequency;
   if (!std::isfinite(frequency)) {
     throw ParseFailure{"The frequency of note " + std::to_string(number) +
@@ -206,8 +205,7 @@ TuneNote MakeNote(std::string_view item, const Defaults& defaults, int raiseOcta
     throw ParseFailure{"A tempo of 0 beats per minute cannot be played."};
   }
   if (durationNumber == 0) throw ParseFailure{"A duration number of 0 cannot be played."};
-  double length = (kWholeNoteBeats / defaults.beatsPerMinute) / durationNumber;
-  if (Contains(item, ".")) length = length * kDotFactor;
+  const double length = NoteLength(defaults.beatsPerMinute, durationNumber, Contains(item, "."));
   if (!std::isfinite(length)) {
     throw ParseFailure{"The length of note " + std::to_string(number) +
                        " is too large to compute."};
@@ -216,6 +214,16 @@ TuneNote MakeNote(std::string_view item, const Defaults& defaults, int raiseOcta
 }
 
 }  // namespace
+
+double NoteFrequency(int index, int octave) {
+  const double steps = static_cast<double>(index + 12 * (octave - 4));
+  return kC4Frequency * std::pow(2.0, steps / 12.0);
+}
+
+double NoteLength(int beatsPerMinute, int durationNumber, bool dotted) {
+  const double length = (kWholeNoteBeats / beatsPerMinute) / durationNumber;
+  return dotted ? length * kDotFactor : length;
+}
 
 RingToneResult ParseRingTone(std::string_view contents, int raiseOctave) {
   RingToneResult result;

@@ -30,6 +30,14 @@ struct RingToneResult {
   std::string error;            // empty on success; one plain English sentence otherwise
 };
 
+// The frequency (Hz) of the note `index` semitones above C in `octave`, in equal temperament
+// from C4 = 261.6255653 Hz (A4 is 440 Hz), as the parser computes it; not finite when too large.
+double NoteFrequency(int index, int octave);
+
+// The length (s) of a note of duration number `durationNumber` at `beatsPerMinute`, a quarter
+// note lasting one beat, times 1.5 when dotted, as the parser computes it.
+double NoteLength(int beatsPerMinute, int durationNumber, bool dotted);
+
 // Parses ring-tone text (the whole file's bytes, any bytes at all). raiseOctave: 1 raises every
 // note one octave; any other value (0 unchecked, 2 grayed) does not. Never throws.
 RingToneResult ParseRingTone(std::string_view contents, int raiseOctave);

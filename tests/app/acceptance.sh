@@ -52,10 +52,37 @@ set -e
 grep -q 'beep-frequency' "$work/err" || fail "the message does not name the field: $(cat "$work/err")"
 [ ! -s "$work/out" ] || fail "read printed settings it could not show"
 
-# The real platform: whatever this machine has, list answers 0 or 1 and never crashes.
+# A backup restored onto another simulated device gives the same melody and trim; a restore of a
+# bad file sends nothing.
+"$vexaro" --simulate="$work/source.txt" trim -2
+"$vexaro" --simulate="$work/source.txt" backup "$work/backup.json"
+"$vexaro" --simulate="$work/copy.txt" --trace restore "$work/backup.json" 2>"$work/trace"
+[ "$(grep -c '^hid> 00 54' "$work/trace")" -eq 124 ] || fail "restore did not store 124 bytes"
+"$vexaro" --simulate="$work/copy.txt" trim | grep -qx -- '-2' || fail "the restored trim is not -2"
+[ "$("$vexaro" --simulate="$work/copy.txt" tune)" = "$("$vexaro" --simulate tune)" ] ||
+  fail "the restored melody is not the factory tune"
+echo '{"vexaro-backup": 1}' >"$work/bad.json"
 set +e
-"$vexaro" list >/dev/null 2>&1
+"$vexaro" --simulate --trace restore "$work/bad.json" 2>"$work/trace"
 status=$?
 set -e
-[ "$status" -le 1 ] || fail "list on the real platform gave exit status $status"
+[ "$status" -eq 2 ] || fail "a bad backup file gave exit status $status, not 2"
+! grep -q '^hid' "$work/trace" || fail "a bad backup file reached the device"
+
+# The real platform: whatever this machine has, list answers 0 or 1 and never crashes; so do the
+# commands that only read (a backup file appears only when a device was read), and a bad backup
+# file is refused before any device is looked for.
+for command in list tune "backup $work/real.json"; do
+  set +e
+  "$vexaro" $command >/dev/null 2>&1
+  status=$?
+  set -e
+  [ "$status" -le 1 ] || fail "$command on the real platform gave exit status $status"
+done
+[ "$status" -eq 0 ] || [ ! -e "$work/real.json" ] || fail "backup wrote a file with no device"
+set +e
+"$vexaro" restore "$work/bad.json" >/dev/null 2>&1
+status=$?
+set -e
+[ "$status" -eq 2 ] || fail "restore of a bad file on the real platform gave exit status $status"
 echo "acceptance: all checks passed"
