@@ -26,7 +26,7 @@ namespace {
 bool RunOne(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
   if (!in) {
-    std::fprintf(stderr, "replay: cannot open %s\n", file.c_str());
+    std::fprintf(stderr, "replay: cannot open %s\n", file.string().c_str());
     return false;
   }
   const std::vector<char> bytes{std::istreambuf_iterator<char>(in),
@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
       return 1;
     }
     for (const fs::path& file : files) {
-      std::printf("replay: %s\n", file.c_str());
+      std::printf("replay: %s\n", file.string().c_str());
       std::fflush(stdout);  // the last name printed is the input that crashed
       if (!RunOne(file)) return 1;
       ++ran;

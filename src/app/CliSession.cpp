@@ -6,6 +6,17 @@
 
 namespace vexaro {
 
+#ifdef __linux__
+const char* const kNoPermissionAdvice =
+    "install the udev rule that 'vexaro --print-udev-rules' prints";
+const char* const kNoPermissionHint = "see vexaro --print-udev-rules";
+#else
+// Windows and macOS let every user open the device, unless another program holds it exclusively.
+const char* const kNoPermissionAdvice =
+    "another program holds it open; close that program and try again";
+const char* const kNoPermissionHint = "another program holds it open";
+#endif
+
 int Fail(std::ostream& err, int status, const std::string& sentence) {
   err << "vexaro: " << sentence << '\n';
   return status;
@@ -29,8 +40,7 @@ int CliSession::Connect(HidPlatform& platform, const std::string& devicePath, st
   if (usb_.FindDevice()) return 0;
   if (!link_.NoAccessPath.empty()) {
     return Fail(err, kExitNoDevice,
-                "no permission to open " + link_.NoAccessPath +
-                    "; install the udev rule that 'vexaro --print-udev-rules' prints.");
+                "no permission to open " + link_.NoAccessPath + "; " + kNoPermissionAdvice + ".");
   }
   return Fail(err, kExitNoDevice, "no Vexaro found (vendor 04d8, product 47a1).");
 }

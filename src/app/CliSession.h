@@ -10,6 +10,11 @@
 
 namespace vexaro {
 
+// What the user can do about a device that this user may not open, as this system needs it: the
+// end of an error sentence, and the short hint of 'vexaro list'.
+extern const char* const kNoPermissionAdvice;
+extern const char* const kNoPermissionHint;
+
 // One error sentence on standard error, and the status to leave with.
 int Fail(std::ostream& err, int status, const std::string& sentence);
 

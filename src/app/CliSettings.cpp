@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "app/VexaroCli.h"
+#include "common/Utf8Path.h"
 #include "link/DeviceContract.h"
 #include "settings/FactoryDefaults.h"
 #include "settings/FieldRules.h"
@@ -135,7 +136,7 @@ std::string ParseSetRequest(const std::vector<std::string>& assignments,
     return {};
   };
   if (!fromFile.empty()) {
-    std::ifstream in(fromFile, std::ios::binary);
+    std::ifstream in(PathFromUtf8(fromFile), std::ios::binary);
     if (!in) return "cannot read " + fromFile + ".";
     const nlohmann::ordered_json object = nlohmann::ordered_json::parse(in, nullptr, false);
     if (object.is_discarded() || !object.is_object()) {

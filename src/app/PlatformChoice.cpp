@@ -3,7 +3,11 @@
 #include <iostream>
 
 #include "link/SimulatedStoreFile.h"
+#ifdef _WIN32
+#include "link/windows/WinHidPlatform.h"
+#else
 #include "link/hidapi/HidapiPlatform.h"
+#endif
 
 namespace vexaro {
 
@@ -26,7 +30,11 @@ std::unique_ptr<PlatformChoice> PlatformChoice::Make(const PlatformOptions& opti
     choice->simulated_ = simulated.get();
     choice->base_ = std::move(simulated);
   } else {
+#ifdef _WIN32
+    choice->base_ = MakeWinHidPlatform();
+#else
     choice->base_ = MakeHidapiPlatform();
+#endif
   }
   if (options.trace) {
     choice->trace_ = TrafficTrace(&traceOut);

@@ -50,7 +50,7 @@ int List(HidPlatform& platform, const std::string& devicePath, std::ostream& out
         state = "cannot be used: " + state;
       }
     } else if (opened.error == OpenError::NoPermission) {
-      state = "no permission to open (see vexaro --print-udev-rules)";
+      state = std::string("no permission to open (") + kNoPermissionHint + ")";
     } else {
       state = "cannot be opened";
     }
@@ -84,6 +84,8 @@ int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::o
   Options options;
   CLI::App app{"Reads and writes the memory of a Vexaro over USB.", "vexaro"};
   app.fallthrough();
+  // CLI11 takes /x for an option on Windows; here a / starts a file name on every system.
+  app.allow_windows_style_options(false);
   app.footer(
       "Exit status: 0 done, 1 no device (or no permission to open it), 2 bad input (nothing "
       "sent), 3 device lost or not answering.");
@@ -98,7 +100,7 @@ int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::o
   app.add_option("--device", options.device, "Use the device at PATH (see 'vexaro list')")
       ->option_text("PATH");
   app.add_flag("--print-udev-rules", printUdevRules,
-               "Print the udev rule that lets a desktop user open the device");
+               "Print the udev rule that lets a desktop user open the device (Linux only)");
 
   auto* list = app.add_subcommand("list", "List every Vexaro and whether it can be opened");
   std::string peekAddress;
@@ -187,7 +189,15 @@ int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::o
   }
 
   if (printUdevRules) {
+#if defined(__linux__)
     out << kUdevRules;
+#elif defined(_WIN32)
+    out << "No udev rule is needed on Windows: every user may open the device.\n";
+#elif defined(__APPLE__)
+    out << "No udev rule is needed on macOS: every user may open the device.\n";
+#else
+    out << "udev rules are for Linux; this system needs none.\n";
+#endif
     return kExitDone;
   }
   if (app.get_subcommands().empty()) {

@@ -1,13 +1,17 @@
 // vexaro-link [--simulate[=FILE]] [--trace] [kalfo]: the window program.
 
-#include <unistd.h>
-
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QSocketNotifier>
-#include <csignal>
+#include <QMessageBox>
 #include <iostream>
 #include <string_view>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+
+#include <QSocketNotifier>
+#include <csignal>
+#endif
 
 #include "app/BuildInfo.h"
 #include "app/PlatformChoice.h"
@@ -17,6 +21,7 @@
 
 namespace {
 
+#ifdef Q_OS_UNIX
 // A termination signal ends the program as closing the window does, so that the simulated
 // device's memory is saved. The handler only writes to a pipe; the window's thread does the rest.
 int signalPipe[2] = {-1, -1};
@@ -35,6 +40,17 @@ void QuitOnTerminationSignals(QApplication& application) {
   sigemptyset(&action.sa_mask);
   for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
 }
+#else
+// Windows ends a window program by closing its window, which saves the simulated memory.
+void QuitOnTerminationSignals(QApplication&) {}
+#endif
+
+// Windows and macOS always have their one display; X11 and Wayland need theirs named.
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+constexpr bool kDisplayMayBeMissing = true;
+#else
+constexpr bool kDisplayMayBeMissing = false;
+#endif
 
 bool HasDisplay() {
   return !qEnvironmentVariableIsEmpty("DISPLAY") ||
@@ -51,10 +67,10 @@ int main(int argc, char** argv) {
     printsAndLeaves = printsAndLeaves || argument == "--help" || argument == "-h" ||
                       argument == "--help-all" || argument == "--version" || argument == "-v";
   }
-  if (printsAndLeaves) {
+  if (kDisplayMayBeMissing && printsAndLeaves) {
     // --help and --version print and leave; they need no display to do so.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  } else if (!HasDisplay()) {
+  } else if (kDisplayMayBeMissing && !HasDisplay()) {
     std::cerr << "vexaro-link: there is no graphical display (neither DISPLAY nor "
                  "WAYLAND_DISPLAY is set); run it on a desktop, or use the command-line tool "
                  "'vexaro'.\n";
@@ -91,6 +107,10 @@ int main(int argc, char** argv) {
   const auto choice = vexaro::PlatformChoice::Make(options, std::cerr, error);
   if (!choice) {
     std::cerr << "vexaro-link: " << error << '\n';
+#ifdef Q_OS_WIN
+    // A Windows window program has no standard error to read.
+    QMessageBox::critical(nullptr, "Vexaro USB Link", QString::fromStdString(error));
+#endif
     return 2;
   }
 

@@ -1,9 +1,10 @@
 #include "link/SimulatedStoreFile.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#include "common/Utf8Path.h"
 
 namespace vexaro {
 
@@ -20,13 +21,13 @@ int HexDigit(char c) {
 
 StoreFileResult LoadStoreFile(const std::string& path) {
   std::error_code ec;
-  if (!std::filesystem::exists(path, ec) && !ec) {
+  if (!std::filesystem::exists(PathFromUtf8(path), ec) && !ec) {
     const DeviceStore factory = FactoryStore();
     if (std::string error = SaveStoreFile(path, factory); !error.empty()) return {{}, error};
     return {factory, {}};
   }
 
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(PathFromUtf8(path), std::ios::binary);
   if (!in) return {{}, "Cannot read the simulated device file " + path + "."};
 
   DeviceStore store{};
@@ -70,17 +71,18 @@ std::string SaveStoreFile(const std::string& path, const DeviceStore& store) {
   }
 
   const std::string temporary = path + ".new";
+  std::error_code ignored;
   {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    std::ofstream out(PathFromUtf8(temporary), std::ios::binary | std::ios::trunc);
     if (!(out << text.str()) || !out.flush()) {
-      std::remove(temporary.c_str());
+      std::filesystem::remove(PathFromUtf8(temporary), ignored);
       return "Cannot write the simulated device file " + path + ".";
     }
   }
   std::error_code ec;
-  std::filesystem::rename(temporary, path, ec);
+  std::filesystem::rename(PathFromUtf8(temporary), PathFromUtf8(path), ec);
   if (ec) {
-    std::remove(temporary.c_str());
+    std::filesystem::remove(PathFromUtf8(temporary), ignored);
     return "Cannot write the simulated device file " + path + ": " + ec.message() + ".";
   }
   return {};

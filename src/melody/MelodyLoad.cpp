@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "common/Utf8Path.h"
 #include "link/DeviceContract.h"
 
 namespace vexaro {
@@ -13,21 +14,22 @@ constexpr std::uintmax_t kMaxTuneFileSize = 16u << 20;
 
 TuneFileResult LoadTuneFile(const std::string& path, int raiseOctave) {
   TuneFileResult result;
+  const std::filesystem::path file = PathFromUtf8(path);
   std::error_code ec;
-  if (!std::filesystem::exists(path, ec)) {
+  if (!std::filesystem::exists(file, ec)) {
     result.error = "There is no file \"" + path + "\".";
     return result;
   }
-  if (!std::filesystem::is_regular_file(path, ec)) {
+  if (!std::filesystem::is_regular_file(file, ec)) {
     result.error = "\"" + path + "\" is not a file.";
     return result;
   }
-  const std::uintmax_t size = std::filesystem::file_size(path, ec);
+  const std::uintmax_t size = std::filesystem::file_size(file, ec);
   if (ec || size > kMaxTuneFileSize) {
     result.error = "\"" + path + "\" is too large to be a ring tone.";
     return result;
   }
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(file, std::ios::binary);
   std::string contents(static_cast<std::size_t>(size), '\0');
   if (!in || !in.read(contents.data(), static_cast<std::streamsize>(size))) {
     result.error = "\"" + path + "\" cannot be read.";

@@ -264,8 +264,15 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 QString frmMain::HelpFilePath() {
-  const QString besideProgram = QDir(QApplication::applicationDirPath()).filePath(kHelpFileName);
+  const QDir programDir(QApplication::applicationDirPath());
+  const QString besideProgram = programDir.filePath(kHelpFileName);
   if (QFileInfo::exists(besideProgram)) return besideProgram;
+#ifdef Q_OS_MACOS
+  // In the app bundle the program is Contents/MacOS/vexaro-link, the help in Contents/Resources.
+  const QString inBundle =
+      QDir::cleanPath(programDir.filePath(QString("../Resources/") + kHelpFileName));
+  if (QFileInfo::exists(inBundle)) return inBundle;
+#endif
   const QString installed = QDir(VEXARO_HELP_DIR).filePath(kHelpFileName);
   return QFileInfo::exists(installed) ? installed : besideProgram;
 }
@@ -338,11 +345,17 @@ void frmMain::ShowSearching() {
   auto* status = control<QLabel>("lblConStatus");
   if (!link_.NoAccessPath.empty()) {
     status->setText("No Access to Device");
+#ifdef Q_OS_LINUX
     status->setToolTip(
         QString("This user may not open %1. Install the udev rule that "
                 "'vexaro --print-udev-rules' prints (see the README: Using a real device on "
                 "Linux), then plug the device in again.")
             .arg(QString::fromStdString(link_.NoAccessPath)));
+#else
+    status->setToolTip(QString("Another program holds %1 open. Close that program; the "
+                               "connection follows within a second.")
+                           .arg(QString::fromStdString(link_.NoAccessPath)));
+#endif
   } else {
     status->setText("Device Disconnected");
     status->setToolTip({});

@@ -1,0 +1,50 @@
+#pragma once
+// How the answers of the Windows HID service become the link's: which failed opens mean "no
+// permission", how a wait for a transfer ended, and how the link's reports meet the exact report
+// lengths that Windows insists on. Plain C++ with the Win32 numbers spelled out, so that it builds
+// and is tested on every platform; WinHidPlatform.cpp checks the numbers against windows.h.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "link/HidPlatform.h"
+
+namespace vexaro::winhid {
+
+// GetLastError() values after a failed CreateFile.
+inline constexpr std::uint32_t kErrorAccessDenied = 5;       // ERROR_ACCESS_DENIED
+inline constexpr std::uint32_t kErrorSharingViolation = 32;  // ERROR_SHARING_VIOLATION
+
+// WaitForSingleObject results.
+inline constexpr std::uint32_t kWaitObject0 = 0;    // WAIT_OBJECT_0: the transfer has ended
+inline constexpr std::uint32_t kWaitTimeout = 258;  // WAIT_TIMEOUT
+
+// Why CreateFile refused a HID interface. Access denied (an interface the system keeps to itself,
+// or one that another program holds exclusively) and a sharing violation (another program opened
+// it without sharing) are a matter of permission; everything else is a plain failure.
+OpenError OpenErrorFromCode(std::uint32_t lastError);
+
+// How the wait for an overlapped transfer ended: signalled is Completed, the time limit TimedOut,
+// anything else (WAIT_FAILED, an abandoned wait) Failed.
+ReadOutcome OutcomeOfWait(std::uint32_t waitResult);
+
+// The report lengths of HIDP_CAPS: InputReportByteLength and OutputReportByteLength, both counting
+// the report-ID byte, as ReportLengths does. 0 when the interface has no report of that kind.
+struct CapsLengths {
+  std::uint16_t input = 0;
+  std::uint16_t output = 0;
+};
+
+// Windows puts the report-ID byte first in every input report, numbered or not, so `numbered`
+// (which only tells a platform that strips the ID whether to put it back) stays false.
+ReportLengths LengthsFromCaps(CapsLengths caps);
+
+// WriteFile on a HID interface takes exactly OutputReportByteLength bytes: the link's report,
+// report-ID byte first, padded with zeros to that length. std::nullopt when the report is empty,
+// longer than the device's (it would lose bytes), or the device has no output report.
+std::optional<std::vector<std::uint8_t>> OutputBuffer(std::span<const std::uint8_t> report,
+                                                      CapsLengths caps);
+
+}  // namespace vexaro::winhid

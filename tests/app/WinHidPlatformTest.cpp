@@ -1,0 +1,43 @@
+// The Windows platform against the machine's real HID and setup services (under Wine: none), and
+// the UTF-16 edge of the programs.
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "link/windows/WinHidPlatform.h"
+#include "link/windows/WinText.h"
+
+namespace vexaro {
+namespace {
+
+TEST(WinHidPlatform, EnumeratesWhateverThisMachineHasAndRefusesOtherPaths) {
+  const auto platform = MakeWinHidPlatform();
+  const auto interfaces = platform->enumerate();  // none under Wine
+  std::set<std::string> paths;
+  for (const HidInterfaceInfo& info : interfaces) {
+    EXPECT_FALSE(info.path.empty());
+    paths.insert(info.path);
+  }
+  EXPECT_EQ(paths.size(), interfaces.size());
+  const OpenResult missing = platform->open(R"(\\?\hid#vid_04d8&pid_47a1#0#{none})");
+  EXPECT_EQ(missing.device, nullptr);
+  EXPECT_EQ(missing.error, OpenError::Failed);
+}
+
+TEST(WinText, CommandLinesAndNamesBecomeUtf8) {
+  // "Für Elise ♪.txt" in UTF-16 and in UTF-8.
+  const wchar_t* const wide = L"F\u00fcr Elise \u266a.txt";
+  const std::string utf8 = "F\xc3\xbcr Elise \xe2\x99\xaa.txt";
+  EXPECT_EQ(Utf8FromWide(wide), utf8);
+  EXPECT_EQ(WideFromUtf8(utf8), wide);
+  EXPECT_EQ(Utf8FromWide(L"\xd800"), "\xef\xbf\xbd");  // a lone surrogate
+
+  const std::wstring line = std::wstring(LR"(C:\Programs\vexaro.exe parse ")") + wide +
+                            LR"(" --simulate=C:\a\b.txt "" x\"y)";
+  const std::vector<std::string> expected = {"parse", utf8, R"(--simulate=C:\a\b.txt)", "", "x\"y"};
+  EXPECT_EQ(Utf8Arguments(line.c_str()), expected);
+}
+
+}  // namespace
+}  // namespace vexaro
