@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "calibration/Trim.h"
+#include "common/Utf8Path.h"
 #include "settings/SettingsFields.h"
 
 namespace vexaro {
@@ -118,7 +119,7 @@ std::string BackupText(const Backup& backup, const std::vector<std::string>& not
 }
 
 std::string ReadBackupFile(const std::string& path, Backup& backup) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(PathFromUtf8(path), std::ios::binary);
   if (!in) return "cannot read " + path + ".";
   const nlohmann::ordered_json file = nlohmann::ordered_json::parse(in, nullptr, false);
   if (file.is_discarded()) return path + " is not a JSON file.";

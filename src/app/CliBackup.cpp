@@ -7,6 +7,7 @@
 #include "app/CliMelody.h"
 #include "app/CliSettings.h"
 #include "app/VexaroCli.h"
+#include "common/Utf8Path.h"
 #include "link/DeviceContract.h"
 #include "melody/MelodyLoad.h"
 #include "melody/TuneDecode.h"
@@ -27,13 +28,13 @@ int ReadMelody(CliSession& session, TuneImage& image, std::ostream& err) {
 // Writes the whole text to a file beside `path`, then puts it in place, so that an existing
 // backup is never left half overwritten.
 bool WriteWhole(const std::string& path, const std::string& text) {
-  const std::string temporary = path + ".part";
+  const std::filesystem::path temporary = PathFromUtf8(path + ".part");
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     if (!(out << text) || !out.flush()) return false;
   }
   std::error_code ec;
-  std::filesystem::rename(temporary, path, ec);
+  std::filesystem::rename(temporary, PathFromUtf8(path), ec);
   if (ec) std::filesystem::remove(temporary, ec);
   return !ec;
 }

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "link/DeviceContract.h"
 #include "link/SimulatedDevice.h"
@@ -21,8 +22,14 @@ struct Device : SimulatedLink {
   }
 };
 
+// In a folder of this run's own, so that test programs running side by side never share a file.
 std::string TempFile(const std::string& name, const std::string& contents) {
-  const std::string path = ::testing::TempDir() + name;
+  static const std::string folder = [] {
+    const std::string made = ::testing::TempDir() + "melody-" + std::to_string(std::random_device{}());
+    std::filesystem::create_directories(made);
+    return made + "/";
+  }();
+  const std::string path = folder + name;
   std::ofstream(path, std::ios::binary) << contents;
   return path;
 }
