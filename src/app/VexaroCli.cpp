@@ -33,11 +33,16 @@ std::optional<unsigned> ParseNumber(const std::string& text, unsigned max) {
 
 int List(HidPlatform& platform, const std::string& devicePath, std::ostream& out,
          std::ostream& err) {
-  int found = 0;
+  LinkState why;  // what the search of the other commands would tell, when none can be used
+  const auto passedBy = [&why](const std::string& path, const std::string& reason) {
+    if (why.UnusablePath.empty()) {
+      why.UnusablePath = path;
+      why.UnusableReason = reason;
+    }
+  };
   int usable = 0;
   for (const HidInterfaceInfo& info : platform.enumerate()) {
     if (!IsVexaro(info) || (!devicePath.empty() && info.path != devicePath)) continue;
-    ++found;
     OpenResult opened = platform.open(info.path);
     std::string state;
     if (opened.device) {
@@ -46,17 +51,20 @@ int List(HidPlatform& platform, const std::string& devicePath, std::ostream& out
         state = "can be opened";
         ++usable;
       } else {
+        passedBy(info.path, state);
         state = "cannot be used: " + state;
       }
     } else if (opened.error == OpenError::NoPermission) {
+      if (why.NoAccessPath.empty()) why.NoAccessPath = info.path;
       state = "no permission to open (see vexaro --print-udev-rules)";
     } else {
+      passedBy(info.path, "it cannot be opened");
       state = "cannot be opened";
     }
     out << info.path << ": " << state << '\n';
   }
-  if (found == 0) return Fail(err, kExitNoDevice, "no Vexaro found (vendor 04d8, product 47a1).");
-  if (usable == 0) return Fail(err, kExitNoDevice, "no Vexaro found can be used.");
+  why.ServiceFailure = platform.serviceFailure();  // as the enumeration found it
+  if (usable == 0) return Fail(err, kExitNoDevice, WhyNoDevice(why));
   return kExitDone;
 }
 
