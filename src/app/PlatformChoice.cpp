@@ -1,7 +1,5 @@
 #include "app/PlatformChoice.h"
 
-#include <iostream>
-
 #include "link/SimulatedStoreFile.h"
 #include "link/hidapi/HidapiPlatform.h"
 
@@ -18,6 +16,7 @@ std::unique_ptr<PlatformChoice> PlatformChoice::Make(const PlatformOptions& opti
         error = loaded.error;
         return nullptr;
       }
+      if (error = StoreFileWriteProblem(options.simulateFile); !error.empty()) return nullptr;
       store = *loaded.store;
       choice->simulateFile_ = options.simulateFile;
     }
@@ -33,10 +32,6 @@ std::unique_ptr<PlatformChoice> PlatformChoice::Make(const PlatformOptions& opti
     choice->traced_ = MakeTracingPlatform(*choice->base_, choice->trace_);
   }
   return choice;
-}
-
-PlatformChoice::~PlatformChoice() {
-  if (std::string error = SaveSimulatedStore(); !error.empty()) std::cerr << error << '\n';
 }
 
 std::string PlatformChoice::SaveSimulatedStore() {

@@ -93,7 +93,7 @@ int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::o
   app.fallthrough();
   app.footer(
       "Exit status: 0 done, 1 no device (or no permission to open it), 2 bad input (nothing "
-      "sent), 3 device lost or not answering.");
+      "sent), 3 device lost or not answering (or the simulated memory not saved).");
   app.require_subcommand(0, 1);
   app.set_version_flag("--version", std::string("vexaro ") + kVersion);
   bool printUdevRules = false;
@@ -252,33 +252,44 @@ int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::o
                           : platformOverride ? *platformOverride
                                              : choice->platform();
 
-  if (list->parsed()) return List(platform, options.device, out, err);
+  // Every device handle is closed again when the command returns.
+  const auto runCommand = [&]() -> int {
+    if (list->parsed()) return List(platform, options.device, out, err);
 
-  CliSession session(platform, choice->trace());
-  if (const int status = session.Connect(platform, options.device, err); status != 0) {
-    return status;
-  }
-  if (read->parsed()) return ReadSettingsCommand(session, json, out, err);
-  if (set->parsed()) return SetSettingsCommand(session, setRequest, err);
-  if (load->parsed()) return LoadCommand(session, image, err);
-  if (adc->parsed()) return AdcCommand(session, out, err);
-  if (trim->parsed()) return TrimCommand(session, trimValue, out, err);
-  if (play->parsed()) return PlayCommand(session, wait, err);
-  if (stop->parsed()) return StopCommand(session, err);
-  if (beep->parsed()) {
-    const auto value = [&](std::size_t i) {
-      return i < beepValues.size() ? std::optional<std::string>(beepValues[i]) : std::nullopt;
-    };
-    return BeepCommand(session, value(0), value(1), err);
-  }
-  if (poke->parsed()) {
-    if (!session.exchange().SendCommand(command::kStoreByte, static_cast<std::uint8_t>(*pokeAt),
-                                        static_cast<std::uint8_t>(*pokeByte))) {
-      return Fail(err, kExitDeviceLost, "device lost before it acknowledged the byte.");
+    CliSession session(platform, choice->trace());
+    if (const int status = session.Connect(platform, options.device, err); status != 0) {
+      return status;
     }
-    return kExitDone;
+    if (read->parsed()) return ReadSettingsCommand(session, json, out, err);
+    if (set->parsed()) return SetSettingsCommand(session, setRequest, err);
+    if (load->parsed()) return LoadCommand(session, image, err);
+    if (adc->parsed()) return AdcCommand(session, out, err);
+    if (trim->parsed()) return TrimCommand(session, trimValue, out, err);
+    if (play->parsed()) return PlayCommand(session, wait, err);
+    if (stop->parsed()) return StopCommand(session, err);
+    if (beep->parsed()) {
+      const auto value = [&](std::size_t i) {
+        return i < beepValues.size() ? std::optional<std::string>(beepValues[i]) : std::nullopt;
+      };
+      return BeepCommand(session, value(0), value(1), err);
+    }
+    if (poke->parsed()) {
+      if (!session.exchange().SendCommand(command::kStoreByte, static_cast<std::uint8_t>(*pokeAt),
+                                          static_cast<std::uint8_t>(*pokeByte))) {
+        return Fail(err, kExitDeviceLost, "device lost before it acknowledged the byte.");
+      }
+      return kExitDone;
+    }
+    return Peek(session, *address, *count, out, err);
+  };
+  const int status = runCommand();
+  if (std::string saveError = choice->SaveSimulatedStore(); !saveError.empty()) {
+    saveError.pop_back();  // its full stop
+    Fail(err, kExitDeviceLost,
+         saveError + ", so what the simulated device stored in this run is lost.");
+    return status != kExitDone ? status : kExitDeviceLost;
   }
-  return Peek(session, *address, *count, out, err);
+  return status;
 }
 
 }  // namespace vexaro

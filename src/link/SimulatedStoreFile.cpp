@@ -9,6 +9,15 @@ namespace vexaro {
 
 namespace {
 
+std::string CannotWrite(const std::string& path, const std::string& reason) {
+  return "Cannot write the simulated device file " + path + ": " + reason + ".";
+}
+
+// The temporary file that a save writes before it takes the file's place.
+std::string TemporaryOf(const std::string& path) {
+  return path + ".new";
+}
+
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -69,20 +78,44 @@ std::string SaveStoreFile(const std::string& path, const DeviceStore& store) {
                             : " ");
   }
 
-  const std::string temporary = path + ".new";
+  const std::string temporary = TemporaryOf(path);
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out) return CannotWrite(path, "no file can be made in its folder");
     if (!(out << text.str()) || !out.flush()) {
+      out.close();
       std::remove(temporary.c_str());
-      return "Cannot write the simulated device file " + path + ".";
+      return CannotWrite(path, "writing " + temporary + " failed");
     }
   }
   std::error_code ec;
   std::filesystem::rename(temporary, path, ec);
   if (ec) {
     std::remove(temporary.c_str());
-    return "Cannot write the simulated device file " + path + ": " + ec.message() + ".";
+    return CannotWrite(path, ec.message());
   }
+  return {};
+}
+
+std::string StoreFileWriteProblem(const std::string& path) {
+  namespace fs = std::filesystem;
+  // A file nobody may write is one its owner wants left alone, even though root could write it
+  // and the save, which replaces the file, would not be stopped by it.
+  constexpr fs::perms kAnyWrite =
+      fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+  std::error_code ec;
+  const fs::file_status status = fs::status(path, ec);
+  if (!ec && (status.permissions() & kAnyWrite) == fs::perms::none) {
+    return CannotWrite(path, "it is read-only");
+  }
+  if (!std::fstream(path, std::ios::in | std::ios::out | std::ios::binary)) {
+    return CannotWrite(path, "this user may not write it");
+  }
+  const std::string temporary = TemporaryOf(path);
+  if (!std::ofstream(temporary, std::ios::binary)) {
+    return CannotWrite(path, "no file can be made in its folder");
+  }
+  std::remove(temporary.c_str());
   return {};
 }
 

@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <functional>
+#include <random>
 #include <sstream>
+#include <utility>
 
 #include "app/VexaroCli.h"
 #include "link/DeviceContract.h"
@@ -191,6 +194,84 @@ TEST(CliSet, StoresLikeTheSendButtonAndABackupRestoresEveryByte) {
   EXPECT_EQ(run({"set", "--from", backup}), kExitBadInput);
   EXPECT_THAT(err.str(), HasSubstr("these settings are for a 70V device; this one is 7V."));
   std::remove(backup.c_str());
+}
+
+// Standard error whose first flushed line (with --trace: the device's open, after the memory
+// file was loaded and checked) runs `once`.
+class HookedErr final : public std::stringbuf {
+ public:
+  explicit HookedErr(std::function<void()> once) : once_(std::move(once)) {}
+
+ protected:
+  int sync() override {
+    if (const auto once = std::exchange(once_, nullptr)) once();
+    return 0;
+  }
+
+ private:
+  std::function<void()> once_;
+};
+
+// The simulated device's memory is written back to its file when a command ends: a file that
+// cannot be is found before anything is sent, and a write that fails at the end is no success.
+TEST(CliSimulateFile, MemoryThatCannotBeKeptIsNeverASilentSuccess) {
+  namespace fs = std::filesystem;
+  struct Case {
+    const char* name;
+    std::function<void(const fs::path& file)> before;  // run on the factory file before the run
+    bool folderGoesDuringTheRun;
+    int status;
+    std::string lastLine;  // of standard error; FILE stands for the file's path
+  };
+  const Case cases[] = {
+      // Refused for root too, who could write it.
+      {"read-only file",
+       [](const fs::path& file) {
+         fs::permissions(file,
+                         fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+       },
+       false, kExitBadInput,
+       "vexaro: Cannot write the simulated device file FILE: it is read-only."},
+      // The save writes a file beside it first; here that name is taken by a folder.
+      {"no file can be made beside it",
+       [](const fs::path& file) { fs::create_directories(file.string() + ".new/x"); }, false,
+       kExitBadInput,
+       "vexaro: Cannot write the simulated device file FILE: no file can be made in its folder."},
+      {"folder gone during the run", nullptr, true, kExitDeviceLost,
+       "vexaro: Cannot write the simulated device file FILE: no file can be made in its folder, so "
+       "what the simulated device stored in this run is lost."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path dir = fs::path(::testing::TempDir()) /
+                         ("vexaro-memory-" + std::to_string(std::random_device()()));
+    fs::create_directories(dir);
+    const fs::path file = dir / "device.txt";
+    const std::string simulate = "--simulate=" + file.string();
+    std::ostringstream out;
+    std::ostringstream firstErr;
+    ASSERT_EQ(RunVexaroCli({simulate, "peek", "0"}, out, firstErr), kExitDone) << firstErr.str();
+    if (c.before) c.before(file);
+    std::ostringstream before;
+    before << std::ifstream(file).rdbuf();
+
+    HookedErr errText([&] {
+      if (c.folderGoesDuringTheRun) fs::remove_all(dir);
+    });
+    std::ostream err(&errText);
+    EXPECT_EQ(RunVexaroCli({simulate, "--trace", "poke", "9", "200"}, out, err), c.status);
+    std::string expected = c.lastLine;
+    expected.replace(expected.find("FILE"), 4, file.string());
+    if (c.status == kExitBadInput) {
+      EXPECT_EQ(errText.str(), expected + "\n");  // not one report on the trace
+      std::ostringstream after;
+      after << std::ifstream(file).rdbuf();
+      EXPECT_EQ(after.str(), before.str());
+    } else {
+      EXPECT_THAT(errText.str(), ::testing::EndsWith("\n" + expected + "\n"));
+    }
+    fs::remove_all(dir);
+  }
 }
 
 TEST(CliInformation, HelpVersionAndUdevRules) {
