@@ -22,12 +22,30 @@ int Fail(std::ostream& err, int status, const std::string& sentence) {
   return status;
 }
 
+std::string WhyNoDevice(const LinkState& link) {
+  if (!link.ServiceFailure.empty()) {
+    return "the HID service could not be started (" + link.ServiceFailure +
+           "), so no device can be reached.";
+  }
+  if (!link.NoAccessPath.empty()) {
+    return "no permission to open " + link.NoAccessPath + "; " + kNoPermissionAdvice + ".";
+  }
+  if (!link.UnusablePath.empty()) {
+    return "the Vexaro at " + link.UnusablePath + " cannot be used: " + link.UnusableReason + ".";
+  }
+  return "no Vexaro found (vendor 04d8, product 47a1).";
+}
+
 int CliSession::Connect(HidPlatform& platform, const std::string& devicePath, std::ostream& err) {
   if (!devicePath.empty()) {
     // Only a path that the enumeration returned is ever opened.
     std::optional<HidInterfaceInfo> named;
     for (const HidInterfaceInfo& info : platform.enumerate()) {
       if (info.path == devicePath) named = info;
+    }
+    if (const std::string failure = platform.serviceFailure(); !failure.empty()) {
+      link_.ServiceFailure = failure;
+      return Fail(err, kExitNoDevice, WhyNoDevice(link_));
     }
     if (!named) {
       return Fail(err, kExitNoDevice, devicePath + " is not a HID device on this machine.");
@@ -38,11 +56,7 @@ int CliSession::Connect(HidPlatform& platform, const std::string& devicePath, st
     usb_.RestrictToPath(devicePath);
   }
   if (usb_.FindDevice()) return 0;
-  if (!link_.NoAccessPath.empty()) {
-    return Fail(err, kExitNoDevice,
-                "no permission to open " + link_.NoAccessPath + "; " + kNoPermissionAdvice + ".");
-  }
-  return Fail(err, kExitNoDevice, "no Vexaro found (vendor 04d8, product 47a1).");
+  return Fail(err, kExitNoDevice, WhyNoDevice(link_));
 }
 
 }  // namespace vexaro

@@ -18,6 +18,10 @@ extern const char* const kNoPermissionHint;
 // One error sentence on standard error, and the status to leave with.
 int Fail(std::ostream& err, int status, const std::string& sentence);
 
+// Why a search found no device to use, as the sentence a user is told: the HID service did not
+// start, a device this user may not open, a device that cannot be used, or none at all.
+std::string WhyNoDevice(const LinkState& link);
+
 class CliSession final : public LinkHost {
  public:
   CliSession(HidPlatform& platform, TrafficTrace& trace)

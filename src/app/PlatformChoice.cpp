@@ -1,7 +1,5 @@
 #include "app/PlatformChoice.h"
 
-#include <iostream>
-
 #include "link/SimulatedStoreFile.h"
 #ifdef _WIN32
 #include "link/windows/WinHidPlatform.h"
@@ -22,6 +20,7 @@ std::unique_ptr<PlatformChoice> PlatformChoice::Make(const PlatformOptions& opti
         error = loaded.error;
         return nullptr;
       }
+      if (error = StoreFileWriteProblem(options.simulateFile); !error.empty()) return nullptr;
       store = *loaded.store;
       choice->simulateFile_ = options.simulateFile;
     }
@@ -41,10 +40,6 @@ std::unique_ptr<PlatformChoice> PlatformChoice::Make(const PlatformOptions& opti
     choice->traced_ = MakeTracingPlatform(*choice->base_, choice->trace_);
   }
   return choice;
-}
-
-PlatformChoice::~PlatformChoice() {
-  if (std::string error = SaveSimulatedStore(); !error.empty()) std::cerr << error << '\n';
 }
 
 std::string PlatformChoice::SaveSimulatedStore() {

@@ -23,18 +23,17 @@ struct PlatformOptions {
 
 class PlatformChoice {
  public:
-  // Builds the platform. On a malformed simulated-device file, returns nullptr and sets `error`.
+  // Builds the platform. On a simulated-device file that is malformed or could not be written
+  // back at the end, returns nullptr and sets `error`: nothing has been sent.
   static std::unique_ptr<PlatformChoice> Make(const PlatformOptions& options,
                                               std::ostream& traceOut, std::string& error);
-  // Saves the simulated memory back to its file, when there is one. Every device handle opened
-  // through the platform must be closed before.
-  ~PlatformChoice();
 
   HidPlatform& platform() { return traced_ ? *traced_ : *base_; }
   TrafficTrace& trace() { return trace_; }
   SimulatedPlatform* simulated() { return simulated_; }
 
-  // Writes the simulated memory to its file now. Returns an error sentence or "".
+  // Writes the simulated memory to its file, when there is one; the programs call it as they end,
+  // after closing every device handle. Returns an error sentence or "".
   std::string SaveSimulatedStore();
 
  private:

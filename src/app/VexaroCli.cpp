@@ -34,11 +34,16 @@ std::optional<unsigned> ParseNumber(const std::string& text, unsigned max) {
 
 int List(HidPlatform& platform, const std::string& devicePath, std::ostream& out,
          std::ostream& err) {
-  int found = 0;
+  LinkState why;  // what the search of the other commands would tell, when none can be used
+  const auto passedBy = [&why](const std::string& path, const std::string& reason) {
+    if (why.UnusablePath.empty()) {
+      why.UnusablePath = path;
+      why.UnusableReason = reason;
+    }
+  };
   int usable = 0;
   for (const HidInterfaceInfo& info : platform.enumerate()) {
     if (!IsVexaro(info) || (!devicePath.empty() && info.path != devicePath)) continue;
-    ++found;
     OpenResult opened = platform.open(info.path);
     std::string state;
     if (opened.device) {
@@ -47,17 +52,20 @@ int List(HidPlatform& platform, const std::string& devicePath, std::ostream& out
         state = "can be opened";
         ++usable;
       } else {
+        passedBy(info.path, state);
         state = "cannot be used: " + state;
       }
     } else if (opened.error == OpenError::NoPermission) {
+      if (why.NoAccessPath.empty()) why.NoAccessPath = info.path;
       state = std::string("no permission to open (") + kNoPermissionHint + ")";
     } else {
+      passedBy(info.path, "it cannot be opened");
       state = "cannot be opened";
     }
     out << info.path << ": " << state << '\n';
   }
-  if (found == 0) return Fail(err, kExitNoDevice, "no Vexaro found (vendor 04d8, product 47a1).");
-  if (usable == 0) return Fail(err, kExitNoDevice, "no Vexaro found can be used.");
+  why.ServiceFailure = platform.serviceFailure();  // as the enumeration found it
+  if (usable == 0) return Fail(err, kExitNoDevice, WhyNoDevice(why));
   return kExitDone;
 }
 
@@ -88,7 +96,7 @@ int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::o
   app.allow_windows_style_options(false);
   app.footer(
       "Exit status: 0 done, 1 no device (or no permission to open it), 2 bad input (nothing "
-      "sent), 3 device lost or not answering.");
+      "sent), 3 device lost or not answering (or the simulated memory not saved).");
   app.require_subcommand(0, 1);
   app.set_version_flag("--version", std::string("vexaro ") + kVersion);
   bool printUdevRules = false;
@@ -272,36 +280,47 @@ int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::o
                           : platformOverride ? *platformOverride
                                              : choice->platform();
 
-  if (list->parsed()) return List(platform, options.device, out, err);
+  // Every device handle is closed again when the command returns.
+  const auto runCommand = [&]() -> int {
+    if (list->parsed()) return List(platform, options.device, out, err);
 
-  CliSession session(platform, choice->trace());
-  if (const int status = session.Connect(platform, options.device, err); status != 0) {
-    return status;
-  }
-  if (read->parsed()) return ReadSettingsCommand(session, json, out, err);
-  if (set->parsed()) return SetSettingsCommand(session, setRequest, err);
-  if (load->parsed()) return LoadCommand(session, image, err);
-  if (backup->parsed()) return BackupCommand(session, backupFile, err);
-  if (restore->parsed()) return RestoreCommand(session, restoring, restorePart, err);
-  if (tune->parsed()) return TuneCommand(session, rtttl, out, err);
-  if (adc->parsed()) return AdcCommand(session, out, err);
-  if (trim->parsed()) return TrimCommand(session, trimValue, out, err);
-  if (play->parsed()) return PlayCommand(session, wait, err);
-  if (stop->parsed()) return StopCommand(session, err);
-  if (beep->parsed()) {
-    const auto value = [&](std::size_t i) {
-      return i < beepValues.size() ? std::optional<std::string>(beepValues[i]) : std::nullopt;
-    };
-    return BeepCommand(session, value(0), value(1), err);
-  }
-  if (poke->parsed()) {
-    if (!session.exchange().SendCommand(command::kStoreByte, static_cast<std::uint8_t>(*pokeAt),
-                                        static_cast<std::uint8_t>(*pokeByte))) {
-      return Fail(err, kExitDeviceLost, "device lost before it acknowledged the byte.");
+    CliSession session(platform, choice->trace());
+    if (const int status = session.Connect(platform, options.device, err); status != 0) {
+      return status;
     }
-    return kExitDone;
+    if (read->parsed()) return ReadSettingsCommand(session, json, out, err);
+    if (set->parsed()) return SetSettingsCommand(session, setRequest, err);
+    if (load->parsed()) return LoadCommand(session, image, err);
+    if (backup->parsed()) return BackupCommand(session, backupFile, err);
+    if (restore->parsed()) return RestoreCommand(session, restoring, restorePart, err);
+    if (tune->parsed()) return TuneCommand(session, rtttl, out, err);
+    if (adc->parsed()) return AdcCommand(session, out, err);
+    if (trim->parsed()) return TrimCommand(session, trimValue, out, err);
+    if (play->parsed()) return PlayCommand(session, wait, err);
+    if (stop->parsed()) return StopCommand(session, err);
+    if (beep->parsed()) {
+      const auto value = [&](std::size_t i) {
+        return i < beepValues.size() ? std::optional<std::string>(beepValues[i]) : std::nullopt;
+      };
+      return BeepCommand(session, value(0), value(1), err);
+    }
+    if (poke->parsed()) {
+      if (!session.exchange().SendCommand(command::kStoreByte, static_cast<std::uint8_t>(*pokeAt),
+                                          static_cast<std::uint8_t>(*pokeByte))) {
+        return Fail(err, kExitDeviceLost, "device lost before it acknowledged the byte.");
+      }
+      return kExitDone;
+    }
+    return Peek(session, *address, *count, out, err);
+  };
+  const int status = runCommand();
+  if (std::string saveError = choice->SaveSimulatedStore(); !saveError.empty()) {
+    saveError.pop_back();  // its full stop
+    Fail(err, kExitDeviceLost,
+         saveError + ", so what the simulated device stored in this run is lost.");
+    return status != kExitDone ? status : kExitDeviceLost;
   }
-  return Peek(session, *address, *count, out, err);
+  return status;
 }
 
 }  // namespace vexaro

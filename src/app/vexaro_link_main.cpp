@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QMessageBox>
 #include <iostream>
 #include <string_view>
 
@@ -14,10 +13,8 @@
 #endif
 
 #include "app/BuildInfo.h"
-#include "app/PlatformChoice.h"
-#include "link/ApiUSBRoutines.h"
+#include "app/WindowProgram.h"
 #include "window/ApplicationIdentity.h"
-#include "window/frmMain.h"
 
 namespace {
 
@@ -103,29 +100,9 @@ int main(int argc, char** argv) {
   options.simulate = parser.isSet(simulate);
   options.simulateFile = parser.value(simulate).toStdString();
   options.trace = parser.isSet(trace);
-  std::string error;
-  const auto choice = vexaro::PlatformChoice::Make(options, std::cerr, error);
-  if (!choice) {
-    std::cerr << "vexaro-link: " << error << '\n';
-#ifdef Q_OS_WIN
-    // A Windows window program has no standard error to read.
-    QMessageBox::critical(nullptr, "Vexaro USB Link", QString::fromStdString(error));
-#endif
-    return 2;
-  }
-
-  vexaro::LinkState link;
-  vexaro::ApiUSBRoutines usb(choice->platform(), link, choice->trace());
-  vexaro::DeviceSettings DeviceSettings{};
   vexaro::QtDialogs dialogs;
-  vexaro::frmMain window(usb, link, DeviceSettings, dialogs);
-  dialogs.setWindow(&window);
   // The calibration switch is the argument string left after the options, exactly "kalfo".
-  window.setCalibrationSwitch(parser.positionalArguments().join(' ') == "kalfo");
-  QObject::connect(&window, &vexaro::frmMain::unloaded, &application, &QApplication::quit,
-                   Qt::QueuedConnection);
-  window.show();
-  const int status = QApplication::exec();
-  usb.CloseDeviceHandles();
-  return status;
+  return vexaro::RunWindowProgram(options, parser.positionalArguments().join(' ') == "kalfo",
+                                  dialogs, std::cerr,
+                                  [&dialogs](QWidget* window) { dialogs.setWindow(window); });
 }

@@ -21,6 +21,14 @@ std::string UnusableReportLengths(const std::optional<ReportLengths>& lengths) {
   if (lengths->input < kMinInputReportLength || lengths->output < kMinOutputReportLength) {
     return "reports too short for a command" + sizes;
   }
+  // The link writes one kind of output report and takes every input report as the reply.
+  if (lengths->outputReports > 1) {
+    return std::to_string(lengths->outputReports) + " output reports, where one is expected";
+  }
+  if (lengths->inputIdsDiffer) {
+    return "input reports under another report ID than the output report (" +
+           std::to_string(lengths->outputId) + ")";
+  }
   return {};
 }
 
@@ -29,10 +37,14 @@ bool ApiUSBRoutines::FindDevice() {
   CloseDeviceHandles();
   link_.DeviceDetected = false;
   link_.NoAccessPath.clear();
+  link_.UnusablePath.clear();
+  link_.UnusableReason.clear();
 
   // The enumeration already carries every interface's IDs, so only a matching interface is ever
   // opened: other people's keyboards and mice are not touched.
-  for (const HidInterfaceInfo& candidate : platform_.enumerate()) {
+  const std::vector<HidInterfaceInfo> interfaces = platform_.enumerate();
+  link_.ServiceFailure = platform_.serviceFailure();  // as the enumeration found it
+  for (const HidInterfaceInfo& candidate : interfaces) {
     if (!onlyPath_.empty() && candidate.path != onlyPath_) continue;
     if (IsVexaro(candidate) && OpenMatch(candidate)) {
       link_.DeviceDetected = true;
@@ -43,33 +55,43 @@ bool ApiUSBRoutines::FindDevice() {
 }
 
 bool ApiUSBRoutines::OpenMatch(const HidInterfaceInfo& candidate) {
+  // The first device passed by is the one a user is told about.
+  const auto passBy = [&](const std::string& reason) {
+    trace_.note("skipping " + candidate.path + ": " + reason);
+    if (link_.UnusablePath.empty()) {
+      link_.UnusablePath = candidate.path;
+      link_.UnusableReason = reason;
+    }
+    return false;
+  };
+
   OpenResult first = platform_.open(candidate.path);
   if (!first.device) {
-    if (first.error == OpenError::NoPermission && link_.NoAccessPath.empty()) {
-      link_.NoAccessPath = candidate.path;
-    }
+    if (first.error != OpenError::NoPermission) return passBy("it cannot be opened");
+    if (link_.NoAccessPath.empty()) link_.NoAccessPath = candidate.path;
     return false;
   }
 
   const auto lengths = first.device->reportLengths();
   if (const std::string reason = UnusableReportLengths(lengths); !reason.empty()) {
-    trace_.note("skipping " + candidate.path + ": " + reason);
-    return false;
+    return passBy(reason);
   }
 
   OpenResult second = platform_.open(candidate.path);
-  if (!second.device) return false;  // `first` closes as it goes out of scope
+  if (!second.device) return passBy("it cannot be opened");  // `first` closes as it goes
 
   link_.WriteHandle = std::move(first.device);
   link_.ReadHandle = std::move(second.device);
   link_.InputReportLength = static_cast<std::int16_t>(lengths->input);
   link_.OutputReportLength = static_cast<std::int16_t>(lengths->output);
+  link_.OutputReportId = lengths->outputId;
   link_.DevicePath = candidate.path;
   return true;
 }
 
 void ApiUSBRoutines::WriteOutputReport() {
-  std::array<std::uint8_t, kMaxReportLength> report{};  // report[0] = 0, the report ID
+  std::array<std::uint8_t, kMaxReportLength> report{};
+  report[0] = link_.OutputReportId;
   const auto length =
       static_cast<std::size_t>(std::clamp<int>(link_.OutputReportLength, 0, kMaxReportLength));
   for (std::size_t i = 1; i < length; ++i) report[i] = link_.OutputReport[i - 1];

@@ -27,10 +27,12 @@ class ApiUSBRoutines {
   void RestrictToPath(std::string path) { onlyPath_ = std::move(path); }
 
   // Searches the HID interfaces in the platform's order for the first device with our vendor and
-  // product ID that opens twice and has usable report lengths. Sets DeviceDetected to the result.
+  // product ID that opens twice and has usable report lengths. Sets DeviceDetected to the result,
+  // and NoAccessPath, UnusablePath and ServiceFailure to what a user is told when it is false.
   bool FindDevice();
 
-  // Sends OutputReport as one output report: report ID 0, then OutputReport[0..length-2].
+  // Sends OutputReport as one output report: the device's output report ID (0 when its reports
+  // are unnumbered), then OutputReport[0..length-2].
   void WriteOutputReport();
 
   // Receives one input report into InputReport, waiting at most kReadLimit. A time-out closes both

@@ -4,8 +4,9 @@
 // the simulated device (SimulatedDevice.h).
 //
 // Buffer contract, both directions: a buffer is one whole report as the link sees it, with the
-// report-ID byte first. The device uses unnumbered reports, so byte 0 is 0 on the way out and is
-// discarded on the way in; a platform that strips or omits the report ID puts it back.
+// report-ID byte first: on the way out the device's output report ID (0 for unnumbered reports),
+// on the way in the report's ID, which the link discards; a platform that strips or omits the
+// report ID puts it back.
 
 #include <chrono>
 #include <cstdint>
@@ -83,6 +84,10 @@ class HidPlatform {
   // Opens an interface by a path that enumerate() returned. Never pass another path: the real
   // platform cannot be trusted with paths that are not HID devices.
   virtual OpenResult open(const std::string& path) = 0;
+
+  // Why the platform's HID service is not working (it did not start), in a few words; empty when
+  // it works. While it is not, enumerate() finds nothing.
+  virtual std::string serviceFailure() { return {}; }
 };
 
 }  // namespace vexaro

@@ -30,12 +30,24 @@ struct LinkState {
   std::int16_t InputReportLength = 0;
   std::int16_t OutputReportLength = 0;
 
+  // Byte 0 of every output report: the device's output report ID, 0 for unnumbered reports.
+  std::uint8_t OutputReportId = 0;
+
   // The path of the device in use (after a successful search).
   std::string DevicePath;
 
   // Set by a search that found a matching device it was not allowed to open (empty otherwise), so
   // that the window and the command-line tool can say so instead of "not found".
   std::string NoAccessPath;
+
+  // Set by a search that passed a matching device by (it cannot be opened, or its reports are not
+  // ones the link can carry): the first such device's path and why, in a few words.
+  std::string UnusablePath;
+  std::string UnusableReason;
+
+  // Set by a search when the platform's HID service is not working (see HidPlatform), so that
+  // nobody is told "not found" when nothing could be looked at.
+  std::string ServiceFailure;
 };
 
 }  // namespace vexaro

@@ -12,6 +12,8 @@ namespace {
 // "+1 for the report ID" result comfortably inside an int.
 constexpr std::uint64_t kMaxReportBytes = 65535;
 constexpr std::uint64_t kMaxReportBits = kMaxReportBytes * 8;
+// Report IDs are one byte on the wire; 0 is reserved for unnumbered reports.
+constexpr std::uint32_t kMaxReportId = 255;
 // Nesting limit for Push, so a hostile descriptor cannot grow the stack without bound.
 constexpr std::size_t kMaxPushDepth = 32;
 
@@ -99,6 +101,7 @@ std::optional<ReportLengths> ParseReportDescriptor(std::span<const std::uint8_t>
         state.reportCount = data;
         break;
       case kReportId:
+        if (data == 0 || data > kMaxReportId) return std::nullopt;
         state.reportId = data;
         numbered = true;
         break;
@@ -116,7 +119,13 @@ std::optional<ReportLengths> ParseReportDescriptor(std::span<const std::uint8_t>
     }
   }
 
-  return ReportLengths{TransferLength(inputs), TransferLength(outputs), numbered};
+  ReportLengths lengths{TransferLength(inputs), TransferLength(outputs), numbered};
+  if (!outputs.empty()) lengths.outputId = static_cast<std::uint8_t>(outputs.begin()->first);
+  lengths.outputReports = static_cast<int>(outputs.size());
+  for (const auto& [id, bits] : inputs) {
+    if (id != lengths.outputId) lengths.inputIdsDiffer = true;
+  }
+  return lengths;
 }
 
 }  // namespace vexaro

@@ -188,7 +188,9 @@ namespace {
 class SimulatedHandle final : public HidDevice {
  public:
   SimulatedHandle(SimulatedPlatform::Interface& interface, SimulatedFirmware* firmware, int& closes)
-      : interface_(interface), firmware_(firmware), closes_(closes) {}
+      : interface_(interface), firmware_(firmware), closes_(closes) {
+    if (const auto lengths = reportLengths()) reportId_ = lengths->outputId;
+  }
   ~SimulatedHandle() override { ++closes_; }
 
   std::optional<ReportLengths> reportLengths() override {
@@ -196,16 +198,22 @@ class SimulatedHandle final : public HidDevice {
     return ParseReportDescriptor(interface_.descriptor);
   }
 
+  // The firmware acts only on reports under its own output report ID (0 when unnumbered); any
+  // other report reaches the device, which drops it.
   bool write(std::span<const std::uint8_t> report) override {
-    return firmware_ == nullptr || firmware_->receive(report);
+    if (firmware_ == nullptr) return true;
+    if (!report.empty() && report[0] != reportId_) return !firmware_->unplugged();
+    return firmware_->receive(report);
   }
 
+  // A numbered device's replies carry the report ID that its commands go under.
   ReadOutcome read(std::span<std::uint8_t> report, std::chrono::milliseconds limit) override {
     if (firmware_ == nullptr) return ReadOutcome::TimedOut;  // another device: it never answers
     std::uint8_t reply = 0;
     const ReadOutcome outcome = firmware_->nextReply(reply, limit);
     if (outcome == ReadOutcome::Completed && !report.empty()) {
       std::fill(report.begin(), report.end(), 0);
+      report[0] = reportId_;
       if (report.size() > 1) report[1] = reply;
     }
     return outcome;
@@ -217,6 +225,7 @@ class SimulatedHandle final : public HidDevice {
   SimulatedPlatform::Interface& interface_;
   SimulatedFirmware* firmware_;
   int& closes_;
+  std::uint8_t reportId_ = 0;
 };
 
 }  // namespace
@@ -240,6 +249,7 @@ int SimulatedPlatform::openHandles() const {
 
 std::vector<HidInterfaceInfo> SimulatedPlatform::enumerate() {
   std::vector<HidInterfaceInfo> present;
+  if (!failedService.empty()) return present;
   for (const Interface& interface : interfaces_) {
     if (interface.isVexaro && firmware_.unplugged()) continue;
     present.push_back(interface.info);

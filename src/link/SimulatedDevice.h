@@ -141,6 +141,9 @@ class SimulatedPlatform final : public HidPlatform {
   Interface& addInterface(HidInterfaceInfo info, bool isVexaro);
   std::deque<Interface>& interfaces() { return interfaces_; }
 
+  // Set: the HID service did not start, for this reason; nothing is enumerated.
+  std::string failedService;
+
   // Bookkeeping for tests: opens per path, handles still open, and closes per path.
   const std::map<std::string, int>& opens() const { return opens_; }
   const std::map<std::string, int>& closes() const { return closes_; }
@@ -148,6 +151,7 @@ class SimulatedPlatform final : public HidPlatform {
 
   std::vector<HidInterfaceInfo> enumerate() override;
   OpenResult open(const std::string& path) override;
+  std::string serviceFailure() override { return failedService; }
 
  private:
   SimulatedFirmware firmware_;

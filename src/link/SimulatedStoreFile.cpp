@@ -10,6 +10,15 @@ namespace vexaro {
 
 namespace {
 
+std::string CannotWrite(const std::string& path, const std::string& reason) {
+  return "Cannot write the simulated device file " + path + ": " + reason + ".";
+}
+
+// The temporary file that a save writes before it takes the file's place.
+std::string TemporaryOf(const std::string& path) {
+  return path + ".new";
+}
+
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -70,21 +79,45 @@ std::string SaveStoreFile(const std::string& path, const DeviceStore& store) {
                             : " ");
   }
 
-  const std::string temporary = path + ".new";
+  const std::string temporary = TemporaryOf(path);
   std::error_code ignored;
   {
     std::ofstream out(PathFromUtf8(temporary), std::ios::binary | std::ios::trunc);
+    if (!out) return CannotWrite(path, "no file can be made in its folder");
     if (!(out << text.str()) || !out.flush()) {
+      out.close();
       std::filesystem::remove(PathFromUtf8(temporary), ignored);
-      return "Cannot write the simulated device file " + path + ".";
+      return CannotWrite(path, "writing " + temporary + " failed");
     }
   }
   std::error_code ec;
   std::filesystem::rename(PathFromUtf8(temporary), PathFromUtf8(path), ec);
   if (ec) {
     std::filesystem::remove(PathFromUtf8(temporary), ignored);
-    return "Cannot write the simulated device file " + path + ": " + ec.message() + ".";
+    return CannotWrite(path, ec.message());
   }
+  return {};
+}
+
+std::string StoreFileWriteProblem(const std::string& path) {
+  namespace fs = std::filesystem;
+  // A file nobody may write is one its owner wants left alone, even though root could write it
+  // and the save, which replaces the file, would not be stopped by it.
+  constexpr fs::perms kAnyWrite =
+      fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+  std::error_code ec;
+  const fs::file_status status = fs::status(PathFromUtf8(path), ec);
+  if (!ec && (status.permissions() & kAnyWrite) == fs::perms::none) {
+    return CannotWrite(path, "it is read-only");
+  }
+  if (!std::fstream(PathFromUtf8(path), std::ios::in | std::ios::out | std::ios::binary)) {
+    return CannotWrite(path, "this user may not write it");
+  }
+  const std::string temporary = TemporaryOf(path);
+  if (!std::ofstream(PathFromUtf8(temporary), std::ios::binary)) {
+    return CannotWrite(path, "no file can be made in its folder");
+  }
+  fs::remove(PathFromUtf8(temporary), ec);
   return {};
 }
 

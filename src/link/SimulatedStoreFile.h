@@ -22,4 +22,9 @@ StoreFileResult LoadStoreFile(const std::string& path);
 // Returns an error sentence, or an empty string on success.
 std::string SaveStoreFile(const std::string& path, const DeviceStore& store);
 
+// Whether SaveStoreFile could replace the existing file at `path`, asked before anything is sent
+// to the device: an error sentence when the file is read-only (for every user, root included) or
+// no file can be made beside it; an empty string when it can.
+std::string StoreFileWriteProblem(const std::string& path);
+
 }  // namespace vexaro

@@ -87,6 +87,7 @@ class TracingPlatform final : public HidPlatform {
   TracingPlatform(HidPlatform& inner, TrafficTrace& trace) : inner_(inner), trace_(trace) {}
 
   std::vector<HidInterfaceInfo> enumerate() override { return inner_.enumerate(); }
+  std::string serviceFailure() override { return inner_.serviceFailure(); }
 
   OpenResult open(const std::string& path) override {
     OpenResult result = inner_.open(path);

@@ -357,8 +357,19 @@ void frmMain::ShowSearching() {
                            .arg(QString::fromStdString(link_.NoAccessPath)));
 #endif
   } else {
+    // A device that is there but cannot be used, or no HID service at all, is not "not found".
     status->setText("Device Disconnected");
-    status->setToolTip({});
+    if (!link_.ServiceFailure.empty()) {
+      status->setToolTip(QString("The HID service could not be started (%1), so no device can be "
+                                 "found.")
+                             .arg(QString::fromStdString(link_.ServiceFailure)));
+    } else if (!link_.UnusablePath.empty()) {
+      status->setToolTip(QString("The Vexaro at %1 cannot be used: %2.")
+                             .arg(QString::fromStdString(link_.UnusablePath),
+                                  QString::fromStdString(link_.UnusableReason)));
+    } else {
+      status->setToolTip({});
+    }
   }
 }
 

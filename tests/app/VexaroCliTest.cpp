@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <functional>
+#include <random>
 #include <sstream>
+#include <utility>
 
 #include "app/VexaroCli.h"
 #include "link/DeviceContract.h"
@@ -109,12 +112,15 @@ const CliCase kCliCases[] = {
     {"PeekBeyondTheStoreReadsZero", {"--simulate", "peek", "255"}, nullptr, 0, "255: 0\n", ""},
     {"ListShowsEachMatch", {"list"}, [](SimulatedPlatform& p) { p.addInterface({"/dev/hidraw0", 0x046d, 0xc52b}, false); Vexaro(p, "/dev/hidraw1", OpenError::NoPermission); Vexaro(p, "/dev/hidraw2"); }, 0, "/dev/hidraw1: no permission to open (" NO_PERMISSION_HINT ")\n/dev/hidraw2: can be opened\n", ""},
     {"ListWithNoDevice", {"list"}, [](SimulatedPlatform&) {}, 1, "", "no Vexaro found"},
-    {"ListWithOnlyAnUnopenableDevice", {"list"}, [](SimulatedPlatform& p) { Vexaro(p, "/dev/hidraw1", OpenError::Failed); }, 1, "/dev/hidraw1: cannot be opened\n", "no Vexaro found can be used."},
+    {"ListWithOnlyAnUnopenableDevice", {"list"}, [](SimulatedPlatform& p) { Vexaro(p, "/dev/hidraw1", OpenError::Failed); }, 1, "/dev/hidraw1: cannot be opened\n", "vexaro: the Vexaro at /dev/hidraw1 cannot be used: it cannot be opened.\n"},
+    {"ListWhenTheHidServiceDidNotStart", {"list"}, [](SimulatedPlatform& p) { p.failedService = "hid_init failed"; }, 1, "", "vexaro: the HID service could not be started (hid_init failed), so no device can be reached.\n"},
     {"PeekWithNoDevice", {"peek", "0"}, [](SimulatedPlatform&) {}, 1, "", "no Vexaro found"},
+    {"PeekNamesTheDeviceItCannotUseAndWhy", {"peek", "0"}, [](SimulatedPlatform& p) { Vexaro(p, "/dev/hidraw1"); p.interfaces().back().descriptor.clear(); }, 1, "", "vexaro: the Vexaro at /dev/hidraw1 cannot be used: its report descriptor cannot be read.\n"},
     {"PeekWithoutPermissionNamesTheUdevRule", {"peek", "0"}, [](SimulatedPlatform& p) { Vexaro(p, "/dev/hidraw1", OpenError::NoPermission); }, 1, "", "no permission to open /dev/hidraw1; " NO_PERMISSION_ADVICE},
     {"DeviceLostPrintsNothing", {"peek", "0", "29"}, OnDevice([](SimulatedFirmware& f) { f.faults().silentAtReport = 5; }), 3, "", "device lost while reading address 4."},
     {"DeviceOptionPicksThatDevice", {"--device", "/dev/hidraw2", "peek", "9"}, [](SimulatedPlatform& p) { p.addInterface({"/dev/hidraw1", kVexaroVendorId, kVexaroProductId}, false); Vexaro(p, "/dev/hidraw2"); }, 0, "9: 170\n", ""},
     {"DeviceOptionRefusesAPathNotEnumerated", {"--device", "/dev/null", "peek", "0"}, OnDevice(), 1, "", "/dev/null is not a HID device on this machine."},
+    {"DeviceOptionWhenTheHidServiceDidNotStart", {"--device", "/dev/hidraw1", "peek", "0"}, [](SimulatedPlatform& p) { Vexaro(p, "/dev/hidraw1"); p.failedService = "hid_init failed"; }, 1, "", "the HID service could not be started (hid_init failed)"},
     {"DeviceOptionRefusesAnotherDevice", {"--device", "/dev/hidraw0", "peek", "0"}, [](SimulatedPlatform& p) { p.addInterface({"/dev/hidraw0", 0x046d, 0xc52b}, false); }, 1, "", "/dev/hidraw0 is not a Vexaro"},
     {"NoCommand", {"--simulate"}, nullptr, 2, "", "no command given"},
     {"UnknownCommand", {"poke", "1"}, nullptr, 2, "", "see 'vexaro --help'"},
@@ -218,6 +224,85 @@ TEST(CliSet, TurnOnOutsideTheSliderIsReadAndStoredAsTheBoxHoldsIt) {
     EXPECT_THAT(out.str(), HasSubstr(c.shown)) << int{c.byte};
     ASSERT_EQ(RunVexaroCli({"set", "reverse=1"}, out, err, &platform), kExitDone) << err.str();
     EXPECT_EQ(platform.firmware().store()[9], c.stored) << int{c.byte};
+    }
+  }
+}
+
+// Standard error whose first flushed line (with --trace: the device's open, after the memory
+// file was loaded and checked) runs `once`.
+class HookedErr final : public std::stringbuf {
+ public:
+  explicit HookedErr(std::function<void()> once) : once_(std::move(once)) {}
+
+ protected:
+  int sync() override {
+    if (const auto once = std::exchange(once_, nullptr)) once();
+    return 0;
+  }
+
+ private:
+  std::function<void()> once_;
+};
+
+// The simulated device's memory is written back to its file when a command ends: a file that
+// cannot be is found before anything is sent, and a write that fails at the end is no success.
+TEST(CliSimulateFile, MemoryThatCannotBeKeptIsNeverASilentSuccess) {
+  namespace fs = std::filesystem;
+  struct Case {
+    const char* name;
+    std::function<void(const fs::path& file)> before;  // run on the factory file before the run
+    bool folderGoesDuringTheRun;
+    int status;
+    std::string lastLine;  // of standard error; FILE stands for the file's path
+  };
+  const Case cases[] = {
+      // Refused for root too, who could write it.
+      {"read-only file",
+       [](const fs::path& file) {
+         fs::permissions(file,
+                         fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+       },
+       false, kExitBadInput,
+       "vexaro: Cannot write the simulated device file FILE: it is read-only."},
+      // The save writes a file beside it first; here that name is taken by a folder.
+      {"no file can be made beside it",
+       [](const fs::path& file) { fs::create_directories(file.string() + ".new/x"); }, false,
+       kExitBadInput,
+       "vexaro: Cannot write the simulated device file FILE: no file can be made in its folder."},
+      {"folder gone during the run", nullptr, true, kExitDeviceLost,
+       "vexaro: Cannot write the simulated device file FILE: no file can be made in its folder, so "
+       "what the simulated device stored in this run is lost."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path dir = fs::path(::testing::TempDir()) /
+                         ("vexaro-memory-" + std::to_string(std::random_device()()));
+    fs::create_directories(dir);
+    const fs::path file = dir / "device.txt";
+    const std::string simulate = "--simulate=" + file.string();
+    std::ostringstream out;
+    std::ostringstream firstErr;
+    ASSERT_EQ(RunVexaroCli({simulate, "peek", "0"}, out, firstErr), kExitDone) << firstErr.str();
+    if (c.before) c.before(file);
+    std::ostringstream before;
+    before << std::ifstream(file).rdbuf();
+
+    HookedErr errText([&] {
+      if (c.folderGoesDuringTheRun) fs::remove_all(dir);
+    });
+    std::ostream err(&errText);
+    EXPECT_EQ(RunVexaroCli({simulate, "--trace", "poke", "9", "200"}, out, err), c.status);
+    std::string expected = c.lastLine;
+    expected.replace(expected.find("FILE"), 4, file.string());
+    if (c.status == kExitBadInput) {
+      EXPECT_EQ(errText.str(), expected + "\n");  // not one report on the trace
+      std::ostringstream after;
+      after << std::ifstream(file).rdbuf();
+      EXPECT_EQ(after.str(), before.str());
+    } else {
+      EXPECT_THAT(errText.str(), ::testing::EndsWith("\n" + expected + "\n"));
+    }
+    fs::remove_all(dir);
   }
 }
 

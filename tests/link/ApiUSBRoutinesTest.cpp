@@ -24,6 +24,12 @@ HidInterfaceInfo Match(const std::string& path) {
 // A descriptor with 16-byte input and output reports.
 const std::vector<std::uint8_t> kLongReports = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x75,
                                                 0x08, 0x95, 0x10, 0x81, 0x02, 0x91, 0x02, 0xC0};
+// 8-byte reports: input and output report 1, and another output report 2.
+const std::vector<std::uint8_t> kTwoOutputReports = {0x75, 0x08, 0x95, 0x08, 0x85, 0x01, 0x81,
+                                                     0x02, 0x91, 0x02, 0x85, 0x02, 0x91, 0x02};
+// 8-byte reports: input report 2, output report 1.
+const std::vector<std::uint8_t> kInputUnderAnotherId = {0x75, 0x08, 0x95, 0x08, 0x85, 0x02,
+                                                        0x81, 0x02, 0x85, 0x01, 0x91, 0x02};
 
 struct LinkFixture {
   SimulatedPlatform platform{SimulatedPlatform::Empty{}};
@@ -40,7 +46,7 @@ struct DiscoveryCase {
   std::string path;          // DevicePath after a successful search
   std::string noAccessPath;  // NoAccessPath after the search
   std::map<std::string, int> opens;
-  const char* traceNote = "";
+  std::string passedBy = "";  // the first matching device passed by and why: "path: reason"
 };
 
 void PrintTo(const DiscoveryCase& c, std::ostream* os) {
@@ -58,7 +64,9 @@ TEST_P(Discovery, FindsTheFirstUsableMatchAndLeavesNothingElseOpen) {
   EXPECT_EQ(f.link.DeviceDetected, c.found);
   EXPECT_EQ(f.platform.opens(), c.opens);
   EXPECT_EQ(f.link.NoAccessPath, c.noAccessPath);
-  EXPECT_THAT(f.traceText.str(), HasSubstr(c.traceNote));
+  EXPECT_EQ(f.link.UnusablePath.empty() ? "" : f.link.UnusablePath + ": " + f.link.UnusableReason,
+            c.passedBy);
+  EXPECT_THAT(f.traceText.str(), HasSubstr(c.passedBy.empty() ? "" : "skipping " + c.passedBy));
   if (c.found) {
     EXPECT_EQ(f.link.DevicePath, c.path);
     EXPECT_EQ(f.platform.openHandles(), 2);  // the write handle and the read handle
@@ -124,7 +132,8 @@ INSTANTIATE_TEST_SUITE_P(
                       true,
                       "/dev/hidraw3",
                       "/dev/hidraw1",
-                      {{"/dev/hidraw3", 2}}},
+                      {{"/dev/hidraw3", 2}},
+                      "/dev/hidraw2: it cannot be opened"},
         DiscoveryCase{"ReportsLongerThanNineBytesAreSkipped",
                       [](SimulatedPlatform& p) {
                         p.addInterface(Match("/dev/hidraw1"), true).descriptor = kLongReports;
@@ -133,7 +142,7 @@ INSTANTIATE_TEST_SUITE_P(
                       "",
                       "",
                       {{"/dev/hidraw1", 1}},
-                      "skipping /dev/hidraw1: reports longer than 9 bytes (input 17, output 17)"},
+                      "/dev/hidraw1: reports longer than 9 bytes (input 17, output 17)"},
         DiscoveryCase{"UnreadableDescriptorIsSkipped",
                       [](SimulatedPlatform& p) {
                         p.addInterface(Match("/dev/hidraw1"), true).descriptor.clear();
@@ -143,7 +152,26 @@ INSTANTIATE_TEST_SUITE_P(
                       "/dev/hidraw2",
                       "",
                       {{"/dev/hidraw1", 1}, {"/dev/hidraw2", 2}},
-                      "skipping /dev/hidraw1: its report descriptor cannot be read"}),
+                      "/dev/hidraw1: its report descriptor cannot be read"},
+        DiscoveryCase{"SeveralOutputReportsAreSkipped",
+                      [](SimulatedPlatform& p) {
+                        p.addInterface(Match("/dev/hidraw1"), true).descriptor = kTwoOutputReports;
+                      },
+                      false,
+                      "",
+                      "",
+                      {{"/dev/hidraw1", 1}},
+                      "/dev/hidraw1: 2 output reports, where one is expected"},
+        DiscoveryCase{
+            "InputUnderAnotherReportIdIsSkipped",
+            [](SimulatedPlatform& p) {
+              p.addInterface(Match("/dev/hidraw1"), true).descriptor = kInputUnderAnotherId;
+            },
+            false,
+            "",
+            "",
+            {{"/dev/hidraw1", 1}},
+            "/dev/hidraw1: input reports under another report ID than the output report (1)"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DiscoveryRestricted, OpensOnlyTheNamedPath) {
@@ -239,6 +267,8 @@ TEST(PlainTransfer, ReportIdByteNeverReachesInputReport) {
       {{9, 9, false}, {0, 0x46, 7, 0, 0, 0, 0, 0, 0}, {1, 2, 3, 4, 5, 6, 7, 8}},
       // Shorter reports use the front of the buffers; the rest of InputReport keeps its bytes.
       {{4, 4, false}, {0, 0x46, 7, 0}, {1, 2, 3, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE}},
+      // Numbered reports: every output report goes under the device's own ID.
+      {{9, 9, true, 5, 1, false}, {5, 0x46, 7, 0, 0, 0, 0, 0, 0}, {1, 2, 3, 4, 5, 6, 7, 8}},
   };
   for (const Case& c : cases) {
     ScriptedPlatform platform(c.lengths, reply);
@@ -252,6 +282,27 @@ TEST(PlainTransfer, ReportIdByteNeverReachesInputReport) {
     ASSERT_EQ(platform.written.size(), 1u);
     EXPECT_EQ(platform.written[0], c.written);
   }
+}
+
+TEST(PlainTransfer, NumberedDeviceActsOnlyOnReportsUnderItsId) {
+  SimulatedPlatform platform(SimulatedPlatform::Empty{});
+  std::vector<std::uint8_t> descriptor = VexaroReportDescriptor();
+  descriptor.insert(descriptor.begin() + 7, {0x85, 0x05});  // Report ID 5, inside the collection
+  platform.addInterface(Match("/dev/hidraw1"), true).descriptor = descriptor;
+  std::ostringstream traceText;
+  TrafficTrace trace(&traceText);
+  const auto traced = MakeTracingPlatform(platform, trace);
+  LinkState link;
+  ApiUSBRoutines usb(*traced, link, trace);
+  ASSERT_TRUE(usb.FindDevice());
+
+  EXPECT_EQ(usb.PlainTransfer({command::kReadByte, 2}), 31);
+  EXPECT_THAT(traceText.str(),
+              HasSubstr("hid> 05 46 02 00 00 00 00 00 00\nhid< 05 1f 00 00 00 00 00 00 00\n"));
+  // A report under another ID reaches the device, which does not act on it.
+  link.OutputReportId = 0;
+  EXPECT_EQ(usb.PlainTransfer({command::kReadByte, 2}), 0);
+  EXPECT_FALSE(link.DeviceDetected);
 }
 
 TEST(PlainTransfer, TimeOutLeavesZerosClearsTheFlagAndClosesBothHandles) {

@@ -26,18 +26,19 @@ struct ValidCase {
 
 TEST(ReportDescriptorTest, ComputesReportLengths) {
   const std::vector<ValidCase> cases = {
-      {"vendor device", kVendorDevice, {9, 9, false}},
+      // {input, output, numbered, output ID, output reports, input IDs differ}
+      {"vendor device", kVendorDevice, {9, 9, false, 0, 1, false}},
       {"empty", {}, {0, 0, false}},
       // ID 1: 4 input + 4 output bytes, ID 2: 16 input bytes; IDs 1 and 2 must not be summed.
       {"numbered, largest wins",
        {0x85, 0x01, 0x75, 0x08, 0x95, 0x04, 0x81, 0x02, 0x91, 0x02, 0x85, 0x02, 0x95, 0x10, 0x81,
         0x02},
-       {17, 5, true}},
+       {17, 5, true, 1, 1, true}},
       // Returning to ID 1 later continues that report.
       {"numbered, ID revisited",
        {0x75, 0x08, 0x95, 0x03, 0x85, 0x01, 0x81, 0x02, 0x85, 0x02, 0x81, 0x02, 0x85, 0x01, 0x81,
         0x02},
-       {7, 0, true}},
+       {7, 0, true, 0, 0, true}},
       // 3 + 5 + 1 bits = 9 bits -> 2 bytes.
       {"bit-packed rounds up",
        {0x75, 0x01, 0x95, 0x03, 0x81, 0x02, 0x75, 0x05, 0x95, 0x01, 0x81, 0x03, 0x75, 0x01, 0x81,
@@ -49,12 +50,12 @@ TEST(ReportDescriptorTest, ComputesReportLengths) {
       // Inside Push: 16 bits x 4; after Pop the 8 bits x 2 are back.
       {"pop restores size and count",
        {0x75, 0x08, 0x95, 0x02, 0xA4, 0x75, 0x10, 0x95, 0x04, 0x81, 0x02, 0xB4, 0x91, 0x02},
-       {9, 3, false}},
+       {9, 3, false, 0, 1, false}},
       // ID 2 gets 4 bytes inside Push; after Pop the byte goes to ID 1 again.
       {"pop restores report ID",
        {0x85, 0x01, 0x75, 0x08, 0xA4, 0x85, 0x02, 0x95, 0x04, 0x81, 0x02, 0xB4, 0x95, 0x01, 0x81,
         0x02},
-       {5, 0, true}},
+       {5, 0, true, 0, 0, true}},
       // The long item's data looks like Input and Output items and must not count.
       {"long item skipped",
        {0x75, 0x08, 0x95, 0x02, 0xFE, 0x03, 0x10, 0x81, 0x02, 0x91, 0x81, 0x02},
@@ -65,7 +66,14 @@ TEST(ReportDescriptorTest, ComputesReportLengths) {
       {"huge sizes saturate",
        {0x77, 0xFF, 0xFF, 0xFF, 0xFF, 0x97, 0xFF, 0xFF, 0xFF, 0xFF, 0x81, 0x02, 0x81, 0x02, 0x91,
         0x02},
-       {65536, 65536, false}},
+       {65536, 65536, false, 0, 1, false}},
+      {"numbered, one ID both ways",
+       {0x85, 0x03, 0x75, 0x08, 0x95, 0x08, 0x81, 0x02, 0x91, 0x02},
+       {9, 9, true, 3, 1, false}},
+      // Output reports 2 and 1: the lowest ID is named, the count tells there are two.
+      {"two output reports",
+       {0x75, 0x08, 0x95, 0x02, 0x85, 0x02, 0x81, 0x02, 0x91, 0x02, 0x85, 0x01, 0x91, 0x02},
+       {3, 3, true, 1, 2, true}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -83,6 +91,8 @@ TEST(ReportDescriptorTest, RejectsUnusableDescriptors) {
       {"4-byte item cut off", {0x27, 0xFF, 0xFF}},
       {"long item data cut off", {0xFE, 0x05, 0x10, 0x01, 0x02}},
       {"long item header cut off", {0xFE, 0x05}},
+      {"report ID 0", {0x85, 0x00, 0x75, 0x08, 0x95, 0x01, 0x91, 0x02}},
+      {"report ID above 255", {0x86, 0x00, 0x01, 0x75, 0x08, 0x95, 0x01, 0x91, 0x02}},
   };
   for (const auto& [name, descriptor] : cases) {
     SCOPED_TRACE(name);

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTimer>
+#include <functional>
 
 #include "WindowFixture.h"
 #include "link/DeviceContract.h"
@@ -82,6 +83,28 @@ class ConnectionTest : public QObject, public WindowFixture {
     QCOMPARE(c<QLabel>("lblConStatus")->text(), QString("No Access to Device"));
     QVERIFY(c<QLabel>("lblConStatus")->toolTip().contains("udev rule"));
     QVERIFY(c<QTimer>("Timer1")->isActive());
+  }
+
+  // A device that is there but cannot be used, or no HID service at all, is not "not found".
+  void whyNoDeviceIsUsedIsInTheStatusToolTip() {
+    const std::pair<std::function<void(SimulatedPlatform&)>, QString> cases[] = {
+        {[](SimulatedPlatform& p) {
+           p.addInterface({"/dev/hidraw3", kVexaroVendorId, kVexaroProductId}, true)
+               .descriptor.clear();
+         },
+         "The Vexaro at /dev/hidraw3 cannot be used: its report descriptor cannot be read."},
+        {[](SimulatedPlatform& p) { p.failedService = "hid_init failed"; },
+         "The HID service could not be started (hid_init failed), so no device can be found."},
+    };
+    for (const auto& [setUp, toolTip] : cases) {
+      platform_ = std::make_unique<SimulatedPlatform>(SimulatedPlatform::Empty{});
+      setUp(*platform_);
+      makeWindow();
+      window_->Timer1_Timer();
+      QCOMPARE(c<QLabel>("lblConStatus")->text(), QString("Device Disconnected"));
+      QCOMPARE(c<QLabel>("lblConStatus")->toolTip(), toolTip);
+      destroyWindow();
+    }
   }
 
   void aPollNotAnsweredWithSixOrAnUnplugEndsTheProgram() {

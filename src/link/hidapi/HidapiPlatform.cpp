@@ -19,10 +19,11 @@ constexpr std::size_t kMaxDescriptorSize = 4096;
 
 // /dev/hidrawN -> /sys/class/hidraw/hidrawN/device/report_descriptor, read without opening the
 // device itself.
-std::optional<ReportLengths> ReadSysfsReportLengths(const std::string& path) {
+std::optional<ReportLengths> ReadSysfsReportLengths(const std::string& folder,
+                                                    const std::string& path) {
   const std::string node = std::filesystem::path(path).filename().string();
   if (node.rfind("hidraw", 0) != 0) return std::nullopt;
-  std::ifstream in("/sys/class/hidraw/" + node + "/device/report_descriptor", std::ios::binary);
+  std::ifstream in(folder + "/" + node + "/device/report_descriptor", std::ios::binary);
   if (!in) return std::nullopt;
   std::vector<std::uint8_t> descriptor(kMaxDescriptorSize);
   in.read(reinterpret_cast<char*>(descriptor.data()),
@@ -69,13 +70,15 @@ class HidapiDevice final : public HidDevice {
 
 class HidapiPlatform final : public HidPlatform {
  public:
-  HidapiPlatform() : initialised_(hid_init() == 0) {}
+  explicit HidapiPlatform(std::string descriptorFolder)
+      : descriptorFolder_(std::move(descriptorFolder)), initialised_(hid_init() == 0) {}
   ~HidapiPlatform() override {
     if (initialised_) hid_exit();
   }
 
   std::vector<HidInterfaceInfo> enumerate() override {
     std::vector<HidInterfaceInfo> found;
+    if (!initialised_) initialised_ = hid_init() == 0;
     if (!initialised_) return found;
     // NULL both when there is no HID device and when the enumeration failed.
     hid_device_info* const list = hid_enumerate(0, 0);
@@ -95,18 +98,21 @@ class HidapiPlatform final : public HidPlatform {
       const bool denied = ::access(path.c_str(), R_OK | W_OK) != 0 && errno == EACCES;
       return {nullptr, denied ? OpenError::NoPermission : OpenError::Failed};
     }
-    return {std::make_unique<HidapiDevice>(device, ReadSysfsReportLengths(path)),
+    return {std::make_unique<HidapiDevice>(device, ReadSysfsReportLengths(descriptorFolder_, path)),
             OpenError::Failed};
   }
 
+  std::string serviceFailure() override { return initialised_ ? std::string() : "hid_init failed"; }
+
  private:
+  std::string descriptorFolder_;
   bool initialised_;
 };
 
 }  // namespace
 
-std::unique_ptr<HidPlatform> MakeHidapiPlatform() {
-  return std::make_unique<HidapiPlatform>();
+std::unique_ptr<HidPlatform> MakeHidapiPlatform(std::string descriptorFolder) {
+  return std::make_unique<HidapiPlatform>(std::move(descriptorFolder));
 }
 
 }  // namespace vexaro

@@ -1,0 +1,237 @@
+// The real HID platform over a stand-in for the hidapi library: the calls it makes are answered
+// here as hidapi on hidraw answers them, by the simulated firmware, and the report descriptors are
+// files in a folder laid out as sysfs lays them out. No device is needed.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <hidapi/hidapi.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "app/VexaroCli.h"
+#include "link/DeviceContract.h"
+#include "link/SimulatedDevice.h"
+#include "link/hidapi/HidapiPlatform.h"
+
+namespace {
+
+// A device as hidraw shows it: its report ID (0 when its reports are unnumbered) and its firmware.
+struct StandInDevice {
+  std::string path;
+  std::uint8_t reportId = 0;
+  vexaro::SimulatedFirmware firmware;
+};
+
+struct StandIn {
+  bool initFails = false;
+  std::deque<StandInDevice> devices;
+};
+
+StandIn& Library() {
+  static StandIn library;
+  return library;
+}
+
+}  // namespace
+
+// The stand-in's calls, defined in this program so that the platform's calls bind to them.
+extern "C" {
+
+struct hid_device_ {
+  StandInDevice* device;
+};
+
+int hid_init() {
+  return Library().initFails ? -1 : 0;
+}
+
+int hid_exit() {
+  return 0;
+}
+
+hid_device_info* hid_enumerate(unsigned short, unsigned short) {
+  hid_device_info* first = nullptr;
+  hid_device_info** next = &first;
+  for (const StandInDevice& device : Library().devices) {
+    auto* info = static_cast<hid_device_info*>(std::calloc(1, sizeof(hid_device_info)));
+    info->path = strdup(device.path.c_str());
+    info->vendor_id = vexaro::kVexaroVendorId;
+    info->product_id = vexaro::kVexaroProductId;
+    *next = info;
+    next = &info->next;
+  }
+  return first;
+}
+
+void hid_free_enumeration(hid_device_info* info) {
+  while (info != nullptr) {
+    hid_device_info* const next = info->next;
+    std::free(info->path);
+    std::free(info);
+    info = next;
+  }
+}
+
+hid_device* hid_open_path(const char* path) {
+  for (StandInDevice& device : Library().devices) {
+    if (device.path != path) continue;
+    device.firmware.DropPendingReplies();
+    return new hid_device_{&device};
+  }
+  return nullptr;
+}
+
+void hid_close(hid_device* handle) {
+  delete handle;
+}
+
+// Byte 0 is the report ID. hidraw sends an unnumbered device the bytes after a 0 (any other first
+// byte goes along as data); a numbered device gets the report as it is and acts only on its own ID.
+int hid_write(hid_device* handle, const unsigned char* data, size_t length) {
+  StandInDevice& device = *handle->device;
+  std::vector<std::uint8_t> received(data, data + length);
+  if (device.reportId == 0 && received[0] != 0) received.insert(received.begin(), 0);
+  if (received[0] == device.reportId) device.firmware.receive(received);
+  return static_cast<int>(length);
+}
+
+// A numbered device's reply starts with its report ID; an unnumbered device's has none.
+int hid_read_timeout(hid_device* handle, unsigned char* data, size_t length, int milliseconds) {
+  StandInDevice& device = *handle->device;
+  std::uint8_t reply = 0;
+  switch (device.firmware.nextReply(reply, std::chrono::milliseconds(milliseconds))) {
+    case vexaro::ReadOutcome::TimedOut:
+      return 0;
+    case vexaro::ReadOutcome::Failed:
+      return -1;
+    case vexaro::ReadOutcome::Completed:
+      break;
+  }
+  std::vector<std::uint8_t> report(8, 0);
+  report[0] = reply;
+  if (device.reportId != 0) report.insert(report.begin(), device.reportId);
+  const std::size_t count = std::min(length, report.size());
+  std::copy_n(report.begin(), count, data);
+  return static_cast<int>(count);
+}
+
+}  // extern "C"
+
+namespace vexaro {
+namespace {
+
+namespace fs = std::filesystem;
+
+class HidapiStandIn : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    sysfs_ =
+        fs::path(::testing::TempDir()) / ("vexaro-sysfs-" + std::to_string(std::random_device()()));
+    Library() = {};
+  }
+  void TearDown() override {
+    Library() = {};
+    fs::remove_all(sysfs_);
+  }
+
+  // A Vexaro at /dev/hidrawN whose descriptor declares `reportId` (none when 0).
+  void AddDevice(int n, std::uint8_t reportId) {
+    std::vector<std::uint8_t> descriptor = VexaroReportDescriptor();
+    if (reportId != 0) descriptor.insert(descriptor.begin() + 7, {0x85, reportId});
+    const fs::path folder = sysfs_ / ("hidraw" + std::to_string(n)) / "device";
+    fs::create_directories(folder);
+    std::ofstream(folder / "report_descriptor", std::ios::binary)
+        .write(reinterpret_cast<const char*>(descriptor.data()),
+               static_cast<std::streamsize>(descriptor.size()));
+    StandInDevice& device = Library().devices.emplace_back();
+    device.path = "/dev/hidraw" + std::to_string(n);
+    device.reportId = reportId;
+  }
+
+  fs::path sysfs_;
+};
+
+struct Outcome {
+  int status;
+  std::string out;
+  std::string err;
+  friend bool operator==(const Outcome&, const Outcome&) = default;
+};
+
+void PrintTo(const Outcome& o, std::ostream* os) {
+  *os << "status " << o.status << ", out \"" << o.out << "\", err \"" << o.err << "\"";
+}
+
+Outcome RunTool(HidPlatform& platform, std::vector<std::string> args) {
+  std::ostringstream out;
+  std::ostringstream err;
+  const int status = RunVexaroCli(args, out, err, &platform);
+  return {status, out.str(), err.str()};
+}
+
+TEST_F(HidapiStandIn, NumberedReportsAnswerEveryCommandAsUnnumberedOnesDo) {
+  AddDevice(1, 0);
+  AddDevice(2, 5);
+  const auto platform = MakeHidapiPlatform(sysfs_.string());
+  EXPECT_EQ(RunTool(*platform, {"list"}),
+            (Outcome{kExitDone, "/dev/hidraw1: can be opened\n/dev/hidraw2: can be opened\n", ""}));
+  const std::vector<std::vector<std::string>> commands = {
+      {"peek", "0", "29"},
+      {"read"},
+      {"read", "--json"},
+      {"set", "beep-frequency=2000", "turn-on=55", "zero-output=10-beeps"},
+      {"poke", "100", "7"},
+      {"load", VEXARO_DATA_DIR "/two-notes.txt"},
+      {"play", "--wait"},
+      {"play"},
+      {"stop"},
+      {"beep", "1000", "0.5"},
+      {"adc"},
+      {"trim", "-3"},
+      {"trim"},
+      {"set", "--defaults"},
+      {"load", "default"},
+  };
+  for (const auto& command : commands) {
+    SCOPED_TRACE(command[0] + (command.size() > 1 ? " " + command[1] : ""));
+    const auto on = [&](const char* path) {
+      std::vector<std::string> args = {"--device", path};
+      args.insert(args.end(), command.begin(), command.end());
+      return RunTool(*platform, args);
+    };
+    const Outcome unnumbered = on("/dev/hidraw1");
+    EXPECT_EQ(unnumbered.status, kExitDone) << unnumbered.err;
+    EXPECT_EQ(on("/dev/hidraw2"), unnumbered);
+  }
+  EXPECT_EQ(Library().devices[1].firmware.received(), Library().devices[0].firmware.received());
+  EXPECT_EQ(Library().devices[1].firmware.store(), Library().devices[0].firmware.store());
+
+  // On the wire, every report of the numbered device carries its ID.
+  const Outcome traced = RunTool(*platform, {"--device", "/dev/hidraw2", "--trace", "peek", "2"});
+  EXPECT_THAT(
+      traced.err,
+      ::testing::HasSubstr("hid> 05 46 02 00 00 00 00 00 00\nhid< 05 1f 00 00 00 00 00 00 00\n"));
+}
+
+TEST_F(HidapiStandIn, AServiceThatDidNotStartIsSaidAndTriedAgain) {
+  AddDevice(1, 0);
+  Library().initFails = true;
+  const auto platform = MakeHidapiPlatform(sysfs_.string());
+  const std::string sentence =
+      "vexaro: the HID service could not be started (hid_init failed), so no device can be "
+      "reached.\n";
+  EXPECT_EQ(RunTool(*platform, {"list"}), (Outcome{kExitNoDevice, "", sentence}));
+  EXPECT_EQ(RunTool(*platform, {"peek", "2"}), (Outcome{kExitNoDevice, "", sentence}));
+  Library().initFails = false;
+  EXPECT_EQ(RunTool(*platform, {"peek", "2"}), (Outcome{kExitDone, "2: 31\n", ""}));
+}
+
+}  // namespace
+}  // namespace vexaro

@@ -1,0 +1,86 @@
+// The window program from its start to its end, on the simulated device with its memory in a
+// file: memory that cannot be kept is said in a message box, never lost silently.
+
+#include <QTimer>
+#include <filesystem>
+#include <functional>
+#include <random>
+#include <sstream>
+
+#include "app/WindowProgram.h"
+#include "link/SimulatedStoreFile.h"
+#include "window/WindowFixture.h"
+
+namespace vexaro {
+
+class WindowProgramTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void memoryThatCannotBeKeptIsSaidInAMessageBox() {
+    namespace fs = std::filesystem;
+    struct Case {
+      const char* name;
+      std::function<void(const fs::path& file)> before;  // run on the factory file first
+      bool folderGoesDuringTheRun;
+      int status;
+      QString message;  // FILE stands for the file's path; empty: no message
+    };
+    const Case cases[] = {
+        {"read-only file (root included)",
+         [](const fs::path& file) {
+           fs::permissions(file,
+                           fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+         },
+         false, 2,
+         "Cannot write the simulated device file FILE: it is read-only. Nothing was sent; the "
+         "program ends."},
+        {"folder gone during the run", nullptr, true, 3,
+         "Cannot write the simulated device file FILE: no file can be made in its folder, so what "
+         "the simulated device stored in this run is lost."},
+        {"kept", nullptr, false, 0, ""},
+    };
+    for (const Case& c : cases) {
+      const fs::path dir = fs::temp_directory_path() /
+                           ("vexaro-window-memory-" + std::to_string(std::random_device()()));
+      fs::create_directories(dir);
+      const fs::path file = dir / "device.txt";
+      QCOMPARE(SaveStoreFile(file.string(), FactoryStore()), std::string());
+      if (c.before) c.before(file);
+
+      PlatformOptions options;
+      options.simulate = true;
+      options.simulateFile = file.string();
+      options.simulatedLatency = std::chrono::microseconds(0);
+      FakeDialogs dialogs;
+      std::ostringstream err;
+      // Once the window runs: the folder goes if the case says so, then the window closes. (A
+      // run that ends before its window shows leaves this timer unfired.)
+      QTimer closer;
+      closer.setSingleShot(true);
+      QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (c.folderGoesDuringTheRun) fs::remove_all(dir);
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+          if (qobject_cast<frmMain*>(widget) != nullptr) widget->close();
+        }
+      });
+      closer.start(0);
+      QCOMPARE(RunWindowProgram(options, false, dialogs, err), c.status);
+      if (c.message.isEmpty()) {
+        QVERIFY2(dialogs.messages.empty(), c.name);
+      } else {
+        QCOMPARE(dialogs.messages.size(), std::size_t{1});
+        QCOMPARE(dialogs.messages[0].title, QString("File Error"));
+        QCOMPARE(dialogs.messages[0].text,
+                 QString(c.message).replace("FILE", QString::fromStdString(file.string())));
+        QCOMPARE(dialogs.messages[0].icon, Dialogs::Icon::Warning);
+      }
+      fs::remove_all(dir);
+    }
+  }
+};
+
+}  // namespace vexaro
+
+VEXARO_WINDOW_TEST_MAIN(vexaro::WindowProgramTest)
+#include "WindowProgramTest.moc"
