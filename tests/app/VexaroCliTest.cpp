@@ -224,7 +224,6 @@ TEST(CliSet, TurnOnOutsideTheSliderIsReadAndStoredAsTheBoxHoldsIt) {
     EXPECT_THAT(out.str(), HasSubstr(c.shown)) << int{c.byte};
     ASSERT_EQ(RunVexaroCli({"set", "reverse=1"}, out, err, &platform), kExitDone) << err.str();
     EXPECT_EQ(platform.firmware().store()[9], c.stored) << int{c.byte};
-    }
   }
 }
 
