@@ -301,7 +301,9 @@ TEST(CliSimulateFile, MemoryThatCannotBeKeptIsNeverASilentSuccess) {
     } else {
       EXPECT_THAT(errText.str(), ::testing::EndsWith("\n" + expected + "\n"));
     }
-    fs::remove_all(dir);
+    std::error_code ec;  // Windows removes no read-only file: make it writable first
+    fs::permissions(file, fs::perms::owner_write, fs::perm_options::add, ec);
+    fs::remove_all(dir, ec);
   }
 }
 
