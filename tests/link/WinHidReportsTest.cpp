@@ -6,7 +6,6 @@
 #include <optional>
 #include <vector>
 
-#include "link/ApiUSBRoutines.h"
 #include "link/windows/WinHidReports.h"
 
 namespace vexaro::winhid {
@@ -39,13 +38,24 @@ TEST(WinHidReports, OpenErrorsAndWaitResults) {
   for (const auto& c : waits) EXPECT_EQ(OutcomeOfWait(c.waitResult), c.expected) << c.waitResult;
 }
 
-TEST(WinHidReports, LengthsFromCapsAreTheLinksLengths) {
-  // The Vexaro: 8 data bytes each way, plus the report ID.
-  EXPECT_EQ(LengthsFromCaps({9, 9}), (ReportLengths{9, 9, false}));
-  EXPECT_EQ(UnusableReportLengths(LengthsFromCaps({9, 9})), "");
-  // Input and output kept apart: a device whose output report cannot carry a command.
-  EXPECT_EQ(UnusableReportLengths(LengthsFromCaps({9, 2})),
-            "reports too short for a command (input 9, output 2)");
+TEST(WinHidReports, LengthsAndReportIdsFromCaps) {
+  const struct {
+    const char* name;
+    CapsLengths caps;
+    CapsReportIds ids;  // {input, output}: one ID per capability entry
+    ReportLengths expected;
+  } cases[] = {
+      // {input, output, numbered, output ID, output reports, input IDs differ}
+      {"the Vexaro", {9, 9}, {{0, 0}, {0}}, {9, 9, false, 0, 1, false}},
+      {"lengths kept apart", {17, 5}, {{0}, {0}}, {17, 5, false, 0, 1, false}},
+      {"numbered, one ID both ways", {9, 9}, {{3}, {3, 3, 3}}, {9, 9, true, 3, 1, false}},
+      {"two output reports, lowest named", {9, 9}, {{1}, {2, 1, 2}}, {9, 9, true, 1, 2, false}},
+      {"one input report under another ID", {9, 9}, {{1, 2}, {1}}, {9, 9, true, 1, 1, true}},
+      {"only output reports numbered", {0, 9}, {{}, {5}}, {0, 9, true, 5, 1, false}},
+      {"output of padding alone", {9, 9}, {{0}, {}}, {9, 9, false, 0, 1, false}},
+      {"no output report", {9, 0}, {{0}, {}}, {9, 0, false, 0, 0, false}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(LengthsFromCaps(c.caps, c.ids), c.expected) << c.name;
 }
 
 TEST(WinHidReports, OutputBufferHasExactlyTheDevicesLength) {

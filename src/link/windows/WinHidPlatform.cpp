@@ -60,22 +60,65 @@ DWORD Milliseconds(std::chrono::milliseconds limit) {
   return static_cast<DWORD>(std::clamp<long long>(limit.count(), 0, INFINITE - 1));
 }
 
+// Appends the ReportID of every value and button capability of one report kind. False when the
+// HID service will not list them.
+bool AppendReportIds(PHIDP_PREPARSED_DATA preparsed, HIDP_REPORT_TYPE kind, USHORT valueCount,
+                     USHORT buttonCount, std::vector<std::uint8_t>& ids) {
+  if (valueCount > 0) {
+    std::vector<HIDP_VALUE_CAPS> values(valueCount);
+    if (HidP_GetValueCaps(kind, values.data(), &valueCount, preparsed) != HIDP_STATUS_SUCCESS) {
+      return false;
+    }
+    for (USHORT i = 0; i < valueCount; ++i) ids.push_back(values[i].ReportID);
+  }
+  if (buttonCount > 0) {
+    std::vector<HIDP_BUTTON_CAPS> buttons(buttonCount);
+    if (HidP_GetButtonCaps(kind, buttons.data(), &buttonCount, preparsed) != HIDP_STATUS_SUCCESS) {
+      return false;
+    }
+    for (USHORT i = 0; i < buttonCount; ++i) ids.push_back(buttons[i].ReportID);
+  }
+  return true;
+}
+
+// What the HID service knows of an interface's reports; std::nullopt when it will not say.
+struct Caps {
+  winhid::CapsLengths lengths;
+  ReportLengths reports;
+};
+
+std::optional<Caps> ReadCaps(HANDLE device) {
+  PHIDP_PREPARSED_DATA preparsed = nullptr;
+  if (!HidD_GetPreparsedData(device, &preparsed)) return std::nullopt;
+  HIDP_CAPS caps{};
+  winhid::CapsReportIds ids;
+  const bool ok = HidP_GetCaps(preparsed, &caps) == HIDP_STATUS_SUCCESS &&
+                  AppendReportIds(preparsed, HidP_Input, caps.NumberInputValueCaps,
+                                  caps.NumberInputButtonCaps, ids.input) &&
+                  AppendReportIds(preparsed, HidP_Output, caps.NumberOutputValueCaps,
+                                  caps.NumberOutputButtonCaps, ids.output);
+  HidD_FreePreparsedData(preparsed);
+  if (!ok) return std::nullopt;
+  const winhid::CapsLengths lengths{caps.InputReportByteLength, caps.OutputReportByteLength};
+  return Caps{lengths, winhid::LengthsFromCaps(lengths, ids)};
+}
+
 // Every handle is opened for overlapped I/O, since the link opens the device twice through the
 // same call and reads with a time limit through one of them: WriteFile and ReadFile then start a
 // transfer, and a wait on the handle's own event ends it.
 class WinHidDevice final : public HidDevice {
  public:
-  WinHidDevice(Handle device, Handle event, std::optional<winhid::CapsLengths> caps)
-      : device_(std::move(device)), event_(std::move(event)), caps_(caps) {}
+  WinHidDevice(Handle device, Handle event, std::optional<Caps> caps)
+      : device_(std::move(device)), event_(std::move(event)), caps_(std::move(caps)) {}
 
   std::optional<ReportLengths> reportLengths() override {
     if (!caps_) return std::nullopt;
-    return winhid::LengthsFromCaps(*caps_);
+    return caps_->reports;
   }
 
   bool write(std::span<const std::uint8_t> report) override {
     if (!caps_) return false;
-    const auto buffer = winhid::OutputBuffer(report, *caps_);
+    const auto buffer = winhid::OutputBuffer(report, caps_->lengths);
     if (!buffer) return false;
     OVERLAPPED overlapped{};
     overlapped.hEvent = event_.get();
@@ -90,10 +133,10 @@ class WinHidDevice final : public HidDevice {
   }
 
   ReadOutcome read(std::span<std::uint8_t> report, std::chrono::milliseconds limit) override {
-    if (!caps_ || caps_->input == 0 || report.empty()) return ReadOutcome::Failed;
+    if (!caps_ || caps_->lengths.input == 0 || report.empty()) return ReadOutcome::Failed;
     // ReadFile wants room for a whole input report, report-ID byte first, whatever the caller's
     // buffer holds.
-    std::vector<std::uint8_t> received(caps_->input, 0);
+    std::vector<std::uint8_t> received(caps_->lengths.input, 0);
     OVERLAPPED overlapped{};
     overlapped.hEvent = event_.get();
     if (!ReadFile(device_.get(), received.data(), static_cast<DWORD>(received.size()), nullptr,
@@ -129,18 +172,8 @@ class WinHidDevice final : public HidDevice {
 
   Handle device_;
   Handle event_;  // manual reset; ReadFile and WriteFile reset it when they start
-  std::optional<winhid::CapsLengths> caps_;
+  std::optional<Caps> caps_;
 };
-
-std::optional<winhid::CapsLengths> ReadCaps(HANDLE device) {
-  PHIDP_PREPARSED_DATA preparsed = nullptr;
-  if (!HidD_GetPreparsedData(device, &preparsed)) return std::nullopt;
-  HIDP_CAPS caps{};
-  const bool ok = HidP_GetCaps(preparsed, &caps) == HIDP_STATUS_SUCCESS;
-  HidD_FreePreparsedData(preparsed);
-  if (!ok) return std::nullopt;
-  return winhid::CapsLengths{caps.InputReportByteLength, caps.OutputReportByteLength};
-}
 
 class DeviceInfoSet {
  public:

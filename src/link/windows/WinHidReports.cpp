@@ -1,6 +1,7 @@
 #include "link/windows/WinHidReports.h"
 
 #include <algorithm>
+#include <set>
 
 namespace vexaro::winhid {
 
@@ -21,8 +22,21 @@ ReadOutcome OutcomeOfWait(std::uint32_t waitResult) {
   }
 }
 
-ReportLengths LengthsFromCaps(CapsLengths caps) {
-  return {caps.input, caps.output, false};
+ReportLengths LengthsFromCaps(CapsLengths caps, const CapsReportIds& ids) {
+  ReportLengths lengths{caps.input, caps.output};
+  const std::set<std::uint8_t> outputIds(ids.output.begin(), ids.output.end());
+  if (!outputIds.empty()) {
+    lengths.outputId = *outputIds.begin();
+    lengths.outputReports = static_cast<int>(outputIds.size());
+  } else if (caps.output > 0) {
+    lengths.outputReports = 1;
+  }
+  const auto numbered = [](std::uint8_t id) { return id != 0; };
+  lengths.numbered =
+      std::ranges::any_of(ids.input, numbered) || std::ranges::any_of(ids.output, numbered);
+  lengths.inputIdsDiffer =
+      std::ranges::any_of(ids.input, [&](std::uint8_t id) { return id != lengths.outputId; });
+  return lengths;
 }
 
 std::optional<std::vector<std::uint8_t>> OutputBuffer(std::span<const std::uint8_t> report,

@@ -37,9 +37,19 @@ struct CapsLengths {
   std::uint16_t output = 0;
 };
 
-// Windows puts the report-ID byte first in every input report, numbered or not, so `numbered`
-// (which only tells a platform that strips the ID whether to put it back) stays false.
-ReportLengths LengthsFromCaps(CapsLengths caps);
+// The ReportID of every HIDP_VALUE_CAPS and HIDP_BUTTON_CAPS entry of an interface, by report
+// kind, in any order and with repeats (one entry per field). 0 means unnumbered reports.
+struct CapsReportIds {
+  std::vector<std::uint8_t> input;
+  std::vector<std::uint8_t> output;
+};
+
+// The link's view of an interface's reports: the lengths of HIDP_CAPS, and from the report IDs
+// its output report ID (the lowest), how many output reports it has (distinct IDs) and whether an
+// input report comes under another ID. A report of nothing but padding has no capability entry;
+// an output length without any entry counts as one unnumbered report. `numbered` tells whether any
+// report has an ID; Windows puts the report-ID byte first in every input report either way.
+ReportLengths LengthsFromCaps(CapsLengths caps, const CapsReportIds& ids);
 
 // WriteFile on a HID interface takes exactly OutputReportByteLength bytes: the link's report,
 // report-ID byte first, padded with zeros to that length. std::nullopt when the report is empty,
