@@ -1,10 +1,11 @@
 // The real HID platform over a stand-in for the hidapi library: the calls it makes are answered
 // here as hidapi on hidraw answers them, by the simulated firmware, and the report descriptors are
-// files in a folder laid out as sysfs lays them out. No device is needed.
+// files in a folder laid out as sysfs lays them out (hidapi 0.13) or come from the open device
+// (0.14 and newer). No device is needed.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <hidapi/hidapi.h>
+#include <hidapi.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -22,10 +23,12 @@
 
 namespace {
 
-// A device as hidraw shows it: its report ID (0 when its reports are unnumbered) and its firmware.
+// A device as hidraw shows it: its report ID (0 when its reports are unnumbered), its report
+// descriptor and its firmware.
 struct StandInDevice {
   std::string path;
   std::uint8_t reportId = 0;
+  std::vector<std::uint8_t> descriptor;
   vexaro::SimulatedFirmware firmware;
 };
 
@@ -122,6 +125,15 @@ int hid_read_timeout(hid_device* handle, unsigned char* data, size_t length, int
   return static_cast<int>(count);
 }
 
+#if HID_API_VERSION >= HID_API_MAKE_VERSION(0, 14, 0)
+int hid_get_report_descriptor(hid_device* handle, unsigned char* buf, size_t buf_size) {
+  const std::vector<std::uint8_t>& descriptor = handle->device->descriptor;
+  const std::size_t count = std::min(buf_size, descriptor.size());
+  std::copy_n(descriptor.begin(), count, buf);
+  return static_cast<int>(count);
+}
+#endif
+
 }  // extern "C"
 
 namespace vexaro {
@@ -153,6 +165,7 @@ class HidapiStandIn : public ::testing::Test {
     StandInDevice& device = Library().devices.emplace_back();
     device.path = "/dev/hidraw" + std::to_string(n);
     device.reportId = reportId;
+    device.descriptor = descriptor;
   }
 
   fs::path sysfs_;

@@ -1,6 +1,7 @@
 #include "link/hidapi/HidapiPlatform.h"
 
-#include <hidapi/hidapi.h>
+// pkg-config puts hidapi's own folder on the include path, on every system.
+#include <hidapi.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,16 +12,52 @@
 #include <fstream>
 #include <iterator>
 
+// hidapi 0.14 and newer hand out the report descriptor of an open device on every system; 0.13
+// has no call for it, and only Linux publishes it elsewhere (sysfs).
+#if HID_API_VERSION >= HID_API_MAKE_VERSION(0, 14, 0)
+#define VEXARO_HIDAPI_REPORT_DESCRIPTOR 1
+#elif defined(__APPLE__)
+#error "On macOS the report descriptor needs hidapi 0.14 or newer."
+#endif
+
+#ifdef __APPLE__
+#include <hidapi_darwin.h>  // hid_darwin_set_open_exclusive, since hidapi 0.12
+#endif
+
 namespace vexaro {
 namespace {
+
+// hid_init starts hidapi, or does nothing while it runs. On macOS every start makes hidapi open
+// devices exclusively, which refuses the link's second open of the device: open them shared
+// again. hid_open_path restarts hidapi by itself after a hid_exit, so this runs before each open.
+bool StartHidapi() {
+  if (hid_init() != 0) return false;
+#ifdef __APPLE__
+  hid_darwin_set_open_exclusive(0);
+#endif
+  return true;
+}
+
+#ifdef VEXARO_HIDAPI_REPORT_DESCRIPTOR
+
+std::optional<ReportLengths> ReadReportLengths(hid_device* device, const std::string&,
+                                               const std::string&) {
+  std::vector<unsigned char> descriptor(HID_API_MAX_REPORT_DESCRIPTOR_SIZE);
+  const int got = hid_get_report_descriptor(device, descriptor.data(), descriptor.size());
+  if (got < 0) return std::nullopt;
+  descriptor.resize(static_cast<std::size_t>(got));
+  return ParseReportDescriptor(descriptor);
+}
+
+#else
 
 // The kernel limits report descriptors to 4096 bytes.
 constexpr std::size_t kMaxDescriptorSize = 4096;
 
-// /dev/hidrawN -> /sys/class/hidraw/hidrawN/device/report_descriptor, read without opening the
-// device itself.
-std::optional<ReportLengths> ReadSysfsReportLengths(const std::string& folder,
-                                                    const std::string& path) {
+// /dev/hidrawN -> <folder>/hidrawN/device/report_descriptor, read without opening the device
+// itself.
+std::optional<ReportLengths> ReadReportLengths(hid_device*, const std::string& folder,
+                                               const std::string& path) {
   const std::string node = std::filesystem::path(path).filename().string();
   if (node.rfind("hidraw", 0) != 0) return std::nullopt;
   std::ifstream in(folder + "/" + node + "/device/report_descriptor", std::ios::binary);
@@ -31,6 +68,8 @@ std::optional<ReportLengths> ReadSysfsReportLengths(const std::string& folder,
   descriptor.resize(static_cast<std::size_t>(in.gcount()));
   return ParseReportDescriptor(descriptor);
 }
+
+#endif
 
 class HidapiDevice final : public HidDevice {
  public:
@@ -71,14 +110,14 @@ class HidapiDevice final : public HidDevice {
 class HidapiPlatform final : public HidPlatform {
  public:
   explicit HidapiPlatform(std::string descriptorFolder)
-      : descriptorFolder_(std::move(descriptorFolder)), initialised_(hid_init() == 0) {}
+      : descriptorFolder_(std::move(descriptorFolder)), initialised_(StartHidapi()) {}
   ~HidapiPlatform() override {
     if (initialised_) hid_exit();
   }
 
   std::vector<HidInterfaceInfo> enumerate() override {
     std::vector<HidInterfaceInfo> found;
-    if (!initialised_) initialised_ = hid_init() == 0;
+    if (!initialised_) initialised_ = StartHidapi();
     if (!initialised_) return found;
     // NULL both when there is no HID device and when the enumeration failed.
     hid_device_info* const list = hid_enumerate(0, 0);
@@ -91,15 +130,16 @@ class HidapiPlatform final : public HidPlatform {
   }
 
   OpenResult open(const std::string& path) override {
-    if (!initialised_) return {nullptr, OpenError::Failed};
+    if (!initialised_ || !StartHidapi()) return {nullptr, OpenError::Failed};
     hid_device* const device = hid_open_path(path.c_str());
     if (device == nullptr) {
       // hidapi does not say why; ask the file system whether it is a matter of permission.
       const bool denied = ::access(path.c_str(), R_OK | W_OK) != 0 && errno == EACCES;
       return {nullptr, denied ? OpenError::NoPermission : OpenError::Failed};
     }
-    return {std::make_unique<HidapiDevice>(device, ReadSysfsReportLengths(descriptorFolder_, path)),
-            OpenError::Failed};
+    return {
+        std::make_unique<HidapiDevice>(device, ReadReportLengths(device, descriptorFolder_, path)),
+        OpenError::Failed};
   }
 
   std::string serviceFailure() override { return initialised_ ? std::string() : "hid_init failed"; }

@@ -1,6 +1,7 @@
 #pragma once
-// The real HID platform: hidapi with its hidraw backend, and the report descriptor from sysfs
-// (hidapi 0.13 has no call for it, and no version of hidapi reports report lengths).
+// The real HID platform on Linux and macOS: hidapi (its hidraw backend on Linux). The report
+// lengths come from the report descriptor, which hidapi 0.14 and newer read from the open device;
+// with hidapi 0.13 (Linux only) it is read from sysfs. No version of hidapi gives the lengths.
 
 #include <memory>
 #include <string>
@@ -14,7 +15,7 @@ namespace vexaro {
 inline constexpr const char* kSysfsHidrawFolder = "/sys/class/hidraw";
 
 // Initialises hidapi for the platform's lifetime (and tries again at each enumeration while it
-// has not started). Report descriptors are read from `descriptorFolder`.
+// has not started). With hidapi 0.13, report descriptors are read from `descriptorFolder`.
 std::unique_ptr<HidPlatform> MakeHidapiPlatform(std::string descriptorFolder = kSysfsHidrawFolder);
 
 }  // namespace vexaro
