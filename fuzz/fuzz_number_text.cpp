@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "settings/NumberText.h"
+#include "common/NumberText.h"
 
 using namespace vexaro;
 

@@ -6,7 +6,7 @@
 #include "link/DeviceContract.h"
 #include "melody/MelodyLoad.h"
 #include "settings/FieldRules.h"
-#include "settings/NumberText.h"
+#include "common/NumberText.h"
 #include "settings/SettingsRead.h"
 
 namespace vexaro {

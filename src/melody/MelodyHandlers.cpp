@@ -7,7 +7,7 @@
 
 #include "link/DeviceContract.h"
 #include "melody/MelodyLoad.h"
-#include "settings/NumberText.h"
+#include "common/NumberText.h"
 #include "window/TransferLock.h"
 #include "window/frmMain.h"
 

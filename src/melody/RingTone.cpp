@@ -7,7 +7,7 @@
 #include <string>
 #include <system_error>
 
-#include "settings/NumberText.h"
+#include "common/NumberText.h"
 
 namespace vexaro {
 

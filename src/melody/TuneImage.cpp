@@ -6,7 +6,7 @@
 #include <exception>
 
 #include "melody/DefaultTune.h"
-#include "settings/NumberText.h"
+#include "common/NumberText.h"
 
 namespace vexaro {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "settings/NumberText.h"
+#include "common/NumberText.h"
 
 namespace vexaro {
 

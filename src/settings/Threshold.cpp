@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "settings/NumberText.h"
+#include "common/NumberText.h"
 
 namespace vexaro {
 

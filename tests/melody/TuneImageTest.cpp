@@ -12,7 +12,7 @@
 #include "melody/DefaultTune.h"
 #include "melody/RingTone.h"
 #include "melody/TuneImage.h"
-#include "settings/NumberText.h"
+#include "common/NumberText.h"
 
 namespace vexaro {
 namespace {

@@ -8,7 +8,7 @@
 #include <limits>
 #include <locale>
 
-#include "settings/NumberText.h"
+#include "common/NumberText.h"
 
 namespace vexaro {
 namespace {
