@@ -11,7 +11,7 @@
 #include "link/ApiUSBRoutines.h"
 #include "link/CommandExchange.h"
 #include "link/DeviceContract.h"
-#include "link/SimulatedDevice.h"
+#include "simulator/SimulatedDevice.h"
 #include "link/TrafficTrace.h"
 #include "melody/MelodyLoad.h"
 #include "melody/RingTone.h"

@@ -1,6 +1,6 @@
 #include "app/PlatformChoice.h"
 
-#include "link/SimulatedStoreFile.h"
+#include "simulator/SimulatedStoreFile.h"
 #ifdef _WIN32
 #include "link/windows/WinHidPlatform.h"
 #else

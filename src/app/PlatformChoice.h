@@ -9,7 +9,7 @@
 #include <string>
 
 #include "link/HidPlatform.h"
-#include "link/SimulatedDevice.h"
+#include "simulator/SimulatedDevice.h"
 #include "link/TrafficTrace.h"
 
 namespace vexaro {

@@ -17,7 +17,7 @@
 
 #include "app/VexaroCli.h"
 #include "link/DeviceContract.h"
-#include "link/SimulatedDevice.h"
+#include "simulator/SimulatedDevice.h"
 #include "link/hidapi/HidapiPlatform.h"
 
 namespace {

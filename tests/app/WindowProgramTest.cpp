@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "app/WindowProgram.h"
-#include "link/SimulatedStoreFile.h"
+#include "simulator/SimulatedStoreFile.h"
 #include "window/WindowFixture.h"
 
 namespace vexaro {

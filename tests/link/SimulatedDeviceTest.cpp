@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "link/SimulatedDevice.h"
+#include "simulator/SimulatedDevice.h"
 #include "melody/DefaultTune.h"
 
 namespace vexaro {

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "link/SimulatedStoreFile.h"
+#include "simulator/SimulatedStoreFile.h"
 
 namespace vexaro {
 namespace {

@@ -8,7 +8,7 @@
 #include <random>
 
 #include "link/DeviceContract.h"
-#include "link/SimulatedDevice.h"
+#include "simulator/SimulatedDevice.h"
 #include "melody/MelodyLoad.h"
 #include "support/SimulatedLink.h"
 

@@ -5,7 +5,7 @@
 
 #include <map>
 
-#include "link/SimulatedDevice.h"
+#include "simulator/SimulatedDevice.h"
 #include "settings/SettingsRecord.h"
 #include "support/SettingsSamples.h"
 

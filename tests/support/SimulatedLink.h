@@ -5,7 +5,7 @@
 
 #include "link/ApiUSBRoutines.h"
 #include "link/CommandExchange.h"
-#include "link/SimulatedDevice.h"
+#include "simulator/SimulatedDevice.h"
 
 namespace vexaro {
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "link/SimulatedDevice.h"
+#include "simulator/SimulatedDevice.h"
 
 namespace vexaro {
 

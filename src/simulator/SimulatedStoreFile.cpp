@@ -1,4 +1,4 @@
-#include "link/SimulatedStoreFile.h"
+#include "simulator/SimulatedStoreFile.h"
 
 #include <filesystem>
 #include <fstream>
