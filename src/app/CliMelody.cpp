@@ -3,10 +3,10 @@
 #include <cstdio>
 
 #include "app/VexaroCli.h"
+#include "common/NumberText.h"
 #include "link/DeviceContract.h"
 #include "melody/MelodyLoad.h"
 #include "settings/FieldRules.h"
-#include "common/NumberText.h"
 #include "settings/SettingsRead.h"
 
 namespace vexaro {
@@ -90,9 +90,7 @@ int PlayCommand(CliSession& session, bool wait, std::ostream& err) {
     return kExitDone;
   }
   // Start it and leave it playing: one reply shows that the device took the command.
-  session.link().OutputReport = {command::kPlay, 0, 0};
-  session.usb().WriteOutputReport();
-  session.usb().ReadInputReport();
+  session.usb().PlainTransfer({command::kPlay, 0, 0});
   if (!session.link().DeviceDetected) return DeviceLost(err, "before it answered");
   return kExitDone;
 }

@@ -89,7 +89,9 @@ bool ApiUSBRoutines::OpenMatch(const HidInterfaceInfo& candidate) {
   return true;
 }
 
-void ApiUSBRoutines::WriteOutputReport() {
+void ApiUSBRoutines::WriteOutputReport(std::initializer_list<std::uint8_t> leadingBytes) {
+  std::copy_n(leadingBytes.begin(), std::min(leadingBytes.size(), link_.OutputReport.size()),
+              link_.OutputReport.begin());
   std::array<std::uint8_t, kMaxReportLength> report{};
   report[0] = link_.OutputReportId;
   const auto length =
@@ -132,9 +134,7 @@ void ApiUSBRoutines::CloseDeviceHandles() {
 }
 
 std::uint8_t ApiUSBRoutines::PlainTransfer(std::initializer_list<std::uint8_t> leadingBytes) {
-  std::copy_n(leadingBytes.begin(), std::min(leadingBytes.size(), link_.OutputReport.size()),
-              link_.OutputReport.begin());
-  WriteOutputReport();
+  WriteOutputReport(leadingBytes);
   ReadInputReport();
   return link_.InputReport[0];
 }

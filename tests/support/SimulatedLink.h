@@ -23,7 +23,7 @@ struct SimulatedLink {
   LinkState link;
   ApiUSBRoutines usb{platform, link, trace};
   IdleHost host;
-  CommandExchange exchange{usb, link, host};
+  CommandExchange exchange{usb, host};
 
   explicit SimulatedLink(DeviceStore store = FactoryStore()) : platform(store) { usb.FindDevice(); }
 };
