@@ -11,7 +11,6 @@
 #include "link/ApiUSBRoutines.h"
 #include "link/CommandExchange.h"
 #include "link/DeviceContract.h"
-#include "simulator/SimulatedDevice.h"
 #include "link/TrafficTrace.h"
 #include "melody/MelodyLoad.h"
 #include "melody/RingTone.h"
@@ -20,6 +19,7 @@
 #include "settings/FactoryDefaults.h"
 #include "settings/SettingsRead.h"
 #include "settings/SettingsRecord.h"
+#include "simulator/SimulatedDevice.h"
 #include "support/SimulatedLink.h"
 
 namespace vexaro::bench {

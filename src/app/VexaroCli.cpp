@@ -47,13 +47,12 @@ int List(HidPlatform& platform, const std::string& devicePath, std::ostream& out
     OpenResult opened = platform.open(info.path);
     std::string state;
     if (opened.device) {
-      state = UnusableReportLengths(opened.device->reportLengths());
-      if (state.empty()) {
+      if (const Result<void> lengths = CheckReportLengths(opened.device->reportLengths())) {
         state = "can be opened";
         ++usable;
       } else {
-        passedBy(info.path, state);
-        state = "cannot be used: " + state;
+        passedBy(info.path, lengths.why());
+        state = "cannot be used: " + lengths.why();
       }
     } else if (opened.error == OpenError::NoPermission) {
       if (why.NoAccessPath.empty()) why.NoAccessPath = info.path;
@@ -263,15 +262,15 @@ int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::o
     if (const int status = PrepareRestore(backupFile, restoring, err); status != 0) return status;
   }
   if (set->parsed()) {
-    if (std::string error = ParseSetRequest(assignments, fromFile, setRequest); !error.empty()) {
-      return Fail(err, kExitBadInput, error);
-    }
+    Result<SetRequest> request = ParseSetRequest(assignments, fromFile, setRequest.defaults);
+    if (!request) return Fail(err, kExitBadInput, request.why());
+    setRequest = *std::move(request);
   }
 
   options.platform.simulatedLatency = std::chrono::microseconds(0);
-  std::string error;
-  const auto choice = PlatformChoice::Make(options.platform, err, error);
-  if (!choice) return Fail(err, kExitBadInput, error);
+  const Result<std::unique_ptr<PlatformChoice>> made = PlatformChoice::Make(options.platform, err);
+  if (!made) return Fail(err, kExitBadInput, made.why());
+  PlatformChoice* const choice = made->get();
   std::unique_ptr<HidPlatform> tracedOverride;
   if (platformOverride != nullptr && options.platform.trace) {
     tracedOverride = MakeTracingPlatform(*platformOverride, choice->trace());
@@ -314,7 +313,8 @@ int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::o
     return Peek(session, *address, *count, out, err);
   };
   const int status = runCommand();
-  if (std::string saveError = choice->SaveSimulatedStore(); !saveError.empty()) {
+  if (const Result<void> saved = choice->SaveSimulatedStore(); !saved) {
+    std::string saveError = saved.why();
     saveError.pop_back();  // its full stop
     Fail(err, kExitDeviceLost,
          saveError + ", so what the simulated device stored in this run is lost.");

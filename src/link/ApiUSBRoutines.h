@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <string>
 
+#include "common/Result.h"
 #include "link/HidPlatform.h"
 #include "link/LinkState.h"
 #include "link/TrafficTrace.h"
@@ -16,8 +17,9 @@ namespace vexaro {
 // True for an interface with the device's vendor and product ID.
 bool IsVexaro(const HidInterfaceInfo& info);
 
-// Why a device with these report lengths cannot be used, in a few words; empty when it can.
-std::string UnusableReportLengths(const std::optional<ReportLengths>& lengths);
+// Whether a device with these report lengths can be used; the Failure says why not, in a few
+// words.
+Result<void> CheckReportLengths(const std::optional<ReportLengths>& lengths);
 
 class ApiUSBRoutines {
  public:

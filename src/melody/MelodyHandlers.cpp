@@ -5,9 +5,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "common/NumberText.h"
 #include "link/DeviceContract.h"
 #include "melody/MelodyLoad.h"
-#include "common/NumberText.h"
 #include "window/TransferLock.h"
 #include "window/frmMain.h"
 

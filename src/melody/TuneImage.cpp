@@ -55,8 +55,8 @@ Result<TuneImage> MakeTuneImage(const std::vector<TuneNote>& notes) {
   for (std::size_t k = 0; k < notes.size(); ++k) {
     NoteCodes codes;
     if (const EncodeFault fault = Encode(notes[k], codes); fault != EncodeFault::kNone) {
-      return Failure{"Note " + std::to_string(k + 1) + " cannot be stored: " +
-                     WhyNot(notes[k], fault)};
+      return Failure{"Note " + std::to_string(k + 1) +
+                     " cannot be stored: " + WhyNot(notes[k], fault)};
     }
     image[2 * k] = codes.PitchCode;
     image[2 * k + 1] = codes.DurationCode;

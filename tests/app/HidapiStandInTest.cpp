@@ -17,8 +17,8 @@
 
 #include "app/VexaroCli.h"
 #include "link/DeviceContract.h"
-#include "simulator/SimulatedDevice.h"
 #include "link/hidapi/HidapiPlatform.h"
+#include "simulator/SimulatedDevice.h"
 
 namespace {
 

@@ -42,9 +42,9 @@ TEST(WinHidReports, OpenErrorsAndWaitResults) {
 TEST(WinHidReports, LengthsFromCapsAreTheLinksLengths) {
   // The Vexaro: 8 data bytes each way, plus the report ID.
   EXPECT_EQ(LengthsFromCaps({9, 9}), (ReportLengths{9, 9, false}));
-  EXPECT_EQ(UnusableReportLengths(LengthsFromCaps({9, 9})), "");
+  EXPECT_TRUE(CheckReportLengths(LengthsFromCaps({9, 9})));
   // Input and output kept apart: a device whose output report cannot carry a command.
-  EXPECT_EQ(UnusableReportLengths(LengthsFromCaps({9, 2})),
+  EXPECT_EQ(CheckReportLengths(LengthsFromCaps({9, 2})).why(),
             "reports too short for a command (input 9, output 2)");
 }
 

@@ -8,8 +8,8 @@
 #include <random>
 
 #include "link/DeviceContract.h"
-#include "simulator/SimulatedDevice.h"
 #include "melody/MelodyLoad.h"
+#include "simulator/SimulatedDevice.h"
 #include "support/SimulatedLink.h"
 
 namespace vexaro {
@@ -25,7 +25,8 @@ struct Device : SimulatedLink {
 // In a folder of this run's own, so that test programs running side by side never share a file.
 std::string TempFile(const std::string& name, const std::string& contents) {
   static const std::string folder = [] {
-    const std::string made = ::testing::TempDir() + "melody-" + std::to_string(std::random_device{}());
+    const std::string made =
+        ::testing::TempDir() + "melody-" + std::to_string(std::random_device{}());
     std::filesystem::create_directories(made);
     return made + "/";
   }();

@@ -254,9 +254,9 @@ TEST(ParseRingTone, HowManyNotes) {
 TEST(ParseRingTone, AnyBytesAreText) {
   // Embedded NULs are ordinary characters; the item "\0" is a C in the default octave.
   const Parsed nul = Parse(std::string("o=5,4p,\0,8d6\0\n8c\0"
-                                                       "6",
-                                                       18),
-                                           0);
+                                       "6",
+                                       18),
+                           0);
   ASSERT_EQ(nul.notes.size(), 4u);
   ExpectNote(nul.notes[1], {523.25, 240.0 / 63 / 4, false}, "NUL item");
   ExpectNote(nul.notes[2], {587.33, 240.0 / 63 / 8, false}, "NUL at the end: default octave");

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "common/NumberText.h"
 #include "melody/DefaultTune.h"
 #include "melody/RingTone.h"
 #include "melody/TuneImage.h"
-#include "common/NumberText.h"
 
 namespace vexaro {
 namespace {
