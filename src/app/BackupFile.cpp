@@ -47,8 +47,9 @@ Result<void> CheckSettings(const nlohmann::ordered_json& object, const std::stri
     if (key != "version" && key != "range" && !FieldByKey(key)) {
       return Failure{path + " holds a setting " + Quoted(key) + " that no Vexaro has."};
     }
-    if (!value.is_string())
+    if (!value.is_string()) {
       return Failure{"the setting " + Quoted(key) + " in " + path + " is not a text."};
+    }
     backup.settings.emplace_back(key, value.get<std::string>());
   }
   const auto valueOf = [&](const std::string& key) -> std::optional<std::string> {

@@ -142,8 +142,9 @@ Result<SetRequest> ParseSetRequest(const std::vector<std::string>& assignments,
                      " does not hold a JSON object such as 'vexaro read --json' prints."};
     }
     for (const auto& [key, value] : object.items()) {
-      if (!value.is_string())
+      if (!value.is_string()) {
         return Failure{fromFile + ": the value of " + key + " is not a text."};
+      }
       if (const Result<void> added = add(key, value.get<std::string>()); !added) {
         return Failure{added.why()};
       }

@@ -32,8 +32,9 @@ Result<DeviceStore> LoadStoreFile(const std::string& path) {
   std::error_code ec;
   if (!std::filesystem::exists(PathFromUtf8(path), ec) && !ec) {
     const DeviceStore factory = FactoryStore();
-    if (const Result<void> saved = SaveStoreFile(path, factory); !saved)
+    if (const Result<void> saved = SaveStoreFile(path, factory); !saved) {
       return Failure{saved.why()};
+    }
     return factory;
   }
 
