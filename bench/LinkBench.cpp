@@ -11,7 +11,6 @@
 #include "link/ApiUSBRoutines.h"
 #include "link/CommandExchange.h"
 #include "link/DeviceContract.h"
-#include "link/SimulatedDevice.h"
 #include "link/TrafficTrace.h"
 #include "melody/MelodyLoad.h"
 #include "melody/RingTone.h"
@@ -20,6 +19,7 @@
 #include "settings/FactoryDefaults.h"
 #include "settings/SettingsRead.h"
 #include "settings/SettingsRecord.h"
+#include "simulator/SimulatedDevice.h"
 #include "support/SimulatedLink.h"
 
 namespace vexaro::bench {
@@ -159,13 +159,13 @@ std::string FiftyNoteRingTone() {
 void ParseAndEncode(benchmark::State& state) {
   const std::string text = FiftyNoteRingTone();
   for (auto _ : state) {
-    RingToneResult parsed = ParseRingTone(text, 0);
-    if (Failed(state, !parsed.error.empty() || parsed.notes.size() != kMaxTuneNotes,
+    Result<std::vector<TuneNote>> parsed = ParseRingTone(text, 0);
+    if (Failed(state, !parsed || parsed->size() != kMaxTuneNotes,
                "the ring tone did not parse into 50 notes")) {
       return;
     }
-    TuneImageResult encoded = MakeTuneImage(parsed.notes);
-    if (Failed(state, !encoded.error.empty(), "the ring tone did not encode")) return;
+    Result<TuneImage> encoded = MakeTuneImage(*parsed);
+    if (Failed(state, !encoded, "the ring tone did not encode")) return;
     benchmark::DoNotOptimize(encoded);
   }
   state.counters["reports"] = 0;  // nothing crosses the USB; one column for every benchmark
@@ -173,7 +173,7 @@ void ParseAndEncode(benchmark::State& state) {
 
 // The search behind `vexaro tune --rtttl`: a text that loads as the 50 notes of the ring tone.
 void RingToneSearch(benchmark::State& state) {
-  const TuneImage image = MakeTuneImage(ParseRingTone(FiftyNoteRingTone(), 0).notes).image;
+  const TuneImage image = *MakeTuneImage(*ParseRingTone(FiftyNoteRingTone(), 0));
   for (auto _ : state) {
     const RingToneText found = FindRingToneText(image);
     if (Failed(state, !found.inexact.empty(), "the search found no exact text")) return;

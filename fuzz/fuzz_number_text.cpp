@@ -1,6 +1,6 @@
 // The number texts: whatever the user types into a settings box, and the numbers the window
-// writes back into them. NumberError is how these routines refuse; anything else escaping, or a
-// crash, is a fault.
+// writes back into them. A Failure is how these routines refuse; anything escaping, or a crash,
+// is a fault.
 //
 // Input: the whole input is a text for LeadingNumber. Its bytes, eight at a time, are also taken
 // as doubles (at most 4 of them), as is the number LeadingNumber read; each double is written
@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "settings/NumberText.h"
+#include "common/NumberText.h"
 
 using namespace vexaro;
 
@@ -26,14 +26,10 @@ constexpr std::string_view kPictures[] = {"####", "0.###", "###",   "#0.0",
                                           "0.0",  "##",    "0.000", "0.00"};
 
 void CheckPicture(double value, std::string_view picture) {
-  std::string text;
-  try {
-    text = FormatPicture(value, picture);
-  } catch (const NumberError&) {
-    FUZZ_CHECK(!std::isfinite(value));  // only infinities and NaN cannot be shown
-    return;
-  }
-  FUZZ_CHECK(std::isfinite(value));
+  const Result<std::string> written = FormatPicture(value, picture);
+  FUZZ_CHECK(written.ok() == std::isfinite(value));  // only infinities and NaN cannot be shown
+  if (!written) return;
+  const std::string& text = *written;
   // Plain digits, an optional leading "-" and the picture's ".": never a locale's "," or an
   // exponent, which the device-side readers would misread.
   FUZZ_CHECK(text.find(',') == std::string::npos);
@@ -49,28 +45,26 @@ void CheckPicture(double value, std::string_view picture) {
   const std::size_t point = picture.find('.');
   const int decimals = point == std::string_view::npos ? 0 : int(picture.size() - point - 1);
   const double halfPlace = 0.5 * std::pow(10.0, -decimals);
-  double back = 0;
-  try {
-    back = LeadingNumber(text);
-  } catch (const NumberError&) {
+  const Result<double> back = LeadingNumber(text);
+  if (!back) {
     // Only the largest doubles round, at 15 digits, past the largest double.
     FUZZ_CHECK(std::fabs(value) > 1.79769313486231e308);
     return;
   }
-  FUZZ_CHECK(std::fabs(back - value) <= halfPlace * (1 + 1e-9) + std::fabs(value) * 1e-13);
+  FUZZ_CHECK(std::fabs(*back - value) <= halfPlace * (1 + 1e-9) + std::fabs(value) * 1e-13);
 }
 
 void CheckWhole(double value) {
-  try {
-    const double r = ToByte(value);
+  if (const Result<std::uint8_t> byte = ToByte(value)) {
+    const double r = *byte;
     FUZZ_CHECK(r >= 0 && r <= 255 && std::fabs(r - value) <= 0.5);
-  } catch (const NumberError&) {
+  } else {
     FUZZ_CHECK(!(value > -0.5 && value < 255.5));
   }
-  try {
-    const double r = ToInt16(value);
+  if (const Result<std::int16_t> whole = ToInt16(value)) {
+    const double r = *whole;
     FUZZ_CHECK(r >= -32768 && r <= 32767 && std::fabs(r - value) <= 0.5);
-  } catch (const NumberError&) {
+  } else {
     FUZZ_CHECK(!(value > -32768.5 && value < 32767.5));
   }
 }
@@ -84,11 +78,9 @@ void CheckNumber(double value) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  try {
-    const double read = LeadingNumber(text);
-    FUZZ_CHECK(std::isfinite(read));  // too large is a NumberError, never an infinity
-    CheckNumber(read);
-  } catch (const NumberError&) {
+  if (const Result<double> read = LeadingNumber(text)) {
+    FUZZ_CHECK(std::isfinite(*read));  // too large is a Failure, never an infinity
+    CheckNumber(*read);
   }
 
   constexpr std::size_t kMaxDoubles = 4;

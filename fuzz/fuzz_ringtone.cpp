@@ -34,17 +34,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int raiseOctave = data[0] % 3;
   const std::string_view contents(reinterpret_cast<const char*>(data + 1), size - 1);
 
-  const RingToneResult parsed = ParseRingTone(contents, raiseOctave);
-  FUZZ_CHECK(parsed.notes.size() <= kMaxTuneNotes);
-  if (!parsed.error.empty()) {
-    // A failed parse keeps no notes, and its sentence shows no raw file bytes.
-    FUZZ_CHECK(parsed.notes.empty());
-    FUZZ_CHECK(IsPrintableSentence(parsed.error));
+  const Result<std::vector<TuneNote>> parsedNotes = ParseRingTone(contents, raiseOctave);
+  if (!parsedNotes) {
+    // A failed parse's sentence shows no raw file bytes.
+    FUZZ_CHECK(IsPrintableSentence(parsedNotes.why()));
     return 0;
   }
+  const std::vector<TuneNote>& notes = *parsedNotes;
+  FUZZ_CHECK(notes.size() <= kMaxTuneNotes);
 
   bool allEncodable = true;
-  for (const TuneNote& note : parsed.notes) {
+  for (const TuneNote& note : notes) {
     FUZZ_CHECK(std::isfinite(note.Frequency) && note.Frequency >= 0);
     FUZZ_CHECK(std::isfinite(note.Length) && note.Length != 0);
     if (note.IsPause) FUZZ_CHECK(note.Frequency == 1000.0);
@@ -52,22 +52,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   // The image must agree note for note with the single-note encoder.
-  const TuneImageResult image = MakeTuneImage(parsed.notes);
-  FUZZ_CHECK(image.error.empty() == allEncodable);
-  if (!image.error.empty()) {
-    FUZZ_CHECK(IsPrintableSentence(image.error));
-    for (const std::uint8_t byte : image.image) FUZZ_CHECK(byte == 0);
+  const Result<TuneImage> encoded = MakeTuneImage(notes);
+  FUZZ_CHECK(encoded.ok() == allEncodable);
+  if (!encoded) {
+    FUZZ_CHECK(IsPrintableSentence(encoded.why()));
     return 0;
   }
-  for (std::size_t k = 0; k < parsed.notes.size(); ++k) {
-    const std::optional<NoteCodes> codes = EncodeTuneNote(parsed.notes[k]);
-    FUZZ_CHECK(image.image[2 * k] == codes->PitchCode);
-    FUZZ_CHECK(image.image[2 * k + 1] == codes->DurationCode);
+  const TuneImage& image = *encoded;
+  for (std::size_t k = 0; k < notes.size(); ++k) {
+    const std::optional<NoteCodes> codes = EncodeTuneNote(notes[k]);
+    FUZZ_CHECK(image[2 * k] == codes->PitchCode);
+    FUZZ_CHECK(image[2 * k + 1] == codes->DurationCode);
     FUZZ_CHECK(codes->DurationCode >= 1);
-    if (parsed.notes[k].IsPause) FUZZ_CHECK(codes->PitchCode == 0);
+    if (notes[k].IsPause) FUZZ_CHECK(codes->PitchCode == 0);
   }
-  for (std::size_t i = 2 * parsed.notes.size(); i < image.image.size(); ++i) {
-    FUZZ_CHECK(image.image[i] == 0);
+  for (std::size_t i = 2 * notes.size(); i < image.size(); ++i) {
+    FUZZ_CHECK(image[i] == 0);
   }
   return 0;
 }

@@ -40,14 +40,16 @@ std::optional<double> Version(const std::string& text) {
   return value;
 }
 
-std::string CheckSettings(const nlohmann::ordered_json& object, const std::string& path,
-                          Backup& backup) {
-  if (!object.is_object()) return "the settings in " + path + " are not a JSON object.";
+Result<void> CheckSettings(const nlohmann::ordered_json& object, const std::string& path,
+                           Backup& backup) {
+  if (!object.is_object()) return Failure{"the settings in " + path + " are not a JSON object."};
   for (const auto& [key, value] : object.items()) {
     if (key != "version" && key != "range" && !FieldByKey(key)) {
-      return path + " holds a setting " + Quoted(key) + " that no Vexaro has.";
+      return Failure{path + " holds a setting " + Quoted(key) + " that no Vexaro has."};
     }
-    if (!value.is_string()) return "the setting " + Quoted(key) + " in " + path + " is not a text.";
+    if (!value.is_string()) {
+      return Failure{"the setting " + Quoted(key) + " in " + path + " is not a text."};
+    }
     backup.settings.emplace_back(key, value.get<std::string>());
   }
   const auto valueOf = [&](const std::string& key) -> std::optional<std::string> {
@@ -55,46 +57,47 @@ std::string CheckSettings(const nlohmann::ordered_json& object, const std::strin
     return object[key].get<std::string>();
   };
   const std::optional<std::string> range = valueOf("range");
-  if (!range) return "the settings in " + path + " have no \"range\".";
+  if (!range) return Failure{"the settings in " + path + " have no \"range\"."};
   if (*range != "7V" && *range != "70V") {
-    return "the range in " + path + " must be 7V or 70V, not " + Quoted(*range) + ".";
+    return Failure{"the range in " + path + " must be 7V or 70V, not " + Quoted(*range) + "."};
   }
   const std::optional<std::string> versionText = valueOf("version");
-  if (!versionText) return "the settings in " + path + " have no \"version\".";
+  if (!versionText) return Failure{"the settings in " + path + " have no \"version\"."};
   const std::optional<double> version = Version(*versionText);
   if (!version) {
-    return "the version in " + path + " must be a firmware version such as 3.1, not " +
-           Quoted(*versionText) + ".";
+    return Failure{"the version in " + path + " must be a firmware version such as 3.1, not " +
+                   Quoted(*versionText) + "."};
   }
   const bool version30 = *version >= 3.0;
   for (const FieldInfo& info : AllFields()) {
     const bool given = object.contains(info.key);
     if (info.needsVersion30 && !version30 && given) {
-      return path + " holds " + info.key + ", which firmware " + *versionText + " does not have.";
+      return Failure{path + " holds " + info.key + ", which firmware " + *versionText +
+                     " does not have."};
     }
     if ((!info.needsVersion30 || version30) && !given) {
-      return "the settings in " + path + " have no " + Quoted(info.key) + ".";
+      return Failure{"the settings in " + path + " have no " + Quoted(info.key) + "."};
     }
   }
   return {};
 }
 
-std::string CheckMelody(const nlohmann::ordered_json& value, const std::string& path,
-                        TuneImage& melody) {
+Result<void> CheckMelody(const nlohmann::ordered_json& value, const std::string& path,
+                         TuneImage& melody) {
   const std::string wanted = "the melody in " + path + " must be " + std::to_string(melody.size()) +
                              " two-digit hexadecimal bytes";
-  if (!value.is_string()) return wanted + ", not " + value.dump() + ".";
+  if (!value.is_string()) return Failure{wanted + ", not " + value.dump() + "."};
   std::istringstream in(value.get<std::string>());
   std::size_t count = 0;
   for (std::string byte; in >> byte; ++count) {
     unsigned parsed = 0;
     const auto [end, ec] = std::from_chars(byte.data(), byte.data() + byte.size(), parsed, 16);
     if (byte.size() != 2 || ec != std::errc() || end != byte.data() + byte.size()) {
-      return wanted + "; " + Quoted(byte) + " is not one.";
+      return Failure{wanted + "; " + Quoted(byte) + " is not one."};
     }
     if (count < melody.size()) melody[count] = static_cast<std::uint8_t>(parsed);
   }
-  if (count != melody.size()) return wanted + "; it holds " + std::to_string(count) + ".";
+  if (count != melody.size()) return Failure{wanted + "; it holds " + std::to_string(count) + "."};
   return {};
 }
 
@@ -118,25 +121,27 @@ std::string BackupText(const Backup& backup, const std::vector<std::string>& not
   return file.dump(2) + "\n";
 }
 
-std::string ReadBackupFile(const std::string& path, Backup& backup) {
+Result<Backup> ReadBackupFile(const std::string& path) {
   std::ifstream in(PathFromUtf8(path), std::ios::binary);
-  if (!in) return "cannot read " + path + ".";
+  if (!in) return Failure{"cannot read " + path + "."};
   const nlohmann::ordered_json file = nlohmann::ordered_json::parse(in, nullptr, false);
-  if (file.is_discarded()) return path + " is not a JSON file.";
+  if (file.is_discarded()) return Failure{path + " is not a JSON file."};
   if (!file.is_object() || !file.contains(kFormatKey)) {
-    return path + " is not a file that 'vexaro backup' wrote (it has no \"" + kFormatKey +
-           "\" key).";
+    return Failure{path + " is not a file that 'vexaro backup' wrote (it has no \"" + kFormatKey +
+                   "\" key)."};
   }
   if (file[kFormatKey] != kFormat) {
-    return path + " is a backup of format " + file[kFormatKey].dump() +
-           ", which this vexaro cannot read.";
+    return Failure{path + " is a backup of format " + file[kFormatKey].dump() +
+                   ", which this vexaro cannot read."};
   }
   for (const char* key : {kSettingsKey, kTrimKey, kMelodyKey}) {
-    if (!file.contains(key)) return path + " has no \"" + key + "\"; it is not a whole backup.";
+    if (!file.contains(key)) {
+      return Failure{path + " has no \"" + key + "\"; it is not a whole backup."};
+    }
   }
-  backup = Backup{};
-  if (std::string error = CheckSettings(file[kSettingsKey], path, backup); !error.empty()) {
-    return error;
+  Backup backup;
+  if (const Result<void> settings = CheckSettings(file[kSettingsKey], path, backup); !settings) {
+    return Failure{settings.why()};
   }
   // A whole number too large for a signed one is an unsigned JSON number: never cast it.
   const nlohmann::ordered_json& trim = file[kTrimKey];
@@ -144,10 +149,14 @@ std::string ReadBackupFile(const std::string& path, Backup& backup) {
                        : trim.is_number_integer() ? std::abs(trim.get<std::int64_t>()) <= kMaxTrim
                                                   : false;
   if (!inRange) {
-    return "the trim in " + path + " must be a whole number from -7 to 7, not " + trim.dump() + ".";
+    return Failure{"the trim in " + path + " must be a whole number from -7 to 7, not " +
+                   trim.dump() + "."};
   }
   backup.trim = trim.get<int>();
-  return CheckMelody(file[kMelodyKey], path, backup.melody);
+  if (const Result<void> melody = CheckMelody(file[kMelodyKey], path, backup.melody); !melody) {
+    return Failure{melody.why()};
+  }
+  return backup;
 }
 
 }  // namespace vexaro

@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/Result.h"
 #include "melody/TuneImage.h"
 
 namespace vexaro {
@@ -32,8 +33,8 @@ std::string BackupText(const Backup& backup, const std::vector<std::string>& not
 // Reads the file at `path` and checks all of it: the format, every key, the settings' keys and
 // texts (known keys, a range of 7V or 70V, a firmware version, every setting that firmware has
 // and none it lacks), a trim of -7 to 7 and exactly 100 two-digit hexadecimal melody bytes.
-// What the settings' values mean for a device is checked when they are stored. Returns "" with
-// `backup` filled, or one sentence saying what is wrong.
-std::string ReadBackupFile(const std::string& path, Backup& backup);
+// What the settings' values mean for a device is checked when they are stored. Fails with one
+// sentence saying what is wrong.
+Result<Backup> ReadBackupFile(const std::string& path);
 
 }  // namespace vexaro

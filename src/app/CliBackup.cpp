@@ -69,9 +69,9 @@ int BackupCommand(CliSession& session, const std::string& file, std::ostream& er
 }
 
 int PrepareRestore(const std::string& file, Backup& backup, std::ostream& err) {
-  if (std::string error = ReadBackupFile(file, backup); !error.empty()) {
-    return Fail(err, kExitBadInput, error);
-  }
+  Result<Backup> read = ReadBackupFile(file);
+  if (!read) return Fail(err, kExitBadInput, read.why());
+  backup = *std::move(read);
   return kExitDone;
 }
 

@@ -3,10 +3,10 @@
 #include <cstdio>
 
 #include "app/VexaroCli.h"
+#include "common/NumberText.h"
 #include "link/DeviceContract.h"
 #include "melody/MelodyLoad.h"
 #include "settings/FieldRules.h"
-#include "settings/NumberText.h"
 #include "settings/SettingsRead.h"
 
 namespace vexaro {
@@ -48,15 +48,15 @@ std::string ImageLines(const TuneImage& image) {
 }
 
 int ParseCommand(const std::string& file, bool raiseOctave, std::ostream& out, std::ostream& err) {
-  const TuneFileResult loaded = LoadTuneFile(file, raiseOctave ? 1 : 0);
-  if (!loaded.error.empty()) return Fail(err, kExitBadInput, loaded.error);
-  for (std::size_t k = 0; k < loaded.notes.size(); ++k) {
-    const TuneNote& note = loaded.notes[k];
+  const Result<TuneFile> loaded = LoadTuneFile(file, raiseOctave ? 1 : 0);
+  if (!loaded) return Fail(err, kExitBadInput, loaded.why());
+  for (std::size_t k = 0; k < loaded->notes.size(); ++k) {
+    const TuneNote& note = loaded->notes[k];
     out << NoteLine(k + 1, note.Frequency, note.Length, note.IsPause,
-                    {loaded.image[2 * k], loaded.image[2 * k + 1]})
+                    {loaded->image[2 * k], loaded->image[2 * k + 1]})
         << '\n';
   }
-  out << ImageLines(loaded.image);
+  out << ImageLines(loaded->image);
   return kExitDone;
 }
 
@@ -65,9 +65,9 @@ int PrepareLoad(const std::string& file, bool raiseOctave, std::ostream& err, Tu
     image = DefaultTuneImage();  // never raised
     return kExitDone;
   }
-  const TuneFileResult loaded = LoadTuneFile(file, raiseOctave ? 1 : 0);
-  if (!loaded.error.empty()) return Fail(err, kExitBadInput, loaded.error + " Nothing was sent.");
-  image = loaded.image;
+  const Result<TuneFile> loaded = LoadTuneFile(file, raiseOctave ? 1 : 0);
+  if (!loaded) return Fail(err, kExitBadInput, loaded.why() + " Nothing was sent.");
+  image = loaded->image;
   return kExitDone;
 }
 
@@ -90,9 +90,7 @@ int PlayCommand(CliSession& session, bool wait, std::ostream& err) {
     return kExitDone;
   }
   // Start it and leave it playing: one reply shows that the device took the command.
-  session.link().OutputReport = {command::kPlay, 0, 0};
-  session.usb().WriteOutputReport();
-  session.usb().ReadInputReport();
+  session.usb().PlainTransfer({command::kPlay, 0, 0});
   if (!session.link().DeviceDetected) return DeviceLost(err, "before it answered");
   return kExitDone;
 }
@@ -127,8 +125,10 @@ int BeepCommand(CliSession& session, std::optional<std::string> frequency,
     if (!checked.accepted) return Fail(err, kExitBadInput, checked.message + ".");
     **text = checked.text;
   }
+  const Result<double> hertz = LeadingNumber(*frequency);
+  const Result<double> seconds = LeadingNumber(*duration);
   const std::optional<NoteCodes> codes =
-      BeepCodes(LeadingNumber(*frequency), LeadingNumber(*duration));
+      hertz && seconds ? BeepCodes(*hertz, *seconds) : std::nullopt;
   if (!codes) return Fail(err, kExitBadInput, "this beep cannot be sounded.");
   if (!session.exchange().SendCommand(command::kBeep, codes->PitchCode, codes->DurationCode)) {
     return DeviceLost(err, "before it acknowledged the beep");

@@ -44,8 +44,9 @@ int CliSession::Connect(HidPlatform& platform, const std::string& devicePath, st
       if (info.path == devicePath) named = info;
     }
     if (const std::string failure = platform.serviceFailure(); !failure.empty()) {
-      link_.ServiceFailure = failure;
-      return Fail(err, kExitNoDevice, WhyNoDevice(link_));
+      LinkState why;  // what a search would have found
+      why.ServiceFailure = failure;
+      return Fail(err, kExitNoDevice, WhyNoDevice(why));
     }
     if (!named) {
       return Fail(err, kExitNoDevice, devicePath + " is not a HID device on this machine.");

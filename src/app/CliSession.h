@@ -25,10 +25,10 @@ std::string WhyNoDevice(const LinkState& link);
 class CliSession final : public LinkHost {
  public:
   CliSession(HidPlatform& platform, TrafficTrace& trace)
-      : usb_(platform, link_, trace), exchange_(usb_, link_, *this) {}
+      : usb_(platform, link_, trace), exchange_(usb_, *this) {}
   ~CliSession() override { usb_.CloseDeviceHandles(); }
 
-  LinkState& link() { return link_; }
+  const LinkState& link() const { return link_; }
   ApiUSBRoutines& usb() { return usb_; }
   CommandExchange& exchange() { return exchange_; }
 
@@ -42,7 +42,7 @@ class CliSession final : public LinkHost {
   void EndProgram() override {}
 
  private:
-  LinkState link_;
+  LinkState link_;  // written by usb_ alone
   ApiUSBRoutines usb_;
   CommandExchange exchange_;
 };

@@ -47,42 +47,38 @@ int ReadBytes(CliSession& session, DeviceSettings& settings, std::ostream& err) 
 }
 
 // The control text a `set` value stands for, by the rules the window applies when the user
-// enters it. Returns an error sentence, or "" with `text` set.
-std::string ControlText(Field field, const std::string& value, const DeviceSettings& settings,
-                        std::string& text) {
+// enters it.
+Result<std::string> ControlText(Field field, const std::string& value,
+                                const DeviceSettings& settings) {
   const FieldInfo& info = Info(field);
   const std::string key = info.key;
   switch (info.kind) {
     case ControlKind::OptionGroup:
       if (value != kTwoTone && value != kTenBeeps) {
-        return key + " must be " + kTwoTone + " or " + kTenBeeps + ", not \"" + value + "\".";
+        return Failure{key + " must be " + kTwoTone + " or " + kTenBeeps + ", not \"" + value +
+                       "\"."};
       }
-      text = value == kTenBeeps ? "1" : "0";
-      return {};
+      return std::string(value == kTenBeeps ? "1" : "0");
     case ControlKind::CheckBox:
-      if (value != "0" && value != "1") return key + " must be 0 or 1, not \"" + value + "\".";
-      text = value;
-      return {};
-    case ControlKind::PickList: {
-      if (IsItem(field, value)) {
-        text = value;
-        return {};
+      if (value != "0" && value != "1") {
+        return Failure{key + " must be 0 or 1, not \"" + value + "\"."};
       }
+      return value;
+    case ControlKind::PickList: {
+      if (IsItem(field, value)) return value;
       std::string items;
       for (const char* item : info.items) items += (items.empty() ? "" : ", ") + std::string(item);
-      return key + " must be one of " + items + ", not \"" + value + "\".";
+      return Failure{key + " must be one of " + items + ", not \"" + value + "\"."};
     }
     case ControlKind::TextBox:
-      text = value;  // corrected by Fill, as the box corrects a typed text
-      return {};
+      return value;  // corrected by Fill, as the box corrects a typed text
     case ControlKind::EditableList: {
       const CheckResult checked = CheckEntry(field, value, settings);
-      if (!checked.accepted) return key + ": " + checked.message + ".";
-      text = checked.text;
-      return {};
+      if (!checked.accepted) return Failure{key + ": " + checked.message + "."};
+      return checked.text;
     }
   }
-  return key + " cannot be set.";
+  return Failure{key + " cannot be set."};
 }
 
 }  // namespace
@@ -126,41 +122,48 @@ int ReadSettingsCommand(CliSession& session, bool json, std::ostream& out, std::
   return kExitDone;
 }
 
-std::string ParseSetRequest(const std::vector<std::string>& assignments,
-                            const std::string& fromFile, SetRequest& request) {
-  const auto add = [&](const std::string& key, const std::string& value) -> std::string {
+Result<SetRequest> ParseSetRequest(const std::vector<std::string>& assignments,
+                                   const std::string& fromFile, bool defaults) {
+  SetRequest request;
+  request.defaults = defaults;
+  const auto add = [&](const std::string& key, const std::string& value) -> Result<void> {
     if (key != "version" && key != "range" && !FieldByKey(key)) {
-      return "there is no setting \"" + key + "\" (see 'vexaro read' for the keys).";
+      return Failure{"there is no setting \"" + key + "\" (see 'vexaro read' for the keys)."};
     }
     request.values.emplace_back(key, value);
     return {};
   };
   if (!fromFile.empty()) {
     std::ifstream in(PathFromUtf8(fromFile), std::ios::binary);
-    if (!in) return "cannot read " + fromFile + ".";
+    if (!in) return Failure{"cannot read " + fromFile + "."};
     const nlohmann::ordered_json object = nlohmann::ordered_json::parse(in, nullptr, false);
     if (object.is_discarded() || !object.is_object()) {
-      return fromFile + " does not hold a JSON object such as 'vexaro read --json' prints.";
+      return Failure{fromFile +
+                     " does not hold a JSON object such as 'vexaro read --json' prints."};
     }
     for (const auto& [key, value] : object.items()) {
-      if (!value.is_string()) return fromFile + ": the value of " + key + " is not a text.";
-      if (std::string error = add(key, value.get<std::string>()); !error.empty()) return error;
+      if (!value.is_string()) {
+        return Failure{fromFile + ": the value of " + key + " is not a text."};
+      }
+      if (const Result<void> added = add(key, value.get<std::string>()); !added) {
+        return Failure{added.why()};
+      }
     }
   }
   for (const std::string& assignment : assignments) {
     const auto equals = assignment.find('=');
     if (equals == std::string::npos) {
-      return "\"" + assignment + "\" is not of the form key=value.";
+      return Failure{"\"" + assignment + "\" is not of the form key=value."};
     }
-    if (std::string error = add(assignment.substr(0, equals), assignment.substr(equals + 1));
-        !error.empty()) {
-      return error;
+    if (const Result<void> added = add(assignment.substr(0, equals), assignment.substr(equals + 1));
+        !added) {
+      return Failure{added.why()};
     }
   }
   if (request.values.empty() && !request.defaults) {
-    return "set needs key=value pairs, --from FILE or --defaults.";
+    return Failure{"set needs key=value pairs, --from FILE or --defaults."};
   }
-  return {};
+  return request;
 }
 
 int PrepareSettingsWrites(CliSession& session, const SetRequest& request, std::ostream& err,
@@ -204,11 +207,9 @@ int PrepareSettingsWrites(CliSession& session, const SetRequest& request, std::o
                   key + " needs firmware 3.0 or later; this device has " +
                       ShowSettings(settings).version + ".");
     }
-    std::string text;
-    if (std::string error = ControlText(field, value, settings, text); !error.empty()) {
-      return Fail(err, kExitBadInput, error);
-    }
-    Fill(texts, field, text);
+    const Result<std::string> text = ControlText(field, value, settings);
+    if (!text) return Fail(err, kExitBadInput, text.why());
+    Fill(texts, field, *text);
   }
 
   EncodedSettings encoded = EncodeSettings(texts, settings);

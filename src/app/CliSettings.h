@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/CliSession.h"
+#include "common/Result.h"
 #include "settings/SettingsRecord.h"
 
 namespace vexaro {
@@ -21,9 +22,10 @@ struct SetRequest {
 };
 
 // Parses `key=value` arguments and, when `fromFile` is not empty, a JSON object such as
-// `read --json` prints. Returns an error sentence, or "" when the request is well-formed.
-std::string ParseSetRequest(const std::vector<std::string>& assignments,
-                            const std::string& fromFile, SetRequest& request);
+// `read --json` prints (the file's values first); `defaults` as the request's own. Fails with one
+// sentence when the request is not well-formed.
+Result<SetRequest> ParseSetRequest(const std::vector<std::string>& assignments,
+                                   const std::string& fromFile, bool defaults);
 
 // `vexaro set`: reads the device as the window does, applies each value through the window's
 // entry checks, then stores every field in the Send button's order.

@@ -1,6 +1,6 @@
 #include "app/PlatformChoice.h"
 
-#include "link/SimulatedStoreFile.h"
+#include "simulator/SimulatedStoreFile.h"
 #ifdef _WIN32
 #include "link/windows/WinHidPlatform.h"
 #else
@@ -9,19 +9,18 @@
 
 namespace vexaro {
 
-std::unique_ptr<PlatformChoice> PlatformChoice::Make(const PlatformOptions& options,
-                                                     std::ostream& traceOut, std::string& error) {
+Result<std::unique_ptr<PlatformChoice>> PlatformChoice::Make(const PlatformOptions& options,
+                                                             std::ostream& traceOut) {
   std::unique_ptr<PlatformChoice> choice(new PlatformChoice);
   if (options.simulate) {
     DeviceStore store = FactoryStore();
     if (!options.simulateFile.empty()) {
-      StoreFileResult loaded = LoadStoreFile(options.simulateFile);
-      if (!loaded.store) {
-        error = loaded.error;
-        return nullptr;
+      const Result<DeviceStore> loaded = LoadStoreFile(options.simulateFile);
+      if (!loaded) return Failure{loaded.why()};
+      if (const Result<void> writable = CheckStoreFileWritable(options.simulateFile); !writable) {
+        return Failure{writable.why()};
       }
-      if (error = StoreFileWriteProblem(options.simulateFile); !error.empty()) return nullptr;
-      store = *loaded.store;
+      store = *loaded;
       choice->simulateFile_ = options.simulateFile;
     }
     auto simulated = std::make_unique<SimulatedPlatform>(store);
@@ -42,7 +41,7 @@ std::unique_ptr<PlatformChoice> PlatformChoice::Make(const PlatformOptions& opti
   return choice;
 }
 
-std::string PlatformChoice::SaveSimulatedStore() {
+Result<void> PlatformChoice::SaveSimulatedStore() {
   if (simulated_ == nullptr || simulateFile_.empty()) return {};
   return SaveStoreFile(simulateFile_, simulated_->firmware().store());
 }

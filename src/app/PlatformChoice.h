@@ -8,9 +8,10 @@
 #include <ostream>
 #include <string>
 
+#include "common/Result.h"
 #include "link/HidPlatform.h"
-#include "link/SimulatedDevice.h"
 #include "link/TrafficTrace.h"
+#include "simulator/SimulatedDevice.h"
 
 namespace vexaro {
 
@@ -23,18 +24,18 @@ struct PlatformOptions {
 
 class PlatformChoice {
  public:
-  // Builds the platform. On a simulated-device file that is malformed or could not be written
-  // back at the end, returns nullptr and sets `error`: nothing has been sent.
-  static std::unique_ptr<PlatformChoice> Make(const PlatformOptions& options,
-                                              std::ostream& traceOut, std::string& error);
+  // Builds the platform. Fails on a simulated-device file that is malformed or could not be
+  // written back at the end: nothing has been sent.
+  static Result<std::unique_ptr<PlatformChoice>> Make(const PlatformOptions& options,
+                                                      std::ostream& traceOut);
 
   HidPlatform& platform() { return traced_ ? *traced_ : *base_; }
   TrafficTrace& trace() { return trace_; }
   SimulatedPlatform* simulated() { return simulated_; }
 
   // Writes the simulated memory to its file, when there is one; the programs call it as they end,
-  // after closing every device handle. Returns an error sentence or "".
-  std::string SaveSimulatedStore();
+  // after closing every device handle.
+  Result<void> SaveSimulatedStore();
 
  private:
   PlatformChoice() = default;

@@ -1,8 +1,12 @@
 #include "app/VexaroCli.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <charconv>
+#include <functional>
+#include <memory>
 #include <optional>
+#include <variant>
 
 #include "app/BuildInfo.h"
 #include "app/CliBackup.h"
@@ -16,9 +20,31 @@
 namespace vexaro {
 namespace {
 
-struct Options {
-  PlatformOptions platform;
-  std::string device;
+// What a subcommand does once the command line is parsed. Each step returns 0 to go on (or, for
+// the last one, for done) or the exit status after one sentence on the error stream.
+//
+// `check` (may be empty) looks at the arguments before any device is reached: bad input ends the
+// command with nothing sent. `run` is the command itself, with what it needs: nothing (Offline),
+// the platform and the --device path (OnPlatform), or a session on the device, found and opened
+// (OnDevice).
+using Check = std::function<int(std::ostream& err)>;
+using Offline = std::function<int(std::ostream& out, std::ostream& err)>;
+using OnPlatform = std::function<int(HidPlatform& platform, const std::string& devicePath,
+                                     std::ostream& out, std::ostream& err)>;
+using OnDevice = std::function<int(CliSession& session, std::ostream& out, std::ostream& err)>;
+
+struct Steps {
+  Check check;
+  std::variant<Offline, OnPlatform, OnDevice> run;
+};
+
+// One subcommand: its name, its line in --help, and `setup`, which adds its arguments to its
+// parser and returns its steps, bound to where the parser puts their values. A new command is
+// one more row of kSubcommands.
+struct Subcommand {
+  const char* name;
+  const char* help;
+  Steps (*setup)(CLI::App& command);
 };
 
 // A whole number from 0 to `max`, in decimal or with a 0x prefix in hexadecimal.
@@ -47,13 +73,12 @@ int List(HidPlatform& platform, const std::string& devicePath, std::ostream& out
     OpenResult opened = platform.open(info.path);
     std::string state;
     if (opened.device) {
-      state = UnusableReportLengths(opened.device->reportLengths());
-      if (state.empty()) {
+      if (const Result<void> lengths = CheckReportLengths(opened.device->reportLengths())) {
         state = "can be opened";
         ++usable;
       } else {
-        passedBy(info.path, state);
-        state = "cannot be used: " + state;
+        passedBy(info.path, lengths.why());
+        state = "cannot be used: " + lengths.why();
       }
     } else if (opened.error == OpenError::NoPermission) {
       if (why.NoAccessPath.empty()) why.NoAccessPath = info.path;
@@ -85,11 +110,250 @@ int Peek(CliSession& session, unsigned address, unsigned count, std::ostream& ou
   return kExitDone;
 }
 
+Steps ListSetup(CLI::App&) {
+  return {{}, OnPlatform(List)};
+}
+
+Steps PeekSetup(CLI::App& command) {
+  struct Args {
+    std::string address;
+    std::string count = "1";
+    unsigned first = 0;
+    unsigned n = 0;
+  };
+  auto args = std::make_shared<Args>();
+  command.add_option("ADDR", args->address, "First address, 0 to 255")->required();
+  command.add_option("COUNT", args->count, "How many bytes (1 when left out)");
+  const Check check = [args](std::ostream& err) -> int {
+    const std::optional<unsigned> address = ParseNumber(args->address, 255);
+    if (!address) {
+      return Fail(err, kExitBadInput,
+                  "ADDR must be a number from 0 to 255, not \"" + args->address + "\".");
+    }
+    const std::optional<unsigned> count = ParseNumber(args->count, 256);
+    if (!count || *count == 0 || *address + *count > 256) {
+      return Fail(err, kExitBadInput,
+                  "COUNT must be a number from 1 to " + std::to_string(256 - *address) +
+                      ", not \"" + args->count + "\".");
+    }
+    args->first = *address;
+    args->n = *count;
+    return kExitDone;
+  };
+  return {check, OnDevice([args](CliSession& session, std::ostream& out, std::ostream& err) {
+            return Peek(session, args->first, args->n, out, err);
+          })};
+}
+
+Steps ReadSetup(CLI::App& command) {
+  auto json = std::make_shared<bool>(false);
+  command.add_flag("--json", *json,
+                   "Print them as one JSON object (a backup that 'set --from' restores)");
+  return {{}, OnDevice([json](CliSession& session, std::ostream& out, std::ostream& err) {
+            return ReadSettingsCommand(session, *json, out, err);
+          })};
+}
+
+Steps SetSetup(CLI::App& command) {
+  struct Args {
+    std::vector<std::string> assignments;
+    std::string fromFile;
+    bool defaults = false;
+    SetRequest request;
+  };
+  auto args = std::make_shared<Args>();
+  command.add_option("key=value", args->assignments,
+                     "Settings to change; the others keep their value");
+  command
+      .add_option("--from", args->fromFile,
+                  "Take the settings from a file that 'read --json' wrote")
+      ->option_text("FILE");
+  command.add_flag("--defaults", args->defaults, "Start from the factory settings");
+  const Check check = [args](std::ostream& err) -> int {
+    Result<SetRequest> request = ParseSetRequest(args->assignments, args->fromFile, args->defaults);
+    if (!request) return Fail(err, kExitBadInput, request.why());
+    args->request = *std::move(request);
+    return kExitDone;
+  };
+  return {check, OnDevice([args](CliSession& session, std::ostream&, std::ostream& err) {
+            return SetSettingsCommand(session, args->request, err);
+          })};
+}
+
+// The ring-tone file of `parse` and `load`.
+struct TuneFileArgs {
+  std::string file;
+  bool raiseOctave = false;
+  TuneImage image{};
+};
+
+std::shared_ptr<TuneFileArgs> AddTuneFile(CLI::App& command, const char* fileHelp) {
+  auto args = std::make_shared<TuneFileArgs>();
+  command.add_option("FILE", args->file, fileHelp)->required();
+  command.add_flag("--raise-octave", args->raiseOctave, "Raise every note one octave");
+  return args;
+}
+
+Steps ParseSetup(CLI::App& command) {
+  auto args = AddTuneFile(command, "RTTTL ring-tone file");
+  return {{}, Offline([args](std::ostream& out, std::ostream& err) {
+            return ParseCommand(args->file, args->raiseOctave, out, err);
+          })};
+}
+
+Steps LoadSetup(CLI::App& command) {
+  auto args = AddTuneFile(command, "RTTTL ring-tone file, or default");
+  const Check check = [args](std::ostream& err) -> int {
+    return PrepareLoad(args->file, args->raiseOctave, err, args->image);
+  };
+  return {check, OnDevice([args](CliSession& session, std::ostream&, std::ostream& err) {
+            return LoadCommand(session, args->image, err);
+          })};
+}
+
+Steps PlaySetup(CLI::App& command) {
+  auto wait = std::make_shared<bool>(false);
+  command.add_flag("--wait", *wait, "Wait until it has ended");
+  return {{}, OnDevice([wait](CliSession& session, std::ostream&, std::ostream& err) {
+            return PlayCommand(session, *wait, err);
+          })};
+}
+
+Steps StopSetup(CLI::App&) {
+  return {{}, OnDevice([](CliSession& session, std::ostream&, std::ostream& err) {
+            return StopCommand(session, err);
+          })};
+}
+
+Steps BeepSetup(CLI::App& command) {
+  auto values = std::make_shared<std::vector<std::string>>();
+  command.add_option("FREQ DURATION", *values, "Frequency and duration")->expected(0, 2);
+  return {{}, OnDevice([values](CliSession& session, std::ostream&, std::ostream& err) {
+            const auto value = [&](std::size_t i) {
+              return i < values->size() ? std::optional<std::string>((*values)[i]) : std::nullopt;
+            };
+            return BeepCommand(session, value(0), value(1), err);
+          })};
+}
+
+Steps AdcSetup(CLI::App&) {
+  return {{}, OnDevice(AdcCommand)};
+}
+
+Steps TrimSetup(CLI::App& command) {
+  struct Args {
+    std::string text;
+    std::optional<int> value;
+  };
+  auto args = std::make_shared<Args>();
+  CLI::Option* given = command.add_option("VALUE", args->text, "Trim steps, -7 to 7");
+  const Check check = [args, given](std::ostream& err) -> int {
+    if (given->count() == 0) return kExitDone;
+    args->value = ParseTrim(args->text);
+    if (!args->value) {
+      return Fail(err, kExitBadInput,
+                  "the trim must be a whole number from -7 to 7, not \"" + args->text + "\".");
+    }
+    return kExitDone;
+  };
+  return {check, OnDevice([args](CliSession& session, std::ostream& out, std::ostream& err) {
+            return TrimCommand(session, args->value, out, err);
+          })};
+}
+
+Steps BackupSetup(CLI::App& command) {
+  auto file = std::make_shared<std::string>();
+  command.add_option("FILE", *file, "The file to write")->required();
+  return {{}, OnDevice([file](CliSession& session, std::ostream&, std::ostream& err) {
+            return BackupCommand(session, *file, err);
+          })};
+}
+
+Steps RestoreSetup(CLI::App& command) {
+  struct Args {
+    std::string file;
+    std::string only;
+    Backup backup;
+  };
+  auto args = std::make_shared<Args>();
+  command.add_option("FILE", args->file, "A file that 'vexaro backup' wrote")->required();
+  command.add_option("--only", args->only, "Restore only the settings, the melody or the trim")
+      ->check(CLI::IsMember({"settings", "melody", "trim"}));
+  const Check check = [args](std::ostream& err) -> int {
+    return PrepareRestore(args->file, args->backup, err);
+  };
+  return {check, OnDevice([args](CliSession& session, std::ostream&, std::ostream& err) {
+            return RestoreCommand(session, args->backup, args->only, err);
+          })};
+}
+
+Steps TuneSetup(CLI::App& command) {
+  auto rtttl = std::make_shared<bool>(false);
+  command.add_flag("--rtttl", *rtttl,
+                   "Print a ring-tone text that 'load' stores as the same bytes");
+  return {{}, OnDevice([rtttl](CliSession& session, std::ostream& out, std::ostream& err) {
+            return TuneCommand(session, *rtttl, out, err);
+          })};
+}
+
+Steps PokeSetup(CLI::App& command) {
+  struct Args {
+    std::string address;
+    std::string value;
+    std::uint8_t at = 0;
+    std::uint8_t byte = 0;
+  };
+  auto args = std::make_shared<Args>();
+  command.add_option("ADDR", args->address, "Address, 0 to 255")->required();
+  command.add_option("VALUE", args->value, "Byte, 0 to 255")->required();
+  const Check check = [args](std::ostream& err) -> int {
+    const std::optional<unsigned> at = ParseNumber(args->address, 255);
+    const std::optional<unsigned> byte = ParseNumber(args->value, 255);
+    if (!at || !byte) {
+      return Fail(err, kExitBadInput,
+                  "ADDR and VALUE must be numbers from 0 to 255, not \"" + args->address +
+                      "\" and \"" + args->value + "\".");
+    }
+    args->at = static_cast<std::uint8_t>(*at);
+    args->byte = static_cast<std::uint8_t>(*byte);
+    return kExitDone;
+  };
+  return {check, OnDevice([args](CliSession& session, std::ostream&, std::ostream& err) -> int {
+            if (!session.exchange().SendCommand(command::kStoreByte, args->at, args->byte)) {
+              return Fail(err, kExitDeviceLost, "device lost before it acknowledged the byte.");
+            }
+            return kExitDone;
+          })};
+}
+
+// Every command, in the order --help lists them.
+constexpr Subcommand kSubcommands[] = {
+    {"list", "List every Vexaro and whether it can be opened", ListSetup},
+    {"peek", "Print COUNT stored bytes from address ADDR", PeekSetup},
+    {"read", "Print the settings as the window shows them", ReadSetup},
+    {"set", "Store settings: key=value pairs as 'read' prints them, checked as in the window",
+     SetSetup},
+    {"parse", "Print the notes and the melody image of a ring-tone file (no device needed)",
+     ParseSetup},
+    {"load", "Store a ring-tone file (or 'default', the factory tune) as the melody", LoadSetup},
+    {"play", "Play the stored melody", PlaySetup},
+    {"stop", "Stop playing", StopSetup},
+    {"beep", "Sound one beep (FREQ in Hz, DURATION in s; the device's beep settings when left out)",
+     BeepSetup},
+    {"adc", "Print the A/D value and what it would read with each trim", AdcSetup},
+    {"trim", "Print the stored voltage trim, or store VALUE (-7 to 7)", TrimSetup},
+    {"backup", "Write the settings, the voltage trim and the melody to one JSON file", BackupSetup},
+    {"restore", "Store what a 'backup' file holds, checked whole first", RestoreSetup},
+    {"tune", "Print the notes of the stored melody", TuneSetup},
+    {"poke", "Store VALUE at address ADDR", PokeSetup},
+};
+
 }  // namespace
 
 int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                  HidPlatform* platformOverride) {
-  Options options;
+  PlatformOptions platformOptions;
+  std::string devicePath;
   CLI::App app{"Reads and writes the memory of a Vexaro over USB.", "vexaro"};
   app.fallthrough();
   // CLI11 takes /x for an option on Windows; here a / starts a file name on every system.
@@ -100,78 +364,21 @@ int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::o
   app.require_subcommand(0, 1);
   app.set_version_flag("--version", std::string("vexaro ") + kVersion);
   bool printUdevRules = false;
-  app.add_flag("--simulate", options.platform.simulate,
+  app.add_flag("--simulate", platformOptions.simulate,
                "Talk to the simulated device instead of a real one (--simulate=FILE keeps its "
                "memory in FILE)");
-  app.add_option("--simulate-file", options.platform.simulateFile)->group("");
-  app.add_flag("--trace", options.platform.trace, "Print every report on standard error");
-  app.add_option("--device", options.device, "Use the device at PATH (see 'vexaro list')")
+  app.add_option("--simulate-file", platformOptions.simulateFile)->group("");
+  app.add_flag("--trace", platformOptions.trace, "Print every report on standard error");
+  app.add_option("--device", devicePath, "Use the device at PATH (see 'vexaro list')")
       ->option_text("PATH");
   app.add_flag("--print-udev-rules", printUdevRules,
                "Print the udev rule that lets a desktop user open the device (Linux only)");
 
-  auto* list = app.add_subcommand("list", "List every Vexaro and whether it can be opened");
-  std::string peekAddress;
-  std::string peekCount = "1";
-  auto* peek = app.add_subcommand("peek", "Print COUNT stored bytes from address ADDR");
-  peek->add_option("ADDR", peekAddress, "First address, 0 to 255")->required();
-  peek->add_option("COUNT", peekCount, "How many bytes (1 when left out)");
-  bool json = false;
-  auto* read = app.add_subcommand("read", "Print the settings as the window shows them");
-  read->add_flag("--json", json,
-                 "Print them as one JSON object (a backup that 'set --from' restores)");
-  std::vector<std::string> assignments;
-  std::string fromFile;
-  SetRequest setRequest;
-  auto* set = app.add_subcommand(
-      "set", "Store settings: key=value pairs as 'read' prints them, checked as in the window");
-  set->add_option("key=value", assignments, "Settings to change; the others keep their value");
-  set->add_option("--from", fromFile, "Take the settings from a file that 'read --json' wrote")
-      ->option_text("FILE");
-  set->add_flag("--defaults", setRequest.defaults, "Start from the factory settings");
-  std::string tuneFile;
-  bool raiseOctave = false;
-  auto* parse = app.add_subcommand(
-      "parse", "Print the notes and the melody image of a ring-tone file (no device needed)");
-  parse->add_option("FILE", tuneFile, "RTTTL ring-tone file")->required();
-  parse->add_flag("--raise-octave", raiseOctave, "Raise every note one octave");
-  auto* load = app.add_subcommand(
-      "load", "Store a ring-tone file (or 'default', the factory tune) as the melody");
-  load->add_option("FILE", tuneFile, "RTTTL ring-tone file, or default")->required();
-  load->add_flag("--raise-octave", raiseOctave, "Raise every note one octave");
-  bool wait = false;
-  auto* play = app.add_subcommand("play", "Play the stored melody");
-  play->add_flag("--wait", wait, "Wait until it has ended");
-  auto* stop = app.add_subcommand("stop", "Stop playing");
-  std::vector<std::string> beepValues;
-  auto* beep = app.add_subcommand(
-      "beep",
-      "Sound one beep (FREQ in Hz, DURATION in s; the device's beep settings when left out)");
-  beep->add_option("FREQ DURATION", beepValues, "Frequency and duration")->expected(0, 2);
-  auto* adc =
-      app.add_subcommand("adc", "Print the A/D value and what it would read with each trim");
-  std::string trimText;
-  auto* trim =
-      app.add_subcommand("trim", "Print the stored voltage trim, or store VALUE (-7 to 7)");
-  trim->add_option("VALUE", trimText, "Trim steps, -7 to 7");
-  std::string backupFile;
-  auto* backup = app.add_subcommand(
-      "backup", "Write the settings, the voltage trim and the melody to one JSON file");
-  backup->add_option("FILE", backupFile, "The file to write")->required();
-  std::string restorePart;
-  auto* restore =
-      app.add_subcommand("restore", "Store what a 'backup' file holds, checked whole first");
-  restore->add_option("FILE", backupFile, "A file that 'vexaro backup' wrote")->required();
-  restore->add_option("--only", restorePart, "Restore only the settings, the melody or the trim")
-      ->check(CLI::IsMember({"settings", "melody", "trim"}));
-  bool rtttl = false;
-  auto* tune = app.add_subcommand("tune", "Print the notes of the stored melody");
-  tune->add_flag("--rtttl", rtttl, "Print a ring-tone text that 'load' stores as the same bytes");
-  std::string pokeAddress;
-  std::string pokeValue;
-  auto* poke = app.add_subcommand("poke", "Store VALUE at address ADDR");
-  poke->add_option("ADDR", pokeAddress, "Address, 0 to 255")->required();
-  poke->add_option("VALUE", pokeValue, "Byte, 0 to 255")->required();
+  std::vector<std::pair<CLI::App*, Steps>> commands;
+  for (const Subcommand& row : kSubcommands) {
+    CLI::App* command = app.add_subcommand(row.name, row.help);
+    commands.emplace_back(command, row.setup(*command));
+  }
 
   // --simulate=FILE names the file; a bare --simulate is the flag alone.
   std::vector<std::string> reversed;
@@ -208,113 +415,46 @@ int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::o
 #endif
     return kExitDone;
   }
-  if (app.get_subcommands().empty()) {
+  const auto chosen = std::find_if(commands.begin(), commands.end(),
+                                   [](const auto& command) { return command.first->parsed(); });
+  if (chosen == commands.end()) {
     return Fail(err, kExitBadInput, "no command given (see 'vexaro --help').");
   }
-  if (options.platform.simulate && options.platform.simulateFile.empty() &&
+  if (platformOptions.simulate && platformOptions.simulateFile.empty() &&
       app.count("--simulate-file") > 0) {
     return Fail(err, kExitBadInput, "--simulate= needs a file name after the '='.");
   }
 
-  std::optional<unsigned> address;
-  std::optional<unsigned> count;
-  if (peek->parsed()) {
-    address = ParseNumber(peekAddress, 255);
-    if (!address) {
-      return Fail(err, kExitBadInput,
-                  "ADDR must be a number from 0 to 255, not \"" + peekAddress + "\".");
-    }
-    count = ParseNumber(peekCount, 256);
-    if (!count || *count == 0 || *address + *count > 256) {
-      return Fail(err, kExitBadInput,
-                  "COUNT must be a number from 1 to " + std::to_string(256 - *address) +
-                      ", not \"" + peekCount + "\".");
-    }
+  const Steps& steps = chosen->second;
+  if (steps.check) {
+    if (const int status = steps.check(err); status != kExitDone) return status;
   }
+  if (const auto* offline = std::get_if<Offline>(&steps.run)) return (*offline)(out, err);
 
-  std::optional<unsigned> pokeAt;
-  std::optional<unsigned> pokeByte;
-  if (poke->parsed()) {
-    pokeAt = ParseNumber(pokeAddress, 255);
-    pokeByte = ParseNumber(pokeValue, 255);
-    if (!pokeAt || !pokeByte) {
-      return Fail(err, kExitBadInput,
-                  "ADDR and VALUE must be numbers from 0 to 255, not \"" + pokeAddress +
-                      "\" and \"" + pokeValue + "\".");
-    }
-  }
-  if (parse->parsed()) return ParseCommand(tuneFile, raiseOctave, out, err);
-  std::optional<int> trimValue;
-  if (trim->parsed() && trim->count("VALUE") > 0) {
-    trimValue = ParseTrim(trimText);
-    if (!trimValue) {
-      return Fail(err, kExitBadInput,
-                  "the trim must be a whole number from -7 to 7, not \"" + trimText + "\".");
-    }
-  }
-  TuneImage image{};
-  if (load->parsed()) {
-    if (const int status = PrepareLoad(tuneFile, raiseOctave, err, image); status != 0) {
-      return status;
-    }
-  }
-  Backup restoring;
-  if (restore->parsed()) {
-    if (const int status = PrepareRestore(backupFile, restoring, err); status != 0) return status;
-  }
-  if (set->parsed()) {
-    if (std::string error = ParseSetRequest(assignments, fromFile, setRequest); !error.empty()) {
-      return Fail(err, kExitBadInput, error);
-    }
-  }
-
-  options.platform.simulatedLatency = std::chrono::microseconds(0);
-  std::string error;
-  const auto choice = PlatformChoice::Make(options.platform, err, error);
-  if (!choice) return Fail(err, kExitBadInput, error);
+  platformOptions.simulatedLatency = std::chrono::microseconds(0);
+  const Result<std::unique_ptr<PlatformChoice>> made = PlatformChoice::Make(platformOptions, err);
+  if (!made) return Fail(err, kExitBadInput, made.why());
+  PlatformChoice& choice = **made;
   std::unique_ptr<HidPlatform> tracedOverride;
-  if (platformOverride != nullptr && options.platform.trace) {
-    tracedOverride = MakeTracingPlatform(*platformOverride, choice->trace());
+  if (platformOverride != nullptr && platformOptions.trace) {
+    tracedOverride = MakeTracingPlatform(*platformOverride, choice.trace());
   }
   HidPlatform& platform = tracedOverride     ? *tracedOverride
                           : platformOverride ? *platformOverride
-                                             : choice->platform();
+                                             : choice.platform();
 
   // Every device handle is closed again when the command returns.
   const auto runCommand = [&]() -> int {
-    if (list->parsed()) return List(platform, options.device, out, err);
-
-    CliSession session(platform, choice->trace());
-    if (const int status = session.Connect(platform, options.device, err); status != 0) {
-      return status;
+    if (const auto* onPlatform = std::get_if<OnPlatform>(&steps.run)) {
+      return (*onPlatform)(platform, devicePath, out, err);
     }
-    if (read->parsed()) return ReadSettingsCommand(session, json, out, err);
-    if (set->parsed()) return SetSettingsCommand(session, setRequest, err);
-    if (load->parsed()) return LoadCommand(session, image, err);
-    if (backup->parsed()) return BackupCommand(session, backupFile, err);
-    if (restore->parsed()) return RestoreCommand(session, restoring, restorePart, err);
-    if (tune->parsed()) return TuneCommand(session, rtttl, out, err);
-    if (adc->parsed()) return AdcCommand(session, out, err);
-    if (trim->parsed()) return TrimCommand(session, trimValue, out, err);
-    if (play->parsed()) return PlayCommand(session, wait, err);
-    if (stop->parsed()) return StopCommand(session, err);
-    if (beep->parsed()) {
-      const auto value = [&](std::size_t i) {
-        return i < beepValues.size() ? std::optional<std::string>(beepValues[i]) : std::nullopt;
-      };
-      return BeepCommand(session, value(0), value(1), err);
-    }
-    if (poke->parsed()) {
-      if (!session.exchange().SendCommand(command::kStoreByte, static_cast<std::uint8_t>(*pokeAt),
-                                          static_cast<std::uint8_t>(*pokeByte))) {
-        return Fail(err, kExitDeviceLost, "device lost before it acknowledged the byte.");
-      }
-      return kExitDone;
-    }
-    return Peek(session, *address, *count, out, err);
+    CliSession session(platform, choice.trace());
+    if (const int status = session.Connect(platform, devicePath, err); status != 0) return status;
+    return std::get<OnDevice>(steps.run)(session, out, err);
   };
   const int status = runCommand();
-  if (std::string saveError = choice->SaveSimulatedStore(); !saveError.empty()) {
+  if (const Result<void> saved = choice.SaveSimulatedStore(); !saved) {
+    std::string saveError = saved.why();
     saveError.pop_back();  // its full stop
     Fail(err, kExitDeviceLost,
          saveError + ", so what the simulated device stored in this run is lost.");

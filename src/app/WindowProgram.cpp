@@ -15,15 +15,15 @@ constexpr const char* kFileErrorTitle = "File Error";
 
 int RunWindowProgram(const PlatformOptions& options, bool calibrationSwitch, Dialogs& dialogs,
                      std::ostream& err, const std::function<void(QWidget*)>& windowShown) {
-  std::string error;
-  const auto choice = PlatformChoice::Make(options, err, error);
-  if (!choice) {
-    err << "vexaro-link: " << error << '\n';
+  const Result<std::unique_ptr<PlatformChoice>> made = PlatformChoice::Make(options, err);
+  if (!made) {
+    err << "vexaro-link: " << made.why() << '\n';
     dialogs.ShowMessage(kFileErrorTitle,
-                        QString::fromStdString(error) + " Nothing was sent; the program ends.",
+                        QString::fromStdString(made.why()) + " Nothing was sent; the program ends.",
                         Dialogs::Icon::Warning);
     return 2;
   }
+  PlatformChoice* const choice = made->get();
 
   int status = 0;
   {
@@ -40,7 +40,8 @@ int RunWindowProgram(const PlatformOptions& options, bool calibrationSwitch, Dia
     if (windowShown) windowShown(nullptr);
   }
 
-  if (std::string saveError = choice->SaveSimulatedStore(); !saveError.empty()) {
+  if (const Result<void> saved = choice->SaveSimulatedStore(); !saved) {
+    std::string saveError = saved.why();
     saveError.pop_back();  // its full stop
     saveError += ", so what the simulated device stored in this run is lost.";
     err << "vexaro-link: " << saveError << '\n';

@@ -11,23 +11,24 @@ bool IsVexaro(const HidInterfaceInfo& info) {
   return info.vendorId == kVexaroVendorId && info.productId == kVexaroProductId;
 }
 
-std::string UnusableReportLengths(const std::optional<ReportLengths>& lengths) {
-  if (!lengths) return "its report descriptor cannot be read";
+Result<void> CheckReportLengths(const std::optional<ReportLengths>& lengths) {
+  if (!lengths) return Failure{"its report descriptor cannot be read"};
   const std::string sizes = " (input " + std::to_string(lengths->input) + ", output " +
                             std::to_string(lengths->output) + ")";
   if (lengths->input > kMaxReportLength || lengths->output > kMaxReportLength) {
-    return "reports longer than " + std::to_string(kMaxReportLength) + " bytes" + sizes;
+    return Failure{"reports longer than " + std::to_string(kMaxReportLength) + " bytes" + sizes};
   }
   if (lengths->input < kMinInputReportLength || lengths->output < kMinOutputReportLength) {
-    return "reports too short for a command" + sizes;
+    return Failure{"reports too short for a command" + sizes};
   }
   // The link writes one kind of output report and takes every input report as the reply.
   if (lengths->outputReports > 1) {
-    return std::to_string(lengths->outputReports) + " output reports, where one is expected";
+    return Failure{std::to_string(lengths->outputReports) +
+                   " output reports, where one is expected"};
   }
   if (lengths->inputIdsDiffer) {
-    return "input reports under another report ID than the output report (" +
-           std::to_string(lengths->outputId) + ")";
+    return Failure{"input reports under another report ID than the output report (" +
+                   std::to_string(lengths->outputId) + ")"};
   }
   return {};
 }
@@ -73,9 +74,7 @@ bool ApiUSBRoutines::OpenMatch(const HidInterfaceInfo& candidate) {
   }
 
   const auto lengths = first.device->reportLengths();
-  if (const std::string reason = UnusableReportLengths(lengths); !reason.empty()) {
-    return passBy(reason);
-  }
+  if (const Result<void> usable = CheckReportLengths(lengths); !usable) return passBy(usable.why());
 
   OpenResult second = platform_.open(candidate.path);
   if (!second.device) return passBy("it cannot be opened");  // `first` closes as it goes
@@ -89,7 +88,9 @@ bool ApiUSBRoutines::OpenMatch(const HidInterfaceInfo& candidate) {
   return true;
 }
 
-void ApiUSBRoutines::WriteOutputReport() {
+void ApiUSBRoutines::WriteOutputReport(std::initializer_list<std::uint8_t> leadingBytes) {
+  std::copy_n(leadingBytes.begin(), std::min(leadingBytes.size(), link_.OutputReport.size()),
+              link_.OutputReport.begin());
   std::array<std::uint8_t, kMaxReportLength> report{};
   report[0] = link_.OutputReportId;
   const auto length =
@@ -132,9 +133,7 @@ void ApiUSBRoutines::CloseDeviceHandles() {
 }
 
 std::uint8_t ApiUSBRoutines::PlainTransfer(std::initializer_list<std::uint8_t> leadingBytes) {
-  std::copy_n(leadingBytes.begin(), std::min(leadingBytes.size(), link_.OutputReport.size()),
-              link_.OutputReport.begin());
-  WriteOutputReport();
+  WriteOutputReport(leadingBytes);
   ReadInputReport();
   return link_.InputReport[0];
 }

@@ -1,11 +1,13 @@
 #pragma once
 // Discovery and the plain transfer: finds the device among the HID interfaces, opens it, and moves
-// one output report to it and one input report back.
+// one output report to it and one input report back. These routines are the only writer of the
+// link state; everyone else reads it through link().
 
 #include <cstdint>
 #include <initializer_list>
 #include <string>
 
+#include "common/Result.h"
 #include "link/HidPlatform.h"
 #include "link/LinkState.h"
 #include "link/TrafficTrace.h"
@@ -15,13 +17,17 @@ namespace vexaro {
 // True for an interface with the device's vendor and product ID.
 bool IsVexaro(const HidInterfaceInfo& info);
 
-// Why a device with these report lengths cannot be used, in a few words; empty when it can.
-std::string UnusableReportLengths(const std::optional<ReportLengths>& lengths);
+// Whether a device with these report lengths can be used; the Failure says why not, in a few
+// words.
+Result<void> CheckReportLengths(const std::optional<ReportLengths>& lengths);
 
 class ApiUSBRoutines {
  public:
   ApiUSBRoutines(HidPlatform& platform, LinkState& link, TrafficTrace& trace)
       : platform_(platform), link_(link), trace_(trace) {}
+
+  // The link state as these routines keep it.
+  const LinkState& link() const { return link_; }
 
   // Restricts discovery to the interface at `path` (the --device option). Empty: any interface.
   void RestrictToPath(std::string path) { onlyPath_ = std::move(path); }
@@ -31,9 +37,10 @@ class ApiUSBRoutines {
   // and NoAccessPath, UnusablePath and ServiceFailure to what a user is told when it is false.
   bool FindDevice();
 
-  // Sends OutputReport as one output report: the device's output report ID (0 when its reports
-  // are unnumbered), then OutputReport[0..length-2].
-  void WriteOutputReport();
+  // Sets the leading bytes of OutputReport (the rest keep their values), then sends it as one
+  // output report: the device's output report ID (0 when its reports are unnumbered), then
+  // OutputReport[0..length-2].
+  void WriteOutputReport(std::initializer_list<std::uint8_t> leadingBytes = {});
 
   // Receives one input report into InputReport, waiting at most kReadLimit. A time-out closes both
   // handles; any other failure leaves them open. Either clears DeviceDetected and leaves zeros in
@@ -42,6 +49,10 @@ class ApiUSBRoutines {
 
   // Closes both handles; a handle already closed is left alone.
   void CloseDeviceHandles();
+
+  // Counts the device as not detected, so that the next poll searches for it again (the search
+  // closes whatever handles are still open).
+  void ForgetDevice() { link_.DeviceDetected = false; }
 
   // A plain transfer: sets the leading bytes of OutputReport (the rest keep their values), writes,
   // reads and returns the reply byte. 0 when the device did not answer (DeviceDetected is then

@@ -8,18 +8,16 @@ bool CommandExchange::SendCommand(std::uint8_t command, std::uint8_t argument1,
                                   std::uint8_t argument2) {
   host_.SetPollTimer(false);
   ++depth_;
-  link_.OutputReport[0] = command;
-  link_.OutputReport[1] = argument1;
-  link_.OutputReport[2] = argument2;
-  usb_.WriteOutputReport();
+  usb_.WriteOutputReport({command, argument1, argument2});
+  const LinkState& link = usb_.link();
   bool acknowledged = false;
   do {
     usb_.ReadInputReport();
     host_.ProcessEvents();
-    if (!link_.DeviceDetected) break;
+    if (!link.DeviceDetected) break;
     // A handler run by ProcessEvents may have made its own exchange; its acknowledgement, left in
     // the buffer, ends this one too.
-    acknowledged = link_.InputReport[0] == kAcknowledge;
+    acknowledged = link.InputReport[0] == kAcknowledge;
   } while (!acknowledged);
   --depth_;
   if (!acknowledged) {

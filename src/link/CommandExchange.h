@@ -23,8 +23,7 @@ class LinkHost {
 
 class CommandExchange {
  public:
-  CommandExchange(ApiUSBRoutines& usb, LinkState& link, LinkHost& host)
-      : usb_(usb), link_(link), host_(host) {}
+  CommandExchange(ApiUSBRoutines& usb, LinkHost& host) : usb_(usb), host_(host) {}
 
   // Sends the command and waits for its acknowledgement. Replies other than 6 are read past.
   // Returns false when the device was lost instead: the host has been told to end the program
@@ -38,7 +37,6 @@ class CommandExchange {
 
  private:
   ApiUSBRoutines& usb_;
-  LinkState& link_;
   LinkHost& host_;
   int depth_ = 0;
 };

@@ -1,7 +1,7 @@
 #pragma once
 // The HID platform seam: everything the link needs from the operating system's HID service, and
-// nothing more. Two implementations stand behind it: the real one on hidapi (src/link/hidapi) and
-// the simulated device (SimulatedDevice.h).
+// nothing more. Three implementations stand behind it: hidapi (src/link/hidapi), the system's own
+// HID services on Windows (src/link/windows) and the simulated device (src/simulator).
 //
 // Buffer contract, both directions: a buffer is one whole report as the link sees it, with the
 // report-ID byte first: on the way out the device's output report ID (0 for unnumbered reports),

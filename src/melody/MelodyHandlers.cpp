@@ -5,9 +5,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "common/NumberText.h"
 #include "link/DeviceContract.h"
 #include "melody/MelodyLoad.h"
-#include "settings/NumberText.h"
 #include "window/TransferLock.h"
 #include "window/frmMain.h"
 
@@ -43,9 +43,9 @@ void MelodyHandlers::cmdLoad_Click() {
     TuneImage image = DefaultTuneImage();
     if (name != kDefaultName) {  // exactly: "Default" is a file name
       const int raise = window_.control<QCheckBox>("chkOctave")->isChecked() ? 1 : 0;
-      const TuneFileResult file = LoadTuneFile(name.toStdString(), raise);
-      image = file.image;
-      loaded = file.error.empty();
+      const Result<TuneFile> file = LoadTuneFile(name.toStdString(), raise);
+      loaded = file.ok();
+      if (loaded) image = file->image;
     }
     if (!loaded) {
       // Whatever the cause, nothing has been sent.
@@ -96,11 +96,9 @@ void MelodyHandlers::cmdPlay_Click() {
 
 void MelodyHandlers::cmdBeep_Click() {
   const auto number = [&](const char* field) -> std::optional<double> {
-    try {
-      return LeadingNumber(window_.control<QComboBox>(field)->currentText().toStdString());
-    } catch (const NumberError&) {
-      return std::nullopt;
-    }
+    const Result<double> n =
+        LeadingNumber(window_.control<QComboBox>(field)->currentText().toStdString());
+    return n ? std::optional<double>(*n) : std::nullopt;
   };
   const std::optional<double> frequency = number("cboFreq");
   const std::optional<double> seconds = number("cboDur");

@@ -12,42 +12,27 @@ namespace {
 constexpr std::uintmax_t kMaxTuneFileSize = 16u << 20;
 }
 
-TuneFileResult LoadTuneFile(const std::string& path, int raiseOctave) {
-  TuneFileResult result;
+Result<TuneFile> LoadTuneFile(const std::string& path, int raiseOctave) {
   const std::filesystem::path file = PathFromUtf8(path);
   std::error_code ec;
-  if (!std::filesystem::exists(file, ec)) {
-    result.error = "There is no file \"" + path + "\".";
-    return result;
-  }
+  if (!std::filesystem::exists(file, ec)) return Failure{"There is no file \"" + path + "\"."};
   if (!std::filesystem::is_regular_file(file, ec)) {
-    result.error = "\"" + path + "\" is not a file.";
-    return result;
+    return Failure{"\"" + path + "\" is not a file."};
   }
   const std::uintmax_t size = std::filesystem::file_size(file, ec);
   if (ec || size > kMaxTuneFileSize) {
-    result.error = "\"" + path + "\" is too large to be a ring tone.";
-    return result;
+    return Failure{"\"" + path + "\" is too large to be a ring tone."};
   }
   std::ifstream in(file, std::ios::binary);
   std::string contents(static_cast<std::size_t>(size), '\0');
   if (!in || !in.read(contents.data(), static_cast<std::streamsize>(size))) {
-    result.error = "\"" + path + "\" cannot be read.";
-    return result;
+    return Failure{"\"" + path + "\" cannot be read."};
   }
-  RingToneResult parsed = ParseRingTone(contents, raiseOctave);
-  if (!parsed.error.empty()) {
-    result.error = parsed.error;
-    return result;
-  }
-  TuneImageResult encoded = MakeTuneImage(parsed.notes);
-  if (!encoded.error.empty()) {
-    result.error = encoded.error;
-    return result;
-  }
-  result.image = encoded.image;
-  result.notes = std::move(parsed.notes);
-  return result;
+  Result<std::vector<TuneNote>> notes = ParseRingTone(contents, raiseOctave);
+  if (!notes) return Failure{notes.why()};
+  const Result<TuneImage> image = MakeTuneImage(*notes);
+  if (!image) return Failure{image.why()};
+  return TuneFile{*image, *std::move(notes)};
 }
 
 bool UploadTuneImage(CommandExchange& exchange, const TuneImage& image, std::size_t* stored) {

@@ -6,21 +6,23 @@
 #include <optional>
 #include <string>
 
+#include "common/Result.h"
 #include "link/ApiUSBRoutines.h"
 #include "link/CommandExchange.h"
 #include "melody/TuneImage.h"
 
 namespace vexaro {
 
-struct TuneFileResult {
+// A ring-tone file read and encoded.
+struct TuneFile {
   TuneImage image{};
   std::vector<TuneNote> notes;
-  std::string error;  // empty on success; else one sentence: why the file cannot be loaded
 };
 
-// Reads the file at `path` (a relative path from the current folder) and encodes its notes.
-// Nothing is sent. Files larger than a ring tone can sensibly be (16 MiB) are refused.
-TuneFileResult LoadTuneFile(const std::string& path, int raiseOctave);
+// Reads the file at `path` (a relative path from the current folder) and encodes its notes, or
+// says in one sentence why the file cannot be loaded. Nothing is sent. Files larger than a ring
+// tone can sensibly be (16 MiB) are refused.
+Result<TuneFile> LoadTuneFile(const std::string& path, int raiseOctave);
 
 // Stores the image at device addresses 28 to 127, all 100 bytes (the zeros after the last note
 // too, so a shorter melody erases the end of a longer one). False when the device was lost;

@@ -7,7 +7,7 @@
 #include <string>
 #include <system_error>
 
-#include "settings/NumberText.h"
+#include "common/NumberText.h"
 
 namespace vexaro {
 
@@ -143,11 +143,9 @@ int ReadWholeNumber(std::string_view text, std::string_view what) {
   } else if (ec != std::errc() || stop != unsignedPart.data() + unsignedPart.size()) {
     throw notWhole();
   }
-  try {
-    return ToInt16(value);
-  } catch (const NumberError&) {
-    throw outside();
-  }
+  const Result<std::int16_t> whole = ToInt16(value);
+  if (!whole) throw outside();
+  return *whole;
 }
 
 // One defaults key ("d=", "o=" or "b="): when the item holds `key`, the text after it up to the
@@ -225,12 +223,12 @@ double NoteLength(int beatsPerMinute, int durationNumber, bool dotted) {
   return dotted ? length * kDotFactor : length;
 }
 
-RingToneResult ParseRingTone(std::string_view contents, int raiseOctave) {
-  RingToneResult result;
+Result<std::vector<TuneNote>> ParseRingTone(std::string_view contents, int raiseOctave) {
+  std::vector<TuneNote> notes;
   try {
     Defaults defaults;
     ItemReader reader(contents);
-    while (!reader.AtEnd() && result.notes.size() < kMaxTuneNotes) {
+    while (!reader.AtEnd() && notes.size() < kMaxTuneNotes) {
       std::string item = reader.Next();
       // Defaults items may stand anywhere in the file and hold for every later note.
       TakeDefault(item, "d=", "default duration", defaults.duration);
@@ -241,16 +239,14 @@ RingToneResult ParseRingTone(std::string_view contents, int raiseOctave) {
         item.erase(0, colon + 1);
       }
       if (item.empty()) continue;
-      result.notes.push_back(MakeNote(item, defaults, raiseOctave, result.notes.size() + 1));
+      notes.push_back(MakeNote(item, defaults, raiseOctave, notes.size() + 1));
     }
   } catch (const ParseFailure& failure) {
-    result.notes.clear();
-    result.error = failure.sentence;
+    return Failure{failure.sentence};
   } catch (const std::exception&) {
-    result.notes.clear();
-    result.error = "The ring-tone text could not be read.";
+    return Failure{"The ring-tone text could not be read."};
   }
-  return result;
+  return notes;
 }
 
 }  // namespace vexaro

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/Result.h"
+
 namespace vexaro {
 
 // One note or pause of a melody.
@@ -25,11 +27,6 @@ struct TuneNote {
 // The most notes one file yields: the capacity of the device's melody area.
 inline constexpr std::size_t kMaxTuneNotes = 50;
 
-struct RingToneResult {
-  std::vector<TuneNote> notes;  // in file order; empty when `error` is set
-  std::string error;            // empty on success; one plain English sentence otherwise
-};
-
 // The frequency (Hz) of the note `index` semitones above C in `octave`, in equal temperament
 // from C4 = 261.6255653 Hz (A4 is 440 Hz), as the parser computes it; not finite when too large.
 double NoteFrequency(int index, int octave);
@@ -38,8 +35,10 @@ double NoteFrequency(int index, int octave);
 // note lasting one beat, times 1.5 when dotted, as the parser computes it.
 double NoteLength(int beatsPerMinute, int durationNumber, bool dotted);
 
-// Parses ring-tone text (the whole file's bytes, any bytes at all). raiseOctave: 1 raises every
-// note one octave; any other value (0 unchecked, 2 grayed) does not. Never throws.
-RingToneResult ParseRingTone(std::string_view contents, int raiseOctave);
+// Parses ring-tone text (the whole file's bytes, any bytes at all) into its notes, in file order,
+// or one plain English sentence saying why it cannot. raiseOctave: 1 raises every note one
+// octave; any other value (0 unchecked, 2 grayed) does not. Never throws (the reader's own
+// exceptions stay inside it).
+Result<std::vector<TuneNote>> ParseRingTone(std::string_view contents, int raiseOctave);
 
 }  // namespace vexaro

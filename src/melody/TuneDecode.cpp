@@ -7,14 +7,13 @@
 #include <map>
 #include <utility>
 
+#include "common/ToneCodes.h"
 #include "link/DeviceContract.h"
 
 namespace vexaro {
 
 namespace {
 
-constexpr double kTick = 0.000008;          // seconds per pitch-code unit (8 us)
-constexpr double kPeriodsPerCount = 16.0;   // tone periods per duration-code unit
 constexpr double kPauseFrequency = 1000.0;  // a pause is timed as a 1000 Hz tone
 constexpr std::size_t kPairs = 50;
 
@@ -78,7 +77,7 @@ const std::array<std::vector<Pitch>, 256>& PitchesByCode() {
     }
     for (std::size_t code = 1; code < byCode.size(); ++code) {
       const auto off = [&](const Pitch& p) {
-        return std::abs(std::log2(p.frequency * code * kTick));
+        return std::abs(std::log2(p.frequency * code * kToneTick));
       };
       std::stable_sort(byCode[code].begin(), byCode[code].end(),
                        [&](const Pitch& a, const Pitch& b) {
@@ -139,7 +138,7 @@ struct Interval {
 // The tempos at which `c` gets duration code `target`. The code falls as the tempo rises, so they
 // form one interval; it is first estimated from code = K / tempo, then settled by the encoder.
 std::optional<Interval> TemposFor(const Candidate& c, std::uint8_t target) {
-  const double k = c.pitch->frequency * (240.0 / kPeriodsPerCount) *
+  const double k = c.pitch->frequency * (240.0 / kPeriodsPerLength) *
                    (c.length->dotted ? 1.5 : 1.0) / c.length->number;
   const double highest = target == 255 ? 32767.5 : target + 0.5;  // 255 is also the cap
   const double lowest = target == 1 ? 0.0 : target - 0.5;         // 1 is also the floor
@@ -284,7 +283,7 @@ Choice ChooseNote(const NoteCodes& codes, int tempo, std::size_t number) {
   const std::string note = "note " + std::to_string(number) + " (";
   if (!candidates.pitchFound) {
     nearest.reason = note + "pitch code " + std::to_string(codes.PitchCode) + ", " +
-                     Fixed(1 / (codes.PitchCode * kTick), 2) +
+                     Fixed(1 / (codes.PitchCode * kToneTick), 2) +
                      " Hz): no note is played with this pitch code; the nearest, " +
                      PitchName(pitch) + ", has " +
                      std::to_string(EncodeTuneNote({pitch.frequency, 0.0, false})->PitchCode) + ".";
@@ -364,9 +363,9 @@ StoredMelody DecodeTuneImage(const TuneImage& image) {
     StoredNote note;
     note.codes = {image[2 * pair], image[2 * pair + 1]};
     note.IsPause = note.codes.PitchCode == 0;
-    const double period = note.IsPause ? 1 / kPauseFrequency : note.codes.PitchCode * kTick;
+    const double period = note.IsPause ? 1 / kPauseFrequency : note.codes.PitchCode * kToneTick;
     note.Frequency = 1 / period;
-    note.Length = note.codes.DurationCode * kPeriodsPerCount * period;
+    note.Length = note.codes.DurationCode * kPeriodsPerLength * period;
     if (!note.IsPause) note.Name = NearestNoteName(note.Frequency);
     melody.notes.push_back(note);
   }
@@ -393,17 +392,20 @@ RingToneText FindRingToneText(const TuneImage& image) {
   result.text = WriteText(choices, result.beatsPerMinute);
 
   // What `load` makes of the text is the judge, not the search.
-  const RingToneResult parsed = ParseRingTone(result.text, 0);
-  const TuneImageResult loaded = MakeTuneImage(parsed.notes);
+  const TuneImage loaded = [&] {
+    const Result<std::vector<TuneNote>> parsed = ParseRingTone(result.text, 0);
+    const Result<TuneImage> encoded = MakeTuneImage(parsed ? *parsed : std::vector<TuneNote>{});
+    return encoded ? *encoded : TuneImage{};
+  }();
   for (std::size_t k = 0; k < notes.size(); ++k) {
-    if (loaded.image[2 * k] == image[2 * k] && loaded.image[2 * k + 1] == image[2 * k + 1]) {
+    if (loaded[2 * k] == image[2 * k] && loaded[2 * k + 1] == image[2 * k + 1]) {
       continue;
     }
     result.inexact.push_back(!choices[k].reason.empty()
                                  ? choices[k].reason
                                  : "note " + std::to_string(k + 1) + " is stored as " +
-                                       std::to_string(loaded.image[2 * k]) + ", " +
-                                       std::to_string(loaded.image[2 * k + 1]) + ".");
+                                       std::to_string(loaded[2 * k]) + ", " +
+                                       std::to_string(loaded[2 * k + 1]) + ".");
   }
   if (melody.strayByte) {
     result.inexact.push_back("the bytes after the last note are not all 0 (address " +

@@ -3,17 +3,15 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <exception>
 
+#include "common/NumberText.h"
+#include "common/ToneCodes.h"
 #include "melody/DefaultTune.h"
-#include "settings/NumberText.h"
 
 namespace vexaro {
 
 namespace {
 
-constexpr double kTick = 0.000008;          // seconds per pitch-code unit (8 us)
-constexpr double kPeriodsPerCount = 16.0;   // tone periods per duration-code unit
 constexpr double kPauseFrequency = 1000.0;  // a pause is timed as a 1000 Hz tone
 constexpr int kMaxCode = 255;
 
@@ -22,22 +20,12 @@ enum class EncodeFault { kNone, kPitch, kDuration };
 // Both divisions are done in the order written: at exact halves the order decides the rounding.
 EncodeFault Encode(const TuneNote& note, NoteCodes& codes) {
   const double f = note.IsPause ? kPauseFrequency : note.Frequency;
-  try {
-    int pitch = ToInt16((1.0 / f) / kTick);
-    if (pitch > kMaxCode) pitch = kMaxCode;
-    if (note.IsPause) pitch = 0;
-    codes.PitchCode = ToByte(pitch);
-  } catch (const NumberError&) {
-    return EncodeFault::kPitch;
-  }
-  try {
-    int duration = ToInt16((f * note.Length) / kPeriodsPerCount);
-    if (duration > kMaxCode) duration = kMaxCode;
-    if (duration == 0) duration = 1;
-    codes.DurationCode = ToByte(duration);
-  } catch (const NumberError&) {
-    return EncodeFault::kDuration;
-  }
+  const Result<std::int16_t> pitch = ToInt16((1.0 / f) / kToneTick);
+  if (!pitch || (!note.IsPause && *pitch < 0)) return EncodeFault::kPitch;
+  codes.PitchCode = note.IsPause ? 0 : static_cast<std::uint8_t>(std::min<int>(*pitch, kMaxCode));
+  const Result<std::int16_t> duration = ToInt16((f * note.Length) / kPeriodsPerLength);
+  if (!duration || *duration < 0) return EncodeFault::kDuration;
+  codes.DurationCode = static_cast<std::uint8_t>(std::clamp<int>(*duration, 1, kMaxCode));
   return EncodeFault::kNone;
 }
 
@@ -58,30 +46,22 @@ std::optional<NoteCodes> EncodeTuneNote(const TuneNote& note) {
   return codes;
 }
 
-TuneImageResult MakeTuneImage(const std::vector<TuneNote>& notes) {
-  TuneImageResult result;
+Result<TuneImage> MakeTuneImage(const std::vector<TuneNote>& notes) {
   if (notes.size() > kMaxTuneNotes) {
-    result.error = "The melody has " + std::to_string(notes.size()) +
-                   " notes, more than the 50 the device can store.";
-    return result;
+    return Failure{"The melody has " + std::to_string(notes.size()) +
+                   " notes, more than the 50 the device can store."};
   }
-  try {
-    for (std::size_t k = 0; k < notes.size(); ++k) {
-      NoteCodes codes;
-      if (const EncodeFault fault = Encode(notes[k], codes); fault != EncodeFault::kNone) {
-        result.image = {};
-        result.error =
-            "Note " + std::to_string(k + 1) + " cannot be stored: " + WhyNot(notes[k], fault);
-        return result;
-      }
-      result.image[2 * k] = codes.PitchCode;
-      result.image[2 * k + 1] = codes.DurationCode;
+  TuneImage image{};
+  for (std::size_t k = 0; k < notes.size(); ++k) {
+    NoteCodes codes;
+    if (const EncodeFault fault = Encode(notes[k], codes); fault != EncodeFault::kNone) {
+      return Failure{"Note " + std::to_string(k + 1) +
+                     " cannot be stored: " + WhyNot(notes[k], fault)};
     }
-  } catch (const std::exception&) {
-    result.image = {};
-    result.error = "The melody could not be encoded.";
+    image[2 * k] = codes.PitchCode;
+    image[2 * k + 1] = codes.DurationCode;
   }
-  return result;
+  return image;
 }
 
 TuneImage DefaultTuneImage() {
@@ -91,15 +71,10 @@ TuneImage DefaultTuneImage() {
 }
 
 std::optional<NoteCodes> BeepCodes(double frequency, double seconds) {
-  try {
-    NoteCodes codes;
-    codes.DurationCode =
-        ToByte(std::min<int>(kMaxCode, ToInt16((seconds * frequency) / kPeriodsPerCount)));
-    codes.PitchCode = ToByte((1.0 / frequency) / kTick);
-    return codes;
-  } catch (const NumberError&) {
-    return std::nullopt;
-  }
+  const Result<std::uint8_t> pitch = TonePeriodCode(frequency);
+  const Result<std::uint8_t> duration = ToneLengthCode(seconds, frequency);
+  if (!pitch || !duration) return std::nullopt;
+  return NoteCodes{*pitch, *duration};
 }
 
 }  // namespace vexaro

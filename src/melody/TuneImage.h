@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "common/Result.h"
 #include "melody/RingTone.h"
 
 namespace vexaro {
@@ -30,22 +31,18 @@ struct NoteCodes {
 // 1000 Hz tone whatever its Frequency holds. Never throws.
 std::optional<NoteCodes> EncodeTuneNote(const TuneNote& note);
 
-struct TuneImageResult {
-  TuneImage image{};
-  std::string error;  // empty on success; otherwise one sentence naming the note (1-based)
-};
-
 // Encodes the notes in order into bytes 2k and 2k + 1, zeros after the last note. Fails for a note
-// that cannot be encoded, and for more than 50 notes. Never throws.
-TuneImageResult MakeTuneImage(const std::vector<TuneNote>& notes);
+// that cannot be encoded (the sentence names it, counting from 1), and for more than 50 notes.
+// Never throws.
+Result<TuneImage> MakeTuneImage(const std::vector<TuneNote>& notes);
 
 // The factory tune: the 88 bytes of kDefaultTune followed by 12 zeros.
 TuneImage DefaultTuneImage();
 
-// The test beep's codes from the frequency (Hz) and duration (s) the settings boxes show:
-// DurationCode = ToByte(min(255, ToInt16((d * f) / 16))), PitchCode = ToByte((1 / f) / 0.000008).
-// Unlike a note there is no lower limit of 1 on the duration and no cap on the pitch, so anything
-// below about 489.2 Hz, or a frequency of 0, gives std::nullopt. Never throws.
+// The test beep's codes from the frequency (Hz) and duration (s) the settings boxes show: the
+// tone codes of the settings' own beeps (common/ToneCodes.h). Unlike a note there is no lower
+// limit of 1 on the duration and no cap on the pitch, so anything below about 489.2 Hz, or a
+// frequency of 0, gives std::nullopt. Never throws.
 std::optional<NoteCodes> BeepCodes(double frequency, double seconds);
 
 }  // namespace vexaro

@@ -24,4 +24,13 @@ std::vector<FieldText> AdvancedDefaults() {
   };
 }
 
+DeviceSettings FactorySettings(const DeviceSettings& device) {
+  SettingsTexts texts;
+  for (const FieldText& d : BasicDefaults(device)) TextOf(texts, d.field) = d.text;
+  for (const FieldText& d : AdvancedDefaults()) TextOf(texts, d.field) = d.text;
+  DeviceSettings settings = device;
+  for (const ByteWrite& w : EncodeSettings(texts, device).writes) settings[w.address] = w.value;
+  return settings;
+}
+
 }  // namespace vexaro

@@ -16,4 +16,9 @@ std::vector<FieldText> BasicDefaults(const DeviceSettings& settings);
 // Advanced parameters, all fixed.
 std::vector<FieldText> AdvancedDefaults();
 
+// The bytes of `device` with the defaults of both pages stored over them as the Send button
+// stores them, for its range and firmware version: the settings of a device fresh from the
+// factory.
+DeviceSettings FactorySettings(const DeviceSettings& device);
+
 }  // namespace vexaro

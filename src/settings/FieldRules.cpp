@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "settings/NumberText.h"
+#include "common/NumberText.h"
 
 namespace vexaro {
 
@@ -52,10 +52,10 @@ bool IsOff(std::string_view text) {
 }
 
 // Rounds to a whole multiple of `quantum`, halves of a step to the even multiple, written as a
-// plain whole number.
-std::string Quantise(double value, int quantum) {
+// plain whole number; std::nullopt when that is too large to write so.
+std::optional<std::string> Quantise(double value, int quantum) {
   const double steps = value / quantum;
-  if (!(std::fabs(steps) < 1e12)) throw NumberError("too large");
+  if (!(std::fabs(steps) < 1e12)) return std::nullopt;
   double q = std::floor(steps);
   const double rest = steps - q;
   if (rest > 0.5 || (rest == 0.5 && std::fmod(q, 2.0) != 0.0)) q += 1.0;
@@ -78,15 +78,21 @@ CheckResult CheckEntry(Field field, std::string_view text, const DeviceSettings&
   if (field == cboLowV && IsOff(text)) return {true, std::string(text), {}, {}};
 
   std::string entry(text);
-  try {
-    if (rule->cutLength > 0) entry = CutCharacters(entry, rule->cutLength);
-    if (rule->commaToPoint) std::replace(entry.begin(), entry.end(), ',', '.');
-    if (rule->quantum > 0) entry = Quantise(LeadingNumber(entry), rule->quantum);
-    const double value = LeadingNumber(entry);
-    if (value >= rule->lower && value <= rule->upper) return {true, entry, {}, {}};
-  } catch (const NumberError&) {
-    // A number too large to represent is a bad entry like any other.
-  }
+  if (rule->cutLength > 0) entry = CutCharacters(entry, rule->cutLength);
+  if (rule->commaToPoint) std::replace(entry.begin(), entry.end(), ',', '.');
+  // A number too large to represent is a bad entry like any other.
+  const bool accepted = [&] {
+    if (rule->quantum > 0) {
+      const Result<double> number = LeadingNumber(entry);
+      const std::optional<std::string> quantised =
+          number ? Quantise(*number, rule->quantum) : std::nullopt;
+      if (!quantised) return false;
+      entry = *quantised;
+    }
+    const Result<double> value = LeadingNumber(entry);
+    return value && *value >= rule->lower && *value <= rule->upper;
+  }();
+  if (accepted) return {true, entry, {}, {}};
   return {false, rule->restoreText, rule->message, entry};
 }
 

@@ -3,34 +3,45 @@
 #include <algorithm>
 #include <cmath>
 
-#include "settings/NumberText.h"
+#include "common/NumberText.h"
+#include "common/ToneCodes.h"
 
 namespace vexaro {
 
 namespace {
 
-// The device counts tone periods in 8 us ticks.
-constexpr double kTick = 0.000008;
+// Inside this file a text or byte that cannot be converted ends the showing or the encoding by
+// this exception, caught in the same function that started it; none leaves the file.
+struct NotConvertible {};
+
+template <typename T>
+T Take(Result<T> converted) {
+  if (!converted) throw NotConvertible{};
+  return *std::move(converted);
+}
+
+double Number(std::string_view text) {
+  return Take(LeadingNumber(text));
+}
+std::string Picture(double value, std::string_view picture) {
+  return Take(FormatPicture(value, picture));
+}
+std::uint8_t Byte(double x) {
+  return Take(ToByte(x));
+}
+std::int16_t Int16(double x) {
+  return Take(ToInt16(x));
+}
 
 // Frequency shown for a tone period byte: 1 / (b x 8 us).
 std::string PeriodText(std::uint8_t period) {
-  if (period == 0) throw NumberError("division by zero");
-  return FormatPicture(1 / (period * kTick), "####");
+  if (period == 0) throw NotConvertible{};
+  return Picture(1 / (period * kToneTick), "####");
 }
 
 // Length shown for a length byte: b groups of 16 periods of the tone.
 std::string LengthText(std::uint8_t length, std::uint8_t period, const char* picture) {
-  return FormatPicture(static_cast<double>(length) * 16 * period * kTick, picture);
-}
-
-// Period byte for a frequency: 1 / f / 8 us, two divisions in this order.
-std::uint8_t PeriodByte(double frequency) {
-  return ToByte(1 / frequency / kTick);
-}
-
-// Length byte for a duration at a frequency, capped at 255 groups.
-std::uint8_t LengthByte(double seconds, double frequency) {
-  return ToByte(std::min<std::int16_t>(255, ToInt16(seconds * frequency / 16)));
+  return Picture(static_cast<double>(length) * kPeriodsPerLength * period * kToneTick, picture);
 }
 
 std::string Upper(std::string text) {
@@ -48,7 +59,7 @@ class Shower {
   void Text(Field field, std::uint8_t address, MakeText makeText) {
     try {
       shown_.texts.push_back({field, makeText()});
-    } catch (const NumberError&) {
+    } catch (const NotConvertible&) {
       throw ShowFailure{field, address, b_[address]};
     }
   }
@@ -69,21 +80,21 @@ class Shower {
 ShownSettings ShowSettings(const DeviceSettings& b) {
   using namespace address;
   ShownSettings shown;
-  shown.version = FormatPicture(static_cast<float>(b[kVersion]) / 10.0f, "#0.0");
+  shown.version = Picture(static_cast<float>(b[kVersion]) / 10.0f, "#0.0");
   shown.range70 = IsRange70(b);
   Shower show(b, shown);
   const auto decimal = [&](std::uint8_t a) { return std::to_string(b[a]); };
   try {
     show.Text(Field::txtThres, kThreshold,
-              [&] { return FormatPicture(static_cast<std::int16_t>(b[kThreshold] - 100), "###"); });
+              [&] { return Picture(static_cast<std::int16_t>(b[kThreshold] - 100), "###"); });
     show.Text(Field::chkRev, kReverse, [&] {
-      if (b[kReverse] > 1) throw NumberError("not a check box value");
+      if (b[kReverse] > 1) throw NotConvertible{};
       return decimal(kReverse);
     });
     show.Text(Field::cboLowV, kLowVoltageLow, [&]() -> std::string {
       const int v = 256 * b[kLowVoltageHigh] + b[kLowVoltageLow];
       if (v == 0) return "OFF";
-      return shown.range70 ? FormatPicture(v / 10.0, "0.0") : FormatPicture(v / 100.0, "0.00");
+      return shown.range70 ? Picture(v / 10.0, "0.0") : Picture(v / 100.0, "0.00");
     });
     show.Text(Field::cboFreq, kBeepPeriod, [&] { return PeriodText(b[kBeepPeriod]); });
     show.Text(Field::cboDur, kBeepLength,
@@ -91,12 +102,12 @@ ShownSettings ShowSettings(const DeviceSettings& b) {
     show.Item(Field::cboStartBeeps, kPowerUpBeeps, decimal(kPowerUpBeeps));
     show.Item(Field::cboVlowBeeps, kAlertBeeps, decimal(kAlertBeeps));
     show.Text(Field::cboVlowDly, kAlertDelay,
-              [&] { return FormatPicture(b[kAlertDelay] / 50.0, "0.0"); });
+              [&] { return Picture(b[kAlertDelay] / 50.0, "0.0"); });
     show.Text(Field::cboGtime, kGlitchPeriod,
-              [&] { return FormatPicture(b[kGlitchPeriod] * 0.256, "##"); });
+              [&] { return Picture(b[kGlitchPeriod] * 0.256, "##"); });
     show.Text(Field::chkGreset, kClearAfterReport,
               [&] { return std::to_string(b[kClearAfterReport] & 1); });
-    show.Item(Field::cboCmdTime, kCommandWindow, FormatPicture(b[kCommandWindow] * 0.5, "0.0"));
+    show.Item(Field::cboCmdTime, kCommandWindow, Picture(b[kCommandWindow] * 0.5, "0.0"));
     show.Item(Field::cboVcycles, kVoltageCycles, decimal(kVoltageCycles));
     show.Item(Field::cboGcycles, kGlitchCycles, decimal(kGlitchCycles));
     shown.gateReached = true;
@@ -105,7 +116,7 @@ ShownSettings ShowSettings(const DeviceSettings& b) {
       show.Text(Field::cboVminDly, kMinVoltageCapture,
                 [&] { return std::to_string(b[kMinVoltageCapture] * 20); });
       show.Text(Field::chkMreset, kClearAfterReport,
-                [&] { return std::to_string(ToInt16((b[kClearAfterReport] & 2) / 2)); });
+                [&] { return std::to_string(Int16((b[kClearAfterReport] & 2) / 2)); });
     }
     show.Text(Field::optZ10, kZeroOutput, [&] { return b[kZeroOutput] == 0 ? "0" : "1"; });
     show.Text(Field::cboZeFreq, kZePeriod, [&] { return PeriodText(b[kZePeriod]); });
@@ -115,9 +126,9 @@ ShownSettings ShowSettings(const DeviceSettings& b) {
     show.Text(Field::cboRoDur, kRoLength,
               [&] { return LengthText(b[kRoLength], b[kRoPeriod], "0.000"); });
     show.Text(Field::cboIBpause, kInterBeepPause,
-              [&] { return FormatPicture(b[kInterBeepPause] * 16 / 1000.0, "0.000"); });
+              [&] { return Picture(b[kInterBeepPause] * 16 / 1000.0, "0.000"); });
     show.Text(Field::cboIDpause, kInterDigitPause,
-              [&] { return FormatPicture(b[kInterDigitPause] * 16 / 1000.0, "0.00"); });
+              [&] { return Picture(b[kInterDigitPause] * 16 / 1000.0, "0.00"); });
   } catch (const ShowFailure& failure) {
     shown.failure = failure;
   }
@@ -131,7 +142,7 @@ EncodedSettings EncodeSettings(const SettingsTexts& texts, const DeviceSettings&
   // The number at the start of a field's text; remembers the field in case a conversion fails.
   const auto n = [&](Field field) {
     current = field;
-    return LeadingNumber(TextOf(texts, field));
+    return Number(TextOf(texts, field));
   };
   const auto write = [&](std::uint8_t a, std::uint8_t value) {
     encoded.writes.push_back({a, value});
@@ -140,7 +151,7 @@ EncodedSettings EncodeSettings(const SettingsTexts& texts, const DeviceSettings&
   const auto choice = [&](Field field) -> double {
     current = field;
     const std::string& text = TextOf(texts, field);
-    if (text != "0" && text != "1") throw NumberError("not 0 or 1");
+    if (text != "0" && text != "1") throw NotConvertible{};
     return text == "1" ? 1 : 0;
   };
   // A tone: its period from the frequency, then its length from the duration at the frequency
@@ -148,18 +159,18 @@ EncodedSettings EncodeSettings(const SettingsTexts& texts, const DeviceSettings&
   const auto tone = [&](std::uint8_t periodAddress, Field frequencyField,
                         std::uint8_t lengthAddress, Field durationField) {
     const double frequency = n(frequencyField);
-    write(periodAddress, PeriodByte(frequency));
-    write(lengthAddress, LengthByte(n(durationField), frequency));
+    write(periodAddress, Take(TonePeriodCode(frequency)));
+    write(lengthAddress, Take(ToneLengthCode(n(durationField), frequency)));
   };
   const auto item = [&](Field field) {
     current = field;
-    if (!IsItem(field, TextOf(texts, field))) throw NumberError("not an item");
+    if (!IsItem(field, TextOf(texts, field))) throw NotConvertible{};
     return n(field);
   };
 
   try {
-    write(kThreshold, ToByte(n(Field::txtThres) + 100));
-    write(kReverse, ToByte(choice(Field::chkRev)));
+    write(kThreshold, Byte(n(Field::txtThres) + 100));
+    write(kReverse, Byte(choice(Field::chkRev)));
 
     current = Field::cboLowV;
     std::uint8_t high = 0;
@@ -167,39 +178,39 @@ EncodedSettings EncodeSettings(const SettingsTexts& texts, const DeviceSettings&
     if (Upper(TextOf(texts, Field::cboLowV)) != "OFF") {
       const double volts = n(Field::cboLowV);
       if (IsRange70(settings)) {
-        high = ToByte(std::floor(volts / 25.6));
-        low = ToByte(volts * 10 - 256 * high);
+        high = Byte(std::floor(volts / 25.6));
+        low = Byte(volts * 10 - 256 * high);
       } else {
-        high = ToByte(std::floor(volts / 2.56));
-        low = ToByte(volts * 100 - 256 * high);
+        high = Byte(std::floor(volts / 2.56));
+        low = Byte(volts * 100 - 256 * high);
       }
     }
     write(kLowVoltageLow, low);
     write(kLowVoltageHigh, high);
 
     tone(kBeepPeriod, Field::cboFreq, kBeepLength, Field::cboDur);
-    write(kPowerUpBeeps, ToByte(item(Field::cboStartBeeps)));
-    write(kAlertBeeps, ToByte(item(Field::cboVlowBeeps)));
-    write(kAlertDelay, ToByte(n(Field::cboVlowDly) * 50));
-    write(kGlitchPeriod, ToByte(n(Field::cboGtime) / 0.256));
+    write(kPowerUpBeeps, Byte(item(Field::cboStartBeeps)));
+    write(kAlertBeeps, Byte(item(Field::cboVlowBeeps)));
+    write(kAlertDelay, Byte(n(Field::cboVlowDly) * 50));
+    write(kGlitchPeriod, Byte(n(Field::cboGtime) / 0.256));
     const double window = item(Field::cboCmdTime);
-    write(kCommandWindow, ToByte(window + window));
-    write(kVoltageCycles, ToByte(item(Field::cboVcycles)));
-    write(kGlitchCycles, ToByte(item(Field::cboGcycles)));
+    write(kCommandWindow, Byte(window + window));
+    write(kVoltageCycles, Byte(item(Field::cboVcycles)));
+    write(kGlitchCycles, Byte(item(Field::cboGcycles)));
     if (HasVersion30Fields(settings)) {
-      write(kMinVoltageCycles, ToByte(item(Field::cboMcycles)));
-      write(kMinVoltageCapture, ToByte(n(Field::cboVminDly) / 20));
+      write(kMinVoltageCycles, Byte(item(Field::cboMcycles)));
+      write(kMinVoltageCapture, Byte(n(Field::cboVminDly) / 20));
       const double minReset = choice(Field::chkMreset);
-      write(kClearAfterReport, ToByte(ToInt16(2 * minReset + choice(Field::chkGreset))));
+      write(kClearAfterReport, Byte(Int16(2 * minReset + choice(Field::chkGreset))));
     } else {
-      write(kClearAfterReport, ToByte(choice(Field::chkGreset)));
+      write(kClearAfterReport, Byte(choice(Field::chkGreset)));
     }
     write(kZeroOutput, choice(Field::optZ10) == 1 ? 1 : 0);
     tone(kZePeriod, Field::cboZeFreq, kZeLength, Field::cboZeDur);
     tone(kRoPeriod, Field::cboRoFreq, kRoLength, Field::cboRoDur);
-    write(kInterBeepPause, ToByte(n(Field::cboIBpause) * 1000 / 16));
-    write(kInterDigitPause, ToByte(n(Field::cboIDpause) * 1000 / 16));
-  } catch (const NumberError&) {
+    write(kInterBeepPause, Byte(n(Field::cboIBpause) * 1000 / 16));
+    write(kInterDigitPause, Byte(n(Field::cboIDpause) * 1000 / 16));
+  } catch (const NotConvertible&) {
     encoded.writes.clear();
     encoded.failure = EncodeFailure{current, TextOf(texts, current)};
   }

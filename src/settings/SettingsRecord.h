@@ -90,6 +90,7 @@ struct ShownSettings {
   std::optional<ShowFailure> failure;
 };
 
+// Never throws: a byte that cannot be shown ends the filling and is named in `failure`.
 ShownSettings ShowSettings(const DeviceSettings& settings);
 
 // One byte to store.
@@ -113,7 +114,8 @@ struct EncodedSettings {
 };
 
 // Converts every control text into the bytes the Send button stores, all of them before any is
-// sent. `settings` gives the range (byte 24) and the firmware gate (byte 2) of the device.
+// sent. `settings` gives the range (byte 24) and the firmware gate (byte 2) of the device. Never
+// throws: a text that cannot be stored is named in `failure`.
 EncodedSettings EncodeSettings(const SettingsTexts& texts, const DeviceSettings& settings);
 
 }  // namespace vexaro

@@ -3,19 +3,15 @@
 #include <charconv>
 #include <cmath>
 
-#include "settings/NumberText.h"
+#include "common/NumberText.h"
 
 namespace vexaro {
 
 std::optional<std::string> ClampedThresholdText(std::string_view text) {
-  double value = 0;
-  try {
-    value = LeadingNumber(text);
-  } catch (const NumberError&) {
-    return "100";  // too large to represent, either sign
-  }
-  if (value > 100) return "100";
-  if (value < 0) return "0";
+  const Result<double> value = LeadingNumber(text);
+  if (!value) return "100";  // too large to represent, either sign
+  if (*value > 100) return "100";
+  if (*value < 0) return "0";
   return std::nullopt;
 }
 
@@ -34,13 +30,9 @@ std::optional<int> SliderPosition(std::string_view text) {
   if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) {
     return std::nullopt;
   }
-  try {
-    const int position = ToInt16(value);
-    if (position < 0 || position > 100) return std::nullopt;
-    return position;
-  } catch (const NumberError&) {
-    return std::nullopt;
-  }
+  const Result<std::int16_t> position = ToInt16(value);
+  if (!position || *position < 0 || *position > 100) return std::nullopt;
+  return *position;
 }
 
 }  // namespace vexaro

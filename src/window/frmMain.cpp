@@ -75,14 +75,14 @@ QStringList ItemsOf(const QString& control) {
 
 }  // namespace
 
-frmMain::frmMain(ApiUSBRoutines& usb, LinkState& link, DeviceSettings& settings, Dialogs& dialogs,
-                 QWidget* parent)
+frmMain::frmMain(ApiUSBRoutines& usb, const LinkState& link, DeviceSettings& settings,
+                 Dialogs& dialogs, QWidget* parent)
     : QWidget(parent),
       usb_(usb),
       link_(link),
       dialogs_(dialogs),
       DeviceSettings_(settings),
-      exchange_(usb, link, *this) {
+      exchange_(usb, *this) {
   setObjectName("frmMain");
   setWindowTitle("Vexaro  -  Version 3.0");
   InitWindowResources();
@@ -106,7 +106,7 @@ frmMain::frmMain(ApiUSBRoutines& usb, LinkState& link, DeviceSettings& settings,
 
   // Form_Load: the basic settings in front, no device detected yet.
   TabStrip1_Click(0);
-  link_.DeviceDetected = false;
+  usb_.ForgetDevice();
 
   Timer1_ = new QTimer(this);
   Timer1_->setObjectName("Timer1");

@@ -23,7 +23,7 @@ class frmMain final : public QWidget, public LinkHost {
   Q_OBJECT
 
  public:
-  frmMain(ApiUSBRoutines& usb, LinkState& link, DeviceSettings& settings, Dialogs& dialogs,
+  frmMain(ApiUSBRoutines& usb, const LinkState& link, DeviceSettings& settings, Dialogs& dialogs,
           QWidget* parent = nullptr);
 
   // The control with this name (as in the layout table), or nullptr.
@@ -34,7 +34,7 @@ class frmMain final : public QWidget, public LinkHost {
 
   SettingsHandlers& settings() { return *settings_; }
   ApiUSBRoutines& usb() { return usb_; }
-  LinkState& link() { return link_; }
+  const LinkState& link() const { return link_; }
   CommandExchange& exchange() { return exchange_; }
   QTimer& Timer1() { return *Timer1_; }
 
@@ -78,7 +78,7 @@ class frmMain final : public QWidget, public LinkHost {
   void ShowSearching();
 
   ApiUSBRoutines& usb_;
-  LinkState& link_;
+  const LinkState& link_;
   Dialogs& dialogs_;
   DeviceSettings& DeviceSettings_;
   SettingsHandlers* settings_ = nullptr;

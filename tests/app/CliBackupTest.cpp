@@ -11,7 +11,7 @@
 
 #include "app/VexaroCli.h"
 #include "link/DeviceContract.h"
-#include "link/SimulatedDevice.h"
+#include "simulator/SimulatedDevice.h"
 
 namespace vexaro {
 namespace {

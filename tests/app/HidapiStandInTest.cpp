@@ -18,8 +18,8 @@
 
 #include "app/VexaroCli.h"
 #include "link/DeviceContract.h"
-#include "link/SimulatedDevice.h"
 #include "link/hidapi/HidapiPlatform.h"
+#include "simulator/SimulatedDevice.h"
 
 namespace {
 

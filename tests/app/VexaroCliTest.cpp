@@ -13,7 +13,7 @@
 
 #include "app/VexaroCli.h"
 #include "link/DeviceContract.h"
-#include "link/SimulatedDevice.h"
+#include "simulator/SimulatedDevice.h"
 
 namespace vexaro {
 namespace {

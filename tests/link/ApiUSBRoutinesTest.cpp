@@ -7,7 +7,7 @@
 
 #include "link/ApiUSBRoutines.h"
 #include "link/DeviceContract.h"
-#include "link/SimulatedDevice.h"
+#include "simulator/SimulatedDevice.h"
 
 namespace vexaro {
 namespace {

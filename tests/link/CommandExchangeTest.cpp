@@ -7,7 +7,7 @@
 
 #include "link/CommandExchange.h"
 #include "link/DeviceContract.h"
-#include "link/SimulatedDevice.h"
+#include "simulator/SimulatedDevice.h"
 
 namespace vexaro {
 namespace {
@@ -37,7 +37,7 @@ struct ExchangeFixture {
   LinkState link;
   ApiUSBRoutines usb{platform, link, trace};
   RecordingHost host;
-  CommandExchange exchange{usb, link, host};
+  CommandExchange exchange{usb, host};
   ExchangeFixture() { EXPECT_TRUE(usb.FindDevice()); }
 };
 

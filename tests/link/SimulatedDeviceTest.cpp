@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "link/SimulatedDevice.h"
 #include "melody/DefaultTune.h"
+#include "simulator/SimulatedDevice.h"
 
 namespace vexaro {
 namespace {

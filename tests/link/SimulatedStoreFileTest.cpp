@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "link/SimulatedStoreFile.h"
+#include "simulator/SimulatedStoreFile.h"
 
 namespace vexaro {
 namespace {
@@ -38,9 +38,9 @@ class StoreFile : public ::testing::Test {
 
 TEST_F(StoreFile, MissingFileIsCreatedFromTheFactoryStore) {
   const std::string path = Path("device.txt");
-  const StoreFileResult loaded = LoadStoreFile(path);
-  ASSERT_TRUE(loaded.store) << loaded.error;
-  EXPECT_EQ(*loaded.store, FactoryStore());
+  const Result<DeviceStore> loaded = LoadStoreFile(path);
+  ASSERT_TRUE(loaded) << loaded.why();
+  EXPECT_EQ(*loaded, FactoryStore());
   EXPECT_TRUE(fs::exists(path));
 }
 
@@ -48,10 +48,10 @@ TEST_F(StoreFile, SavedStoreReadsBackTheSame) {
   DeviceStore store{};
   for (std::size_t i = 0; i < store.size(); ++i) store[i] = static_cast<std::uint8_t>(255 - 2 * i);
   const std::string path = Path("device.txt");
-  ASSERT_EQ(SaveStoreFile(path, store), "");
-  const StoreFileResult loaded = LoadStoreFile(path);
-  ASSERT_TRUE(loaded.store) << loaded.error;
-  EXPECT_EQ(*loaded.store, store);
+  ASSERT_TRUE(SaveStoreFile(path, store));
+  const Result<DeviceStore> loaded = LoadStoreFile(path);
+  ASSERT_TRUE(loaded) << loaded.why();
+  EXPECT_EQ(*loaded, store);
 }
 
 TEST_F(StoreFile, AcceptsAnyWhiteSpaceCommentsAndCapitals) {
@@ -59,10 +59,10 @@ TEST_F(StoreFile, AcceptsAnyWhiteSpaceCommentsAndCapitals) {
   for (int i = 0; i < 128; ++i) text += (i % 3 == 0 ? "\tFF\r\n" : "0a  # note\n");
   const std::string path = Path("device.txt");
   Write(path, text);
-  const StoreFileResult loaded = LoadStoreFile(path);
-  ASSERT_TRUE(loaded.store) << loaded.error;
-  EXPECT_EQ((*loaded.store)[0], 0xff);
-  EXPECT_EQ((*loaded.store)[1], 0x0a);
+  const Result<DeviceStore> loaded = LoadStoreFile(path);
+  ASSERT_TRUE(loaded) << loaded.why();
+  EXPECT_EQ((*loaded)[0], 0xff);
+  EXPECT_EQ((*loaded)[1], 0x0a);
 }
 
 TEST_F(StoreFile, MalformedFileIsAnErrorAndIsLeftAsItWas) {
@@ -85,9 +85,9 @@ TEST_F(StoreFile, MalformedFileIsAnErrorAndIsLeftAsItWas) {
   for (const Case& c : cases) {
     const std::string path = Path("bad.txt");
     Write(path, c.text);
-    const StoreFileResult loaded = LoadStoreFile(path);
-    EXPECT_FALSE(loaded.store);
-    EXPECT_THAT(loaded.error, ::testing::HasSubstr(c.error));
+    const Result<DeviceStore> loaded = LoadStoreFile(path);
+    ASSERT_FALSE(loaded);
+    EXPECT_THAT(loaded.why(), ::testing::HasSubstr(c.error));
     EXPECT_EQ(Read(path), c.text);  // never a silent factory reset
   }
 }

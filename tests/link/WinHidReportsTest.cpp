@@ -56,6 +56,10 @@ TEST(WinHidReports, LengthsAndReportIdsFromCaps) {
       {"no output report", {9, 0}, {{0}, {}}, {9, 0, false, 0, 0, false}},
   };
   for (const auto& c : cases) EXPECT_EQ(LengthsFromCaps(c.caps, c.ids), c.expected) << c.name;
+  // The Vexaro's lengths pass the link's check; an output report too short for a command does not.
+  EXPECT_TRUE(CheckReportLengths(LengthsFromCaps({9, 9}, {{0}, {0}})));
+  EXPECT_EQ(CheckReportLengths(LengthsFromCaps({9, 2}, {{0}, {0}})).why(),
+            "reports too short for a command (input 9, output 2)");
 }
 
 TEST(WinHidReports, OutputBufferHasExactlyTheDevicesLength) {

@@ -8,8 +8,8 @@
 #include <random>
 
 #include "link/DeviceContract.h"
-#include "link/SimulatedDevice.h"
 #include "melody/MelodyLoad.h"
+#include "simulator/SimulatedDevice.h"
 #include "support/SimulatedLink.h"
 
 namespace vexaro {
@@ -25,7 +25,8 @@ struct Device : SimulatedLink {
 // In a folder of this run's own, so that test programs running side by side never share a file.
 std::string TempFile(const std::string& name, const std::string& contents) {
   static const std::string folder = [] {
-    const std::string made = ::testing::TempDir() + "melody-" + std::to_string(std::random_device{}());
+    const std::string made =
+        ::testing::TempDir() + "melody-" + std::to_string(std::random_device{}());
     std::filesystem::create_directories(made);
     return made + "/";
   }();
@@ -45,10 +46,10 @@ constexpr std::uintmax_t kSixteenMiB = 16 * 1024 * 1024;
 
 TEST(LoadTuneFile, StoresAllHundredBytesInOrder) {
   Device device;
-  const TuneFileResult loaded =
+  const Result<TuneFile> loaded =
       LoadTuneFile(TempFile("two.txt", "name:d=4,o=5,b=100:8c6,8d6\n"), 0);
-  ASSERT_EQ(loaded.error, "");
-  ASSERT_TRUE(UploadTuneImage(device.exchange, loaded.image));
+  ASSERT_TRUE(loaded) << loaded.why();
+  ASSERT_TRUE(UploadTuneImage(device.exchange, loaded->image));
   std::vector<std::uint8_t> expected(100, 0);
   expected[0] = 119;
   expected[1] = 20;
@@ -78,12 +79,13 @@ TEST(LoadTuneFile, FilesThatCannotBeLoadedSayWhy) {
       {SparseFile("over-16-mib.txt", kSixteenMiB + 1), "is too large to be a ring tone."},
   };
   for (const Case& c : cases) {
-    const TuneFileResult loaded = LoadTuneFile(c.path, 0);
-    EXPECT_THAT(loaded.error, ::testing::HasSubstr(c.error)) << c.path;
+    const Result<TuneFile> loaded = LoadTuneFile(c.path, 0);
+    ASSERT_FALSE(loaded) << c.path;
+    EXPECT_THAT(loaded.why(), ::testing::HasSubstr(c.error)) << c.path;
   }
   // 16 MiB itself is read: one item of zero bytes, a C.
   const std::string limit = SparseFile("16-mib.txt", kSixteenMiB);
-  EXPECT_EQ(LoadTuneFile(limit, 0).notes.size(), 1u);
+  EXPECT_EQ(LoadTuneFile(limit, 0)->notes.size(), 1u);
   for (const char* name : {"over-16-mib.txt", "16-mib.txt"}) {
     std::filesystem::remove(folder + name);
   }
@@ -92,11 +94,11 @@ TEST(LoadTuneFile, FilesThatCannotBeLoadedSayWhy) {
 TEST(LoadTuneFile, SixtyNotesStoreTheFirstFiftyWithNoClosingPair) {
   std::string sixty = "x:d=4,o=5,b=63:";
   for (int i = 0; i < 60; ++i) sixty += i < 50 ? "c6," : "p,";
-  const TuneFileResult loaded = LoadTuneFile(TempFile("sixty.txt", sixty), 0);
-  ASSERT_EQ(loaded.error, "");
-  EXPECT_EQ(loaded.notes.size(), 50u);
-  EXPECT_EQ(loaded.image[98], 119);  // the 50th note is a C6, not a pause
-  EXPECT_NE(loaded.image[99], 0);
+  const Result<TuneFile> loaded = LoadTuneFile(TempFile("sixty.txt", sixty), 0);
+  ASSERT_TRUE(loaded) << loaded.why();
+  EXPECT_EQ(loaded->notes.size(), 50u);
+  EXPECT_EQ(loaded->image[98], 119);  // the 50th note is a C6, not a pause
+  EXPECT_NE(loaded->image[99], 0);
 }
 
 // Every song of the collection, one a line, loads, is stored and plays to its end.
@@ -108,11 +110,12 @@ TEST(LoadTuneFile, EveryRealSongLoadsAndPlays) {
     if (song.empty()) continue;
     ++count;
     Device device;
-    const TuneFileResult loaded = LoadTuneFile(TempFile("song.txt", song), 0);
-    ASSERT_EQ(loaded.error, "") << song.substr(0, 40);
-    EXPECT_FALSE(loaded.notes.empty());
-    ASSERT_TRUE(UploadTuneImage(device.exchange, loaded.image));
-    EXPECT_EQ(device.melody(), std::vector<std::uint8_t>(loaded.image.begin(), loaded.image.end()));
+    const Result<TuneFile> loaded = LoadTuneFile(TempFile("song.txt", song), 0);
+    ASSERT_TRUE(loaded) << song.substr(0, 40) << ": " << loaded.why();
+    EXPECT_FALSE(loaded->notes.empty());
+    ASSERT_TRUE(UploadTuneImage(device.exchange, loaded->image));
+    EXPECT_EQ(device.melody(),
+              std::vector<std::uint8_t>(loaded->image.begin(), loaded->image.end()));
     ASSERT_TRUE(device.exchange.SendCommand(command::kPlay, 0, 0));
     EXPECT_FALSE(device.platform.firmware().playing());
     EXPECT_GT(device.platform.firmware().now().count(), 0);

@@ -32,9 +32,20 @@ void ExpectNote(const TuneNote& note, const Expected& e, const std::string& what
   EXPECT_EQ(note.IsPause, e.pause) << what;
 }
 
+// A parse's notes, or none and its sentence ("" when it succeeded).
+struct Parsed {
+  std::vector<TuneNote> notes;
+  std::string error;
+};
+Parsed Parse(std::string_view text, int raiseOctave) {
+  Result<std::vector<TuneNote>> r = ParseRingTone(text, raiseOctave);
+  if (!r) return {{}, r.why()};
+  return {*std::move(r), ""};
+}
+
 // The one note `text` yields.
 TuneNote OnlyNote(const std::string& text, int raiseOctave = 0) {
-  const RingToneResult r = ParseRingTone(text, raiseOctave);
+  const Parsed r = Parse(text, raiseOctave);
   EXPECT_EQ(r.error, "") << text;
   EXPECT_EQ(r.notes.size(), 1u) << text;
   return r.notes.empty() ? TuneNote{} : r.notes[0];
@@ -58,7 +69,7 @@ TEST(ParseRingTone, WorkedExampleWithEveryLineEnd) {
       "name:d=4,o=5,b=100:\r\n8c6\t\r\n \t \r\n8d6 ",
   };
   for (const std::string& text : texts) {
-    const RingToneResult r = ParseRingTone(text, 0);
+    const Parsed r = Parse(text, 0);
     EXPECT_EQ(r.error, "") << text;
     ASSERT_EQ(r.notes.size(), 2u) << text;
     ExpectNote(r.notes[0], {1046.50, 0.3, false}, text);
@@ -110,7 +121,7 @@ TEST(ParseRingTone, OctaveDurationDotAndPause) {
 }
 
 TEST(ParseRingTone, DefaultsHoldForLaterNotesOnLaterLines) {
-  const RingToneResult r = ParseRingTone("c\nd=8,o=5,b=120\nc,e6\nd=2:c\n", 0);
+  const Parsed r = Parse("c\nd=8,o=5,b=120\nc,e6\nd=2:c\n", 0);
   EXPECT_EQ(r.error, "");
   ASSERT_EQ(r.notes.size(), 4u);
   ExpectNote(r.notes[0], {1046.50, 240.0 / 63 / 4, false}, "initial defaults");
@@ -120,7 +131,7 @@ TEST(ParseRingTone, DefaultsHoldForLaterNotesOnLaterLines) {
 }
 
 TEST(ParseRingTone, NameWithoutColonIsANote) {
-  const RingToneResult r = ParseRingTone("Happy Birthday, Song:d=4,o=5,b=100:c\nIntro, x:c", 0);
+  const Parsed r = Parse("Happy Birthday, Song:d=4,o=5,b=100:c\nIntro, x:c", 0);
   EXPECT_EQ(r.error, "");
   ASSERT_EQ(r.notes.size(), 4u);
   ExpectNote(r.notes[0], {1000.0, 240.0 / 63 / 4, true}, "holds a p");
@@ -140,7 +151,7 @@ TEST(ParseRingTone, RaiseDoublesOnlyWhenOne) {
                         {-1, 1046.50, 277.18},
                         {257, 1046.50, 277.18}};
   for (const Case& c : cases) {
-    const RingToneResult r = ParseRingTone("c6,p,8c#4", c.raise);
+    const Parsed r = Parse("c6,p,8c#4", c.raise);
     ASSERT_EQ(r.notes.size(), 3u) << c.raise;
     EXPECT_NEAR(r.notes[0].Frequency, c.c6, kHz) << c.raise;
     EXPECT_EQ(r.notes[1].Frequency, 1000.0) << c.raise;
@@ -204,7 +215,7 @@ TEST(ParseRingTone, FailuresDeliverNoNotes) {
       {"o=1019:c", 1, ""},   // the raise overflows
   };
   for (const Case& c : cases) {
-    const RingToneResult r = ParseRingTone(c.text, c.raise);
+    const Parsed r = Parse(c.text, c.raise);
     EXPECT_TRUE(r.notes.empty()) << c.text;
     if (*c.error) {
       EXPECT_EQ(r.error, c.error) << c.text;
@@ -212,8 +223,8 @@ TEST(ParseRingTone, FailuresDeliverNoNotes) {
       EXPECT_NE(r.error, "") << c.text;
     }
   }
-  EXPECT_EQ(ParseRingTone("o=1019:c", 0).error, "");
-  EXPECT_EQ(ParseRingTone("o=-32768.5:c", 0).error, "");  // a frequency of 0 is no overflow
+  EXPECT_EQ(Parse("o=1019:c", 0).error, "");
+  EXPECT_EQ(Parse("o=-32768.5:c", 0).error, "");  // a frequency of 0 is no overflow
 }
 
 TEST(ParseRingTone, HowManyNotes) {
@@ -234,7 +245,7 @@ TEST(ParseRingTone, HowManyNotes) {
       {Repeat("c,", 1 << 19) + "0c", 50},
   };
   for (const Case& c : cases) {
-    const RingToneResult r = ParseRingTone(c.text, 0);
+    const Parsed r = Parse(c.text, 0);
     EXPECT_EQ(r.error, "") << c.text.substr(0, 40);
     EXPECT_EQ(r.notes.size(), c.notes) << c.text.substr(0, 40);
   }
@@ -242,10 +253,10 @@ TEST(ParseRingTone, HowManyNotes) {
 
 TEST(ParseRingTone, AnyBytesAreText) {
   // Embedded NULs are ordinary characters; the item "\0" is a C in the default octave.
-  const RingToneResult nul = ParseRingTone(std::string("o=5,4p,\0,8d6\0\n8c\0"
-                                                       "6",
-                                                       18),
-                                           0);
+  const Parsed nul = Parse(std::string("o=5,4p,\0,8d6\0\n8c\0"
+                                       "6",
+                                       18),
+                           0);
   ASSERT_EQ(nul.notes.size(), 4u);
   ExpectNote(nul.notes[1], {523.25, 240.0 / 63 / 4, false}, "NUL item");
   ExpectNote(nul.notes[2], {587.33, 240.0 / 63 / 8, false}, "NUL at the end: default octave");
@@ -262,7 +273,7 @@ TEST(ParseRingTone, SongCollection) {
   const std::string contents{std::istreambuf_iterator<char>(file), {}};
 
   // The first tone alone has more than 50 notes: 16b5 and 16d#6 alternate with others at 130.
-  const RingToneResult whole = ParseRingTone(contents, 0);
+  const Parsed whole = Parse(contents, 0);
   EXPECT_EQ(whole.error, "");
   ASSERT_EQ(whole.notes.size(), 50u);
   ExpectNote(whole.notes[0], {987.77, 240.0 / 130 / 16, false}, "16b5");

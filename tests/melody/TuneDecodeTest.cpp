@@ -96,16 +96,16 @@ TEST(FindRingToneText, LoadsAsTheSameBytesOrSaysWhichNotesCannot) {
   };
   for (const Case& c : cases) {
     const RingToneText found = FindRingToneText(c.image);
-    const RingToneResult parsed = ParseRingTone(found.text, 0);
-    ASSERT_EQ(parsed.error, "") << c.what << ": " << found.text;
-    const TuneImageResult loaded = MakeTuneImage(parsed.notes);
-    ASSERT_EQ(loaded.error, "") << c.what << ": " << found.text;
+    const Result<std::vector<TuneNote>> parsed = ParseRingTone(found.text, 0);
+    ASSERT_TRUE(parsed) << c.what << ": " << found.text << ": " << parsed.why();
+    const Result<TuneImage> loaded = MakeTuneImage(*parsed);
+    ASSERT_TRUE(loaded) << c.what << ": " << found.text << ": " << loaded.why();
     ASSERT_EQ(found.inexact.size(), c.inexact.size()) << c.what << ": " << found.text;
     for (std::size_t i = 0; i < c.inexact.size(); ++i) {
       EXPECT_THAT(found.inexact[i], HasSubstr(c.inexact[i])) << c.what;
     }
     if (c.inexact.empty()) {
-      EXPECT_EQ(loaded.image, c.image) << c.what << ": " << found.text;
+      EXPECT_EQ(*loaded, c.image) << c.what << ": " << found.text;
     }
   }
 }

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "common/NumberText.h"
 #include "melody/DefaultTune.h"
 #include "melody/RingTone.h"
 #include "melody/TuneImage.h"
-#include "settings/NumberText.h"
 
 namespace vexaro {
 namespace {
@@ -64,33 +64,32 @@ TEST(EncodeTuneNote, CodesAndTheirLimits) {
 }
 
 TEST(MakeTuneImage, WorkedExampleAndZeroTail) {
-  const RingToneResult parsed = ParseRingTone("name:d=4,o=5,b=100:8c6,8d6", 0);
-  const TuneImageResult r = MakeTuneImage(parsed.notes);
-  EXPECT_EQ(r.error, "");
+  const Result<TuneImage> r = MakeTuneImage(*ParseRingTone("name:d=4,o=5,b=100:8c6,8d6", 0));
+  ASSERT_TRUE(r) << r.why();
   TuneImage expected{};
   expected[0] = 119, expected[1] = 20, expected[2] = 106, expected[3] = 22;
-  EXPECT_EQ(r.image, expected);
+  EXPECT_EQ(*r, expected);
 
-  const TuneImageResult none = MakeTuneImage({});
-  EXPECT_EQ(none.error, "");
-  EXPECT_EQ(none.image, TuneImage{});
+  const Result<TuneImage> none = MakeTuneImage({});
+  ASSERT_TRUE(none) << none.why();
+  EXPECT_EQ(*none, TuneImage{});
 }
 
 TEST(MakeTuneImage, RaisedC6IsStoredAsC7) {
-  const TuneImageResult raised = MakeTuneImage(ParseRingTone("c6", 1).notes);
-  EXPECT_EQ(raised.image, MakeTuneImage(ParseRingTone("c7", 0).notes).image);
-  EXPECT_EQ(raised.image[0], 60);
-  EXPECT_EQ(raised.image[1], 125);
+  const TuneImage raised = *MakeTuneImage(*ParseRingTone("c6", 1));
+  EXPECT_EQ(raised, *MakeTuneImage(*ParseRingTone("c7", 0)));
+  EXPECT_EQ(raised[0], 60);
+  EXPECT_EQ(raised[1], 125);
 }
 
 TEST(MakeTuneImage, FiftyNotesFillTheImage) {
   std::string text;
   for (int i = 0; i < 60; ++i) text += "8c6,";
-  const TuneImageResult r = MakeTuneImage(ParseRingTone(text, 0).notes);
-  EXPECT_EQ(r.error, "");
-  for (std::size_t i = 0; i < r.image.size(); i += 2) {
-    EXPECT_EQ(r.image[i], 119) << i;
-    EXPECT_EQ(r.image[i + 1], 31) << i;  // no closing pair
+  const Result<TuneImage> r = MakeTuneImage(*ParseRingTone(text, 0));
+  ASSERT_TRUE(r) << r.why();
+  for (std::size_t i = 0; i < r->size(); i += 2) {
+    EXPECT_EQ((*r)[i], 119) << i;
+    EXPECT_EQ((*r)[i + 1], 31) << i;  // no closing pair
   }
 }
 
@@ -112,9 +111,9 @@ TEST(MakeTuneImage, FailuresNameTheNote) {
        "can store."},
   };
   for (const Case& c : cases) {
-    const TuneImageResult r = MakeTuneImage(c.notes);
-    EXPECT_EQ(r.error, c.error);
-    EXPECT_EQ(r.image, TuneImage{}) << c.error;
+    const Result<TuneImage> r = MakeTuneImage(c.notes);
+    ASSERT_FALSE(r) << c.error;
+    EXPECT_EQ(r.why(), c.error);
   }
 }
 
@@ -133,7 +132,7 @@ TEST(BeepCodes, NoLowerLimitOnDurationAndNoCapOnPitch) {
     std::optional<NoteCodes> codes;
   };
   const Case cases[] = {
-      {LeadingNumber("1568 (G6)"), LeadingNumber("0.125 (1/8)"), Codes(80, 12)},
+      {*LeadingNumber("1568 (G6)"), *LeadingNumber("0.125 (1/8)"), Codes(80, 12)},
       {2000, 0.25, Codes(63, 31)},
       {5000, 1.0, Codes(25, 255)},
       {500, 0.032, Codes(250, 1)},

@@ -5,8 +5,8 @@
 
 #include <map>
 
-#include "link/SimulatedDevice.h"
 #include "settings/SettingsRecord.h"
+#include "simulator/SimulatedDevice.h"
 #include "support/SettingsSamples.h"
 
 namespace vexaro {

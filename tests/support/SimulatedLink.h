@@ -5,7 +5,7 @@
 
 #include "link/ApiUSBRoutines.h"
 #include "link/CommandExchange.h"
-#include "link/SimulatedDevice.h"
+#include "simulator/SimulatedDevice.h"
 
 namespace vexaro {
 
@@ -23,7 +23,7 @@ struct SimulatedLink {
   LinkState link;
   ApiUSBRoutines usb{platform, link, trace};
   IdleHost host;
-  CommandExchange exchange{usb, link, host};
+  CommandExchange exchange{usb, host};
 
   explicit SimulatedLink(DeviceStore store = FactoryStore()) : platform(store) { usb.FindDevice(); }
 };

@@ -8,7 +8,7 @@
 #include <iostream>
 
 #include "FakeDialogs.h"
-#include "link/SimulatedDevice.h"
+#include "simulator/SimulatedDevice.h"
 #include "window/frmMain.h"
 
 int main(int argc, char** argv) {

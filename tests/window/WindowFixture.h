@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "FakeDialogs.h"
-#include "link/SimulatedDevice.h"
+#include "simulator/SimulatedDevice.h"
 #include "window/frmMain.h"
 
 namespace vexaro {

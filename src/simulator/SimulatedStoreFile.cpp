@@ -1,4 +1,4 @@
-#include "link/SimulatedStoreFile.h"
+#include "simulator/SimulatedStoreFile.h"
 
 #include <filesystem>
 #include <fstream>
@@ -10,8 +10,8 @@ namespace vexaro {
 
 namespace {
 
-std::string CannotWrite(const std::string& path, const std::string& reason) {
-  return "Cannot write the simulated device file " + path + ": " + reason + ".";
+Failure CannotWrite(const std::string& path, const std::string& reason) {
+  return Failure{"Cannot write the simulated device file " + path + ": " + reason + "."};
 }
 
 // The temporary file that a save writes before it takes the file's place.
@@ -28,16 +28,18 @@ int HexDigit(char c) {
 
 }  // namespace
 
-StoreFileResult LoadStoreFile(const std::string& path) {
+Result<DeviceStore> LoadStoreFile(const std::string& path) {
   std::error_code ec;
   if (!std::filesystem::exists(PathFromUtf8(path), ec) && !ec) {
     const DeviceStore factory = FactoryStore();
-    if (std::string error = SaveStoreFile(path, factory); !error.empty()) return {{}, error};
-    return {factory, {}};
+    if (const Result<void> saved = SaveStoreFile(path, factory); !saved) {
+      return Failure{saved.why()};
+    }
+    return factory;
   }
 
   std::ifstream in(PathFromUtf8(path), std::ios::binary);
-  if (!in) return {{}, "Cannot read the simulated device file " + path + "."};
+  if (!in) return Failure{"Cannot read the simulated device file " + path + "."};
 
   DeviceStore store{};
   std::size_t count = 0;
@@ -48,27 +50,24 @@ StoreFileResult LoadStoreFile(const std::string& path) {
     for (std::string word; words >> word;) {
       const bool isByte = word.size() == 2 && HexDigit(word[0]) >= 0 && HexDigit(word[1]) >= 0;
       if (!isByte) {
-        return {{},
-                path + " line " + std::to_string(lineNumber) + ": \"" + word.substr(0, 20) +
-                    "\" is not a two-digit hexadecimal byte."};
+        return Failure{path + " line " + std::to_string(lineNumber) + ": \"" + word.substr(0, 20) +
+                       "\" is not a two-digit hexadecimal byte."};
       }
       if (count == kStoreSize) {
-        return {{},
-                path + " holds more than " + std::to_string(kStoreSize) +
-                    " bytes; the device store has exactly " + std::to_string(kStoreSize) + "."};
+        return Failure{path + " holds more than " + std::to_string(kStoreSize) +
+                       " bytes; the device store has exactly " + std::to_string(kStoreSize) + "."};
       }
       store[count++] = static_cast<std::uint8_t>(HexDigit(word[0]) * 16 + HexDigit(word[1]));
     }
   }
   if (count != kStoreSize) {
-    return {{},
-            path + " holds " + std::to_string(count) + " bytes; the device store has exactly " +
-                std::to_string(kStoreSize) + "."};
+    return Failure{path + " holds " + std::to_string(count) +
+                   " bytes; the device store has exactly " + std::to_string(kStoreSize) + "."};
   }
-  return {store, {}};
+  return store;
 }
 
-std::string SaveStoreFile(const std::string& path, const DeviceStore& store) {
+Result<void> SaveStoreFile(const std::string& path, const DeviceStore& store) {
   static constexpr char kHex[] = "0123456789abcdef";
   std::ostringstream text;
   text << "# Memory of the simulated Vexaro: 128 bytes, addresses 0 to 127, 16 a line.\n"
@@ -99,7 +98,7 @@ std::string SaveStoreFile(const std::string& path, const DeviceStore& store) {
   return {};
 }
 
-std::string StoreFileWriteProblem(const std::string& path) {
+Result<void> CheckStoreFileWritable(const std::string& path) {
   namespace fs = std::filesystem;
   // A file nobody may write is one its owner wants left alone, even though root could write it
   // and the save, which replaces the file, would not be stopped by it.

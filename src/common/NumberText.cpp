@@ -1,4 +1,4 @@
-#include "settings/NumberText.h"
+#include "common/NumberText.h"
 
 #include <algorithm>
 #include <charconv>
@@ -16,9 +16,8 @@ bool IsDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
-// Halves go to the even neighbour.
+// Halves go to the even neighbour; NaN stays NaN.
 double RoundHalfEven(double x) {
-  if (std::isnan(x)) throw NumberError("not a number");
   const double floor = std::floor(x);
   const double diff = x - floor;
   if (diff < 0.5) return floor;
@@ -28,7 +27,7 @@ double RoundHalfEven(double x) {
 
 }  // namespace
 
-double LeadingNumber(std::string_view text) {
+Result<double> LeadingNumber(std::string_view text) {
   // Gather the number's characters, skipping blanks, tabs and line feeds anywhere.
   std::string number;
   std::size_t i = 0;
@@ -92,7 +91,7 @@ double LeadingNumber(std::string_view text) {
         std::none_of(number.begin(), number.end(), [](char c) { return c >= '1' && c <= '9'; });
     if (allZero) return 0.0;
     const long long magnitude = digitsBeforePoint + exponent;
-    if (magnitude > 0) throw NumberError("number too large");
+    if (magnitude > 0) return Failure{"The number is too large."};
     value = 0.0;
   } else if (ec != std::errc() || end != number.data() + number.size()) {
     return 0.0;  // cannot happen for what was gathered above
@@ -100,8 +99,8 @@ double LeadingNumber(std::string_view text) {
   return negative ? -value : value;
 }
 
-std::string FormatPicture(double value, std::string_view picture) {
-  if (!std::isfinite(value)) throw NumberError("number cannot be shown");
+Result<std::string> FormatPicture(double value, std::string_view picture) {
+  if (!std::isfinite(value)) return Failure{"An infinite or undefined number cannot be shown."};
 
   const std::size_t point = picture.find('.');
   const std::string_view integerPicture = picture.substr(0, point);
@@ -121,7 +120,7 @@ std::string FormatPicture(double value, std::string_view picture) {
   char buffer[64];
   const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
                                        std::chars_format::scientific, 14);
-  if (ec != std::errc()) throw NumberError("number cannot be shown");
+  if (ec != std::errc()) return Failure{"The number cannot be shown."};
   const std::string_view scientific(buffer, static_cast<std::size_t>(end - buffer));
   const std::size_t e = scientific.find('e');
   std::string digits;  // the 15 significant digits
@@ -175,15 +174,15 @@ std::string FormatPicture(double value, std::string_view picture) {
   return text;
 }
 
-std::uint8_t ToByte(double x) {
+Result<std::uint8_t> ToByte(double x) {
   const double r = RoundHalfEven(x);
-  if (r < 0.0 || r > 255.0) throw NumberError("overflow");
+  if (!(r >= 0.0 && r <= 255.0)) return Failure{"The number is not a byte of 0 to 255."};
   return static_cast<std::uint8_t>(r);
 }
 
-std::int16_t ToInt16(double x) {
+Result<std::int16_t> ToInt16(double x) {
   const double r = RoundHalfEven(x);
-  if (r < -32768.0 || r > 32767.0) throw NumberError("overflow");
+  if (!(r >= -32768.0 && r <= 32767.0)) return Failure{"The number is beyond a 16-bit number."};
   return static_cast<std::int16_t>(r);
 }
 

@@ -1,43 +1,26 @@
-#include "link/SimulatedDevice.h"
+#include "simulator/SimulatedDevice.h"
 
 #include <algorithm>
 #include <cmath>
 #include <thread>
 
-#include "melody/DefaultTune.h"
+#include "calibration/Trim.h"
+#include "melody/TuneImage.h"
+#include "settings/FactoryDefaults.h"
 
 namespace vexaro {
 
 DeviceStore FactoryStore() {
-  // Configuration bytes as the Send button stores the factory defaults of both settings pages.
-  static constexpr std::array<std::uint8_t, kMelodyAddress> kSettings = {
-      0,   0,   // 0, 1: not used by the host
-      31,       // 2: firmware version 3.1
-      53,       // 3: beep tone period, 2358 Hz in 8 us ticks
-      37,       // 4: beep length, 0.250 s in groups of 16 periods
-      204, 1,   // 5, 6: low-battery warning 4.60 V in hundredths, low byte first
-      100,      // 7: low-voltage alert delay, 2.0 s in 20 ms ticks
-      3,        // 8: low-voltage alert beeps
-      170,      // 9: turn-on position 70 % plus 100
-      0,        // 10: not reversed
-      0,        // 11: keep glitch count and minimum voltage after reporting
-      117,      // 12: glitch period, 30 ms in 0.256 ms ticks
-      5,        // 13: command time window, 2.5 s in 0.5 s ticks
-      2,   3,   // 14, 15: on-off cycles for the voltage and the glitch report
-      2,        // 16: beeps at power-up
-      0,        // 17: zero as two tones
-      52,  19,  // 18, 19: "ZE" tone, 2404 Hz for 0.125 s
-      63,  31,  // 20, 21: "ro" tone, 1984 Hz for 0.250 s
-      31,       // 22: inter-beep pause, 0.500 s in 16 ms ticks
-      94,       // 23: inter-digit pause, 1.50 s in 16 ms ticks
-      0,        // 24: 7 V range
-      4,        // 25: on-off cycles for the minimum-voltage report
-      5,        // 26: minimum-voltage capture time, 100 ms in 20 ms ticks
-      0,        // 27: voltage trim 0
-  };
+  // Each part of the memory comes from the part of the program that owns its bytes.
+  DeviceSettings device{};
+  device[address::kVersion] = kFactoryFirmwareVersion;
+  device[address::kRange] = 0;  // the 7 V range
+  const DeviceSettings settings = FactorySettings(device);
   DeviceStore store{};
-  std::copy(kSettings.begin(), kSettings.end(), store.begin());
-  std::copy(kDefaultTune.begin(), kDefaultTune.end(), store.begin() + kMelodyAddress);
+  std::copy_n(settings.begin(), kTrimAddress, store.begin());
+  store[kTrimAddress] = *EncodeTrim(0);
+  const TuneImage tune = DefaultTuneImage();
+  std::copy(tune.begin(), tune.end(), store.begin() + kMelodyAddress);
   return store;
 }
 

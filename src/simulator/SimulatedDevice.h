@@ -33,8 +33,11 @@ namespace vexaro {
 
 using DeviceStore = std::array<std::uint8_t, kStoreSize>;
 
-// The store of a factory-new device: firmware 3.1, 7 V range, factory settings, trim 0 and the
-// factory melody.
+// The firmware version a factory-new simulated device reports: 3.1, times ten.
+inline constexpr std::uint8_t kFactoryFirmwareVersion = 31;
+
+// The store of a factory-new device: firmware 3.1, 7 V range, the factory defaults of both
+// settings pages as the Send button stores them, trim 0 and the factory melody.
 DeviceStore FactoryStore();
 
 // Descriptor of the device's single interface: vendor-defined, 8-byte input and output reports,
