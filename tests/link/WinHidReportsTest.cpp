@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "link/ApiUSBRoutines.h"
 #include "link/windows/WinHidReports.h"
 
 namespace vexaro::winhid {
