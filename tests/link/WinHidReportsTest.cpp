@@ -15,56 +15,49 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 TEST(WinHidReports, OpenErrorsAndWaitResults) {
-  const struct {
-    std::uint32_t lastError;
-    OpenError expected;
-  } opens[] = {
+  // clang-format off
+  const std::pair<std::uint32_t, OpenError> opens[] = {
       {5, OpenError::NoPermission},   // ERROR_ACCESS_DENIED
       {32, OpenError::NoPermission},  // ERROR_SHARING_VIOLATION: held by another program
       {2, OpenError::Failed},         // ERROR_FILE_NOT_FOUND: unplugged meanwhile
       {1167, OpenError::Failed},      // ERROR_DEVICE_NOT_CONNECTED
       {0, OpenError::Failed},
   };
-  for (const auto& c : opens) EXPECT_EQ(OpenErrorFromCode(c.lastError), c.expected) << c.lastError;
-
-  const struct {
-    std::uint32_t waitResult;
-    ReadOutcome expected;
-  } waits[] = {
-      {0, ReadOutcome::Completed},        // WAIT_OBJECT_0
-      {258, ReadOutcome::TimedOut},       // WAIT_TIMEOUT
-      {0xFFFFFFFF, ReadOutcome::Failed},  // WAIT_FAILED
-      {0x80, ReadOutcome::Failed},        // WAIT_ABANDONED
+  const std::pair<std::uint32_t, ReadOutcome> waits[] = {
+      {0, ReadOutcome::Completed}, {258, ReadOutcome::TimedOut},          // WAIT_OBJECT_0, WAIT_TIMEOUT
+      {0xFFFFFFFF, ReadOutcome::Failed}, {0x80, ReadOutcome::Failed},  // WAIT_FAILED, WAIT_ABANDONED
   };
-  for (const auto& c : waits) EXPECT_EQ(OutcomeOfWait(c.waitResult), c.expected) << c.waitResult;
+  // clang-format on
+  for (const auto& [code, expected] : opens) EXPECT_EQ(OpenErrorFromCode(code), expected) << code;
+  for (const auto& [result, expected] : waits) EXPECT_EQ(OutcomeOfWait(result), expected) << result;
 }
 
+// The Vexaro: 8 data bytes each way, plus the report ID. Input and output are kept apart: a
+// device whose output report cannot carry a command is refused.
 TEST(WinHidReports, LengthsFromCapsAreTheLinksLengths) {
-  // The Vexaro: 8 data bytes each way, plus the report ID.
   EXPECT_EQ(LengthsFromCaps({9, 9}), (ReportLengths{9, 9, false}));
   EXPECT_EQ(UnusableReportLengths(LengthsFromCaps({9, 9})), "");
-  // Input and output kept apart: a device whose output report cannot carry a command.
   EXPECT_EQ(UnusableReportLengths(LengthsFromCaps({9, 2})),
             "reports too short for a command (input 9, output 2)");
 }
 
 TEST(WinHidReports, OutputBufferHasExactlyTheDevicesLength) {
-  const struct {
+  struct Case {
     const char* name;
     Bytes report;
     CapsLengths caps;
     std::optional<Bytes> expected;
-  } cases[] = {
-      {"whole report",
-       {0, 0x54, 3, 63, 0, 0, 0, 0, 0},
-       {9, 9},
-       Bytes{0, 0x54, 3, 63, 0, 0, 0, 0, 0}},
+  };
+  // clang-format off
+  const Case cases[] = {
+      {"whole report", {0, 0x54, 3, 63, 0, 0, 0, 0, 0}, {9, 9}, Bytes{0, 0x54, 3, 63, 0, 0, 0, 0, 0}},
       {"shorter report padded", {0, 0x73, 1}, {9, 6}, Bytes{0, 0x73, 1, 0, 0, 0}},
       {"report one byte too long", {0, 0x54, 3, 63, 0, 0, 0}, {9, 6}, std::nullopt},
       {"no output report", {0, 0x73}, {9, 0}, std::nullopt},
       {"empty report", {}, {9, 9}, std::nullopt},
   };
-  for (const auto& c : cases) EXPECT_EQ(OutputBuffer(c.report, c.caps), c.expected) << c.name;
+  // clang-format on
+  for (const Case& c : cases) EXPECT_EQ(OutputBuffer(c.report, c.caps), c.expected) << c.name;
 }
 
 }  // namespace
