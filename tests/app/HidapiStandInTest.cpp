@@ -12,13 +12,10 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
-#include <random>
-#include <sstream>
 
-#include "app/VexaroCli.h"
-#include "link/DeviceContract.h"
-#include "link/SimulatedDevice.h"
 #include "link/hidapi/HidapiPlatform.h"
+#include "support/CliRun.h"
+#include "support/TestFiles.h"
 
 namespace {
 
@@ -131,21 +128,14 @@ namespace fs = std::filesystem;
 
 class HidapiStandIn : public ::testing::Test {
  protected:
-  void SetUp() override {
-    sysfs_ =
-        fs::path(::testing::TempDir()) / ("vexaro-sysfs-" + std::to_string(std::random_device()()));
-    Library() = {};
-  }
-  void TearDown() override {
-    Library() = {};
-    fs::remove_all(sysfs_);
-  }
+  void SetUp() override { Library() = {}; }
+  void TearDown() override { Library() = {}; }
 
   // A Vexaro at /dev/hidrawN whose descriptor declares `reportId` (none when 0).
   void AddDevice(int n, std::uint8_t reportId) {
     std::vector<std::uint8_t> descriptor = VexaroReportDescriptor();
     if (reportId != 0) descriptor.insert(descriptor.begin() + 7, {0x85, reportId});
-    const fs::path folder = sysfs_ / ("hidraw" + std::to_string(n)) / "device";
+    const fs::path folder = TestFolder() / ("hidraw" + std::to_string(n)) / "device";
     fs::create_directories(folder);
     std::ofstream(folder / "report_descriptor", std::ios::binary)
         .write(reinterpret_cast<const char*>(descriptor.data()),
@@ -154,83 +144,53 @@ class HidapiStandIn : public ::testing::Test {
     device.path = "/dev/hidraw" + std::to_string(n);
     device.reportId = reportId;
   }
-
-  fs::path sysfs_;
 };
 
-struct Outcome {
-  int status;
-  std::string out;
-  std::string err;
-  friend bool operator==(const Outcome&, const Outcome&) = default;
-};
-
-void PrintTo(const Outcome& o, std::ostream* os) {
-  *os << "status " << o.status << ", out \"" << o.out << "\", err \"" << o.err << "\"";
-}
-
-Outcome RunTool(HidPlatform& platform, std::vector<std::string> args) {
-  std::ostringstream out;
-  std::ostringstream err;
-  const int status = RunVexaroCli(args, out, err, &platform);
-  return {status, out.str(), err.str()};
-}
-
+// Every command, on a device with numbered reports and on one without, runs alike.
 TEST_F(HidapiStandIn, NumberedReportsAnswerEveryCommandAsUnnumberedOnesDo) {
   AddDevice(1, 0);
   AddDevice(2, 5);
-  const auto platform = MakeHidapiPlatform(sysfs_.string());
-  EXPECT_EQ(RunTool(*platform, {"list"}),
-            (Outcome{kExitDone, "/dev/hidraw1: can be opened\n/dev/hidraw2: can be opened\n", ""}));
+  const auto platform = MakeHidapiPlatform(TestFolder().string());
+  EXPECT_EQ(
+      RunCli({"list"}, platform.get()),
+      (CliOutcome{kExitDone, "/dev/hidraw1: can be opened\n/dev/hidraw2: can be opened\n", ""}));
+  // clang-format off
   const std::vector<std::vector<std::string>> commands = {
-      {"peek", "0", "29"},
-      {"read"},
-      {"read", "--json"},
-      {"set", "beep-frequency=2000", "turn-on=55", "zero-output=10-beeps"},
-      {"poke", "100", "7"},
-      {"load", VEXARO_DATA_DIR "/two-notes.txt"},
-      {"play", "--wait"},
-      {"play"},
-      {"stop"},
-      {"beep", "1000", "0.5"},
-      {"adc"},
-      {"trim", "-3"},
-      {"trim"},
-      {"set", "--defaults"},
-      {"load", "default"},
+      {"peek", "0", "29"}, {"read"}, {"read", "--json"}, {"set", "beep-frequency=2000", "turn-on=55", "zero-output=10-beeps"},
+      {"poke", "100", "7"}, {"load", VEXARO_DATA_DIR "/two-notes.txt"}, {"play", "--wait"}, {"play"}, {"stop"},
+      {"beep", "1000", "0.5"}, {"adc"}, {"trim", "-3"}, {"trim"}, {"set", "--defaults"}, {"load", "default"},
   };
+  // clang-format on
   for (const auto& command : commands) {
-    SCOPED_TRACE(command[0] + (command.size() > 1 ? " " + command[1] : ""));
     const auto on = [&](const char* path) {
       std::vector<std::string> args = {"--device", path};
       args.insert(args.end(), command.begin(), command.end());
-      return RunTool(*platform, args);
+      return RunCli(args, platform.get());
     };
-    const Outcome unnumbered = on("/dev/hidraw1");
-    EXPECT_EQ(unnumbered.status, kExitDone) << unnumbered.err;
-    EXPECT_EQ(on("/dev/hidraw2"), unnumbered);
+    const CliOutcome unnumbered = on("/dev/hidraw1");
+    EXPECT_EQ(unnumbered.status, kExitDone) << command[0] << ": " << unnumbered.err;
+    EXPECT_EQ(on("/dev/hidraw2"), unnumbered) << command[0];
   }
   EXPECT_EQ(Library().devices[1].firmware.received(), Library().devices[0].firmware.received());
   EXPECT_EQ(Library().devices[1].firmware.store(), Library().devices[0].firmware.store());
 
   // On the wire, every report of the numbered device carries its ID.
-  const Outcome traced = RunTool(*platform, {"--device", "/dev/hidraw2", "--trace", "peek", "2"});
   EXPECT_THAT(
-      traced.err,
+      RunCli({"--device", "/dev/hidraw2", "--trace", "peek", "2"}, platform.get()).err,
       ::testing::HasSubstr("hid> 05 46 02 00 00 00 00 00 00\nhid< 05 1f 00 00 00 00 00 00 00\n"));
 }
 
 TEST_F(HidapiStandIn, AServiceThatDidNotStartIsSaidAndTriedAgain) {
   AddDevice(1, 0);
   Library().initFails = true;
-  const auto platform = MakeHidapiPlatform(sysfs_.string());
+  const auto platform = MakeHidapiPlatform(TestFolder().string());
   const std::string sentence =
       "vexaro: the HID service could not be started (hid_init failed), so no device can be "
       "reached.\n";
-  EXPECT_EQ(RunTool(*platform, {"list"}), (Outcome{kExitNoDevice, "", sentence}));
-  EXPECT_EQ(RunTool(*platform, {"peek", "2"}), (Outcome{kExitNoDevice, "", sentence}));
+  EXPECT_EQ(RunCli({"list"}, platform.get()), (CliOutcome{kExitNoDevice, "", sentence}));
+  EXPECT_EQ(RunCli({"peek", "2"}, platform.get()), (CliOutcome{kExitNoDevice, "", sentence}));
   Library().initFails = false;
-  EXPECT_EQ(RunTool(*platform, {"peek", "2"}), (Outcome{kExitDone, "2: 31\n", ""}));
+  EXPECT_EQ(RunCli({"peek", "2"}, platform.get()), (CliOutcome{kExitDone, "2: 31\n", ""}));
 }
 
 }  // namespace
