@@ -45,13 +45,11 @@ struct hid_device_ {
   StandInDevice* device;
 };
 
-int hid_init() {
-  return Library().initFails ? -1 : 0;
-}
-
-int hid_exit() {
-  return 0;
-}
+// clang-format off
+int hid_init() { return Library().initFails ? -1 : 0; }
+int hid_exit() { return 0; }
+void hid_close(hid_device* handle) { delete handle; }
+// clang-format on
 
 hid_device_info* hid_enumerate(unsigned short, unsigned short) {
   hid_device_info* first = nullptr;
@@ -85,10 +83,6 @@ hid_device* hid_open_path(const char* path) {
   return nullptr;
 }
 
-void hid_close(hid_device* handle) {
-  delete handle;
-}
-
 // Byte 0 is the report ID. hidraw sends an unnumbered device the bytes after a 0 (any other first
 // byte goes along as data); a numbered device gets the report as it is and acts only on its own ID.
 int hid_write(hid_device* handle, const unsigned char* data, size_t length) {
@@ -103,16 +97,11 @@ int hid_write(hid_device* handle, const unsigned char* data, size_t length) {
 int hid_read_timeout(hid_device* handle, unsigned char* data, size_t length, int milliseconds) {
   StandInDevice& device = *handle->device;
   std::uint8_t reply = 0;
-  switch (device.firmware.nextReply(reply, std::chrono::milliseconds(milliseconds))) {
-    case vexaro::ReadOutcome::TimedOut:
-      return 0;
-    case vexaro::ReadOutcome::Failed:
-      return -1;
-    case vexaro::ReadOutcome::Completed:
-      break;
+  const auto outcome = device.firmware.nextReply(reply, std::chrono::milliseconds(milliseconds));
+  if (outcome != vexaro::ReadOutcome::Completed) {
+    return outcome == vexaro::ReadOutcome::TimedOut ? 0 : -1;
   }
-  std::vector<std::uint8_t> report(8, 0);
-  report[0] = reply;
+  std::vector<std::uint8_t> report = {reply, 0, 0, 0, 0, 0, 0, 0};
   if (device.reportId != 0) report.insert(report.begin(), device.reportId);
   const std::size_t count = std::min(length, report.size());
   std::copy_n(report.begin(), count, data);
@@ -129,7 +118,6 @@ namespace fs = std::filesystem;
 class HidapiStandIn : public ::testing::Test {
  protected:
   void SetUp() override { Library() = {}; }
-  void TearDown() override { Library() = {}; }
 
   // A Vexaro at /dev/hidrawN whose descriptor declares `reportId` (none when 0).
   void AddDevice(int n, std::uint8_t reportId) {

@@ -226,12 +226,7 @@ TEST(CliSimulateFile, MemoryThatCannotBeKeptIsNeverASilentSuccess) {
   };
   const Case cases[] = {
       // Refused for root too, who could write it.
-      {"read-only file",
-       [](const fs::path& f) {
-         fs::permissions(f,
-                         fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                         fs::perm_options::remove);
-       },
+      {"read-only file", [](const fs::path& f) { fs::permissions(f, fs::perms::owner_read); },
        kExitBadInput, "vexaro: Cannot write the simulated device file FILE: it is read-only."},
       // The save writes a file beside it first; here that name is taken by a folder.
       {"no file can be made beside it",
@@ -269,25 +264,22 @@ TEST(CliSimulateFile, MemoryThatCannotBeKeptIsNeverASilentSuccess) {
 }
 
 TEST(CliInformation, HelpVersionAndUdevRules) {
-  // clang-format off
-  const std::pair<std::vector<std::string>, std::vector<std::string>> cases[] = {
-      {{"--help"}, {"list", "peek", "read", "set", "poke", "--simulate", "--trace", "--device", "--print-udev-rules"}},
-      {{"--version"}, {"vexaro 0."}},
-#ifdef __linux__
-      {{"--print-udev-rules"}, {"SUBSYSTEM==\"hidraw\"", "ATTRS{idVendor}==\"04d8\"", "ATTRS{idProduct}==\"47a1\"", "TAG+=\"uaccess\""}},
-#else
-      {{"--print-udev-rules"}, {"No udev rule is needed"}},
-#endif
-  };
-  // clang-format on
-  for (const auto& [args, fragments] : cases) {
-    const CliOutcome run = RunCli(args);
-    EXPECT_EQ(run.status, kExitDone);
-    EXPECT_EQ(run.err, "");
-    for (const std::string& fragment : fragments) EXPECT_THAT(run.out, HasSubstr(fragment));
+  const std::string help = RunCli({"--help"}).out;
+  for (const char* word : {"list", "peek", "read", "set", "poke", "backup", "restore", "tune",
+                           "--simulate", "--trace", "--device", "--print-udev-rules"}) {
+    EXPECT_THAT(help, HasSubstr(word));
   }
-  EXPECT_THAT(RunCli({"--print-udev-rules"}).out,
-              ::testing::Not(HasSubstr("MODE")));  // never world-writable
+  EXPECT_THAT(RunCli({"--version"}).out, ::testing::StartsWith("vexaro 0."));
+  const std::string rules = RunCli({"--print-udev-rules"}).out;
+#ifdef __linux__
+  for (const char* part : {"SUBSYSTEM==\"hidraw\"", "ATTRS{idVendor}==\"04d8\"",
+                           "ATTRS{idProduct}==\"47a1\"", "TAG+=\"uaccess\""}) {
+    EXPECT_THAT(rules, HasSubstr(part));
+  }
+  EXPECT_THAT(rules, ::testing::Not(HasSubstr("MODE")));  // never world-writable
+#else
+  EXPECT_THAT(rules, HasSubstr("No udev rule is needed"));
+#endif
 }
 
 }  // namespace

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "melody/RingTone.h"
@@ -176,19 +174,6 @@ TEST(ParseRingTone, AnyBytesAreText) {
                {1046.50, kQuarter63 / 2}});
   // A 1 MB item: its first two and last characters count. (Random bytes: the fuzz target.)
   ExpectNotes("16" + std::string(1 << 20, 'x') + "5", 0, {{kC5, kQuarter63 / 4}});
-}
-
-// The whole collection as one file: its first tone alone has more than 50 notes, 16b5 and 16d#6
-// first, at 130 beats per minute.
-TEST(ParseRingTone, SongCollection) {
-  std::ifstream file(VEXARO_DATA_DIR "/rtttl-songs.txt", std::ios::binary);
-  const std::string contents{std::istreambuf_iterator<char>(file), {}};
-  const RingToneResult whole = ParseRingTone(contents, 0);
-  EXPECT_EQ(whole.error, "");
-  ASSERT_EQ(whole.notes.size(), 50u);
-  EXPECT_NEAR(whole.notes[0].Frequency, 987.77, 0.01);
-  EXPECT_NEAR(whole.notes[1].Frequency, 1244.51, 0.01);
-  EXPECT_NEAR(whole.notes[1].Length, 240.0 / 130 / 16, 1e-9);
 }
 
 }  // namespace

@@ -79,35 +79,26 @@ TEST(MakeTuneImage, WorkedExamplesFiftyNotesAndTheFactoryTune) {
 
 TEST(MakeTuneImage, FailuresNameTheNote) {
   const TuneNote good{1000.0, 0.5, false};
-  struct Case {
-    std::vector<TuneNote> notes;
-    const char* error;
-  };
-  const Case cases[] = {
+  // clang-format off
+  const std::pair<std::vector<TuneNote>, const char*> cases[] = {
       {{good, good, {1000.0, -1.0, false}}, "Note 3 cannot be stored: its length is negative."},
       {{good, {0.0, 0.5, false}}, "Note 2 cannot be stored: its frequency is not positive."},
       {{{0.5, 0.5, false}}, "Note 1 cannot be stored: its frequency is too low."},
-      {{good, {4000.0, 240.0, false}},
-       "Note 2 cannot be stored: its length is too long for its frequency."},
-      {std::vector<TuneNote>(51, good),
-       "The melody has 51 notes, more than the 50 the device can store."},
+      {{good, {4000.0, 240.0, false}}, "Note 2 cannot be stored: its length is too long for its frequency."},
+      {std::vector<TuneNote>(51, good), "The melody has 51 notes, more than the 50 the device can store."},
   };
-  for (const Case& c : cases) {
-    const TuneImageResult r = MakeTuneImage(c.notes);
-    EXPECT_EQ(r.error, c.error);
-    EXPECT_EQ(r.image, TuneImage{}) << c.error;
+  // clang-format on
+  for (const auto& [notes, error] : cases) {
+    const TuneImageResult r = MakeTuneImage(notes);
+    EXPECT_EQ(r.error, error);
+    EXPECT_EQ(r.image, TuneImage{}) << error;
   }
 }
 
 // The test beep: no lower limit on the duration code and no cap on the pitch code.
 TEST(BeepCodes, OfTheTwoBoxes) {
-  struct Case {
-    double frequency;
-    double seconds;
-    const char* codes;
-  };
   // clang-format off
-  const Case cases[] = {
+  const std::tuple<double, double, const char*> cases[] = {  // Hz, seconds, codes
       {1568, 0.125, "80,12"}, {2000, 0.25, "63,31"}, {5000, 1.0, "25,255"}, {500, 0.032, "250,1"},
       {490, 0.032, "255,1"}, {1000, 0.001, "125,0"}, {1024, 0.0390625, "122,2"},  // 2.5 to the even 2
       {489.2, 0.5, "none"}, {400, 0.5, "none"}, {0, 0.5, "none"}, {1000, -1.0, "none"},
@@ -115,9 +106,9 @@ TEST(BeepCodes, OfTheTwoBoxes) {
       {kNaN, 0.5, "none"},
   };
   // clang-format on
-  for (const Case& c : cases) {
-    EXPECT_EQ(Show(BeepCodes(c.frequency, c.seconds)), c.codes)
-        << c.frequency << " Hz, " << c.seconds << " s";
+  for (const auto& [frequency, seconds, codes] : cases) {
+    EXPECT_EQ(Show(BeepCodes(frequency, seconds)), codes)
+        << frequency << " Hz, " << seconds << " s";
   }
 }
 

@@ -22,27 +22,28 @@ DeviceSettings Device(const Bytes& changes = {}) {
   return settings;
 }
 
-std::map<Field, std::string> TextsByField(const ShownSettings& shown) {
-  std::map<Field, std::string> texts;
-  for (const FieldText& t : shown.texts) texts[t.field] = t.text;
-  return texts;
-}
-
 Bytes WritesByAddress(const EncodedSettings& encoded) {
+  EXPECT_FALSE(encoded.failure);
   Bytes writes;
   for (const ByteWrite& w : encoded.writes) writes[w.address] = w.value;
   return writes;
 }
 
-TEST(ShowSettings, WorkedExamples) {
+// The text the window shows in `field` for these bytes; nullptr when it shows none.
+std::optional<std::string> Shown(const DeviceSettings& settings, Field field) {
+  const ShownSettings shown = ShowSettings(settings);
+  EXPECT_FALSE(shown.failure) << Info(field).control;
+  for (const FieldText& t : shown.texts) {
+    if (t.field == field) return t.text;
+  }
+  return std::nullopt;
+}
+
+TEST(ShowSettings, WorkedExamplesAndTheFirmwareGate) {
   using enum Field;
-  struct Case {
-    Bytes bytes;  // changed from the factory store
-    Field field;
-    std::string text;
-  };
+  const std::optional<std::string> none;  // firmware 2.9 shows no minimum-voltage field
   // clang-format off
-  const Case cases[] = {
+  const std::tuple<Bytes, Field, std::optional<std::string>> cases[] = {  // bytes changed from the factory store
       {{{3, 80}}, cboFreq, "1563"}, {{{3, 53}}, cboFreq, "2358"}, {{{3, 80}, {4, 24}}, cboDur, "0.246"},
       {{{3, 25}, {4, 255}}, cboDur, "0.816"}, {{{23, 62}}, cboIDpause, "0.99"}, {{{23, 125}}, cboIDpause, "2.00"},
       {{{12, 78}}, cboGtime, "20"}, {{{12, 0}}, cboGtime, ""}, {{{12, 1}}, cboGtime, ""},
@@ -53,58 +54,37 @@ TEST(ShowSettings, WorkedExamples) {
       {{{5, 120}, {6, 0}, {24, 255}}, cboLowV, "1.20"}, {{{17, 2}}, optZ10, "1"}, {{{17, 0}}, optZ10, "0"},
       {{{13, 2}}, cboCmdTime, "1.0"}, {{{13, 8}}, cboCmdTime, "4.0"}, {{{26, 250}}, cboVminDly, "5000"},
       {{{11, 2}}, chkMreset, "1"}, {{{11, 2}}, chkGreset, "0"}, {{{18, 52}, {19, 19}}, cboZeDur, "0.126"},
-      {{{22, 31}}, cboIBpause, "0.496"},
+      {{{22, 31}}, cboIBpause, "0.496"}, {{{2, 30}, {11, 2}}, chkMreset, "1"}, {{{2, 29}, {11, 2}}, chkMreset, none},
+      {{{2, 29}, {25, 0}}, cboMcycles, none}, {{{2, 29}, {24, 1}}, cboVminDly, none},
   };
   // clang-format on
-  for (const Case& c : cases) {
-    const ShownSettings shown = ShowSettings(Device(c.bytes));
-    ASSERT_FALSE(shown.failure) << Info(c.field).control;
-    EXPECT_EQ(TextsByField(shown)[c.field], c.text) << Info(c.field).control;
+  for (const auto& [bytes, field, text] : cases) {
+    EXPECT_EQ(Shown(Device(bytes), field), text) << Info(field).control;
   }
-}
-
-// Firmware older than 3.0 shows no minimum-voltage field, whatever its bytes hold.
-TEST(ShowSettings, VersionRangeAndFirmwareGate) {
   EXPECT_EQ(ShowSettings(Device()).version, "3.1");
-  EXPECT_FALSE(ShowSettings(Device()).range70);
-  EXPECT_EQ(ShowSettings(Device({{2, 30}})).texts.size(), kFieldCount);
-
-  const ShownSettings shown = ShowSettings(Device({{2, 29}, {25, 0}, {24, 1}}));
-  EXPECT_EQ(shown.version, "2.9");
-  EXPECT_TRUE(shown.range70);
-  EXPECT_TRUE(shown.gateReached);
-  EXPECT_FALSE(shown.failure);
-  const auto texts = TextsByField(shown);
-  EXPECT_EQ(texts.size(), kFieldCount - 3);
-  for (Field gated : {Field::cboMcycles, Field::cboVminDly, Field::chkMreset}) {
-    EXPECT_EQ(texts.count(gated), 0u) << Info(gated).control;
-  }
+  EXPECT_EQ(ShowSettings(Device({{2, 29}})).version, "2.9");
+  EXPECT_EQ(ShowSettings(Device({{24, 1}})).range70, true);
+  EXPECT_EQ(ShowSettings(Device({{24, 2}})).range70, false);
 }
 
+// The filling stops at the first byte no control can show, and says which.
 TEST(ShowSettings, BytesThatNoControlCanShowNameTheirField) {
   using enum Field;
-  struct Case {
-    std::uint8_t address;
-    std::uint8_t byte;
-    Field field;
-    bool gateReached;
-  };
   // clang-format off
-  const Case cases[] = {
+  const std::tuple<std::uint8_t, std::uint8_t, Field, bool> cases[] = {  // address, byte, field, gate reached
       {3, 0, cboFreq, false}, {18, 0, cboZeFreq, true}, {20, 0, cboRoFreq, true}, {16, 6, cboStartBeeps, false},
       {8, 0, cboVlowBeeps, false}, {8, 6, cboVlowBeeps, false}, {14, 0, cboVcycles, false}, {15, 6, cboGcycles, false},
       {13, 1, cboCmdTime, false}, {13, 9, cboCmdTime, false}, {25, 0, cboMcycles, true}, {25, 6, cboMcycles, true},
       {10, 2, chkRev, false},
   };
   // clang-format on
-  for (const Case& c : cases) {
-    const ShownSettings shown = ShowSettings(Device({{c.address, c.byte}}));
-    ASSERT_TRUE(shown.failure) << int(c.address) << "=" << int(c.byte);
-    EXPECT_EQ(shown.failure->field, c.field);
-    EXPECT_EQ(shown.failure->address, c.address);
-    EXPECT_EQ(shown.failure->byte, c.byte);
-    EXPECT_EQ(shown.gateReached, c.gateReached) << int(c.address);
-    EXPECT_EQ(shown.version, "3.1");
+  for (const auto& [address, byte, field, gateReached] : cases) {
+    const ShownSettings shown = ShowSettings(Device({{address, byte}}));
+    ASSERT_TRUE(shown.failure) << int(address) << "=" << int(byte);
+    EXPECT_EQ(shown.failure->field, field);
+    EXPECT_EQ(shown.failure->address, address);
+    EXPECT_EQ(shown.failure->byte, byte);
+    EXPECT_EQ(shown.gateReached, gateReached) << int(address);
   }
 }
 
@@ -129,11 +109,8 @@ TEST(EncodeSettings, FactoryTextsInSendOrder) {
 
 TEST(EncodeSettings, WorkedExamples) {
   using enum Field;
-  struct Case {
-    std::map<Field, std::string> texts;  // changed from the factory texts
-    Bytes device;                        // changed from the factory bytes
-    Bytes writes;                        // expected among the writes
-  };
+  // The texts and the device bytes changed from the factory ones, and writes among those expected.
+  using Case = std::tuple<std::map<Field, std::string>, Bytes, Bytes>;
   // clang-format off
   const Case cases[] = {
       {{{cboFreq, "2000"}}, {}, {{3, 63}}}, {{{cboFreq, "1568"}, {cboDur, "0.250"}}, {}, {{3, 80}, {4, 24}}},
@@ -150,14 +127,12 @@ TEST(EncodeSettings, WorkedExamples) {
       {{{cboCmdTime, "4.0"}}, {}, {{13, 8}}}, {{{cboVminDly, "5000"}}, {}, {{26, 250}}},
   };
   // clang-format on
-  for (const Case& c : cases) {
+  for (const auto& [changed, device, expected] : cases) {
     SettingsTexts texts = FactoryTexts();
-    for (const auto& [field, text] : c.texts) TextOf(texts, field) = text;
-    const EncodedSettings encoded = EncodeSettings(texts, Device(c.device));
-    ASSERT_FALSE(encoded.failure);
-    const Bytes writes = WritesByAddress(encoded);
-    for (const auto& [a, value] : c.writes) {
-      EXPECT_EQ(writes.at(a), value) << "address " << int(a) << " for " << c.texts.begin()->second;
+    for (const auto& [field, text] : changed) TextOf(texts, field) = text;
+    const Bytes writes = WritesByAddress(EncodeSettings(texts, Device(device)));
+    for (const auto& [a, value] : expected) {
+      EXPECT_EQ(writes.at(a), value) << "address " << int(a) << " for " << changed.begin()->second;
     }
   }
 }
