@@ -168,18 +168,5 @@ TEST_F(HidapiStandIn, NumberedReportsAnswerEveryCommandAsUnnumberedOnesDo) {
       ::testing::HasSubstr("hid> 05 46 02 00 00 00 00 00 00\nhid< 05 1f 00 00 00 00 00 00 00\n"));
 }
 
-TEST_F(HidapiStandIn, AServiceThatDidNotStartIsSaidAndTriedAgain) {
-  AddDevice(1, 0);
-  Library().initFails = true;
-  const auto platform = MakeHidapiPlatform(TestFolder().string());
-  const std::string sentence =
-      "vexaro: the HID service could not be started (hid_init failed), so no device can be "
-      "reached.\n";
-  EXPECT_EQ(RunCli({"list"}, platform.get()), (CliOutcome{kExitNoDevice, "", sentence}));
-  EXPECT_EQ(RunCli({"peek", "2"}, platform.get()), (CliOutcome{kExitNoDevice, "", sentence}));
-  Library().initFails = false;
-  EXPECT_EQ(RunCli({"peek", "2"}, platform.get()), (CliOutcome{kExitDone, "2: 31\n", ""}));
-}
-
 }  // namespace
 }  // namespace vexaro

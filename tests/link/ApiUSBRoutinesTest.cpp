@@ -102,6 +102,8 @@ INSTANTIATE_TEST_SUITE_P(Interfaces, Discovery, ::testing::Values(
     }, "/dev/hidraw5", {{"/dev/hidraw4", 1}, {"/dev/hidraw5", 2}}, "/dev/hidraw1", "/dev/hidraw2: it cannot be opened"},
     DiscoveryCase{"ReportsLongerThanNineBytesAreSkipped", [](SimulatedPlatform& p) { Match(p, "/dev/hidraw1").descriptor = kLongReports; },
       "", {{"/dev/hidraw1", 1}}, "", "/dev/hidraw1: reports longer than 9 bytes (input 17, output 17)"},
+    DiscoveryCase{"ReportsTooShortForACommandAreSkipped", [](SimulatedPlatform& p) { Match(p, "/dev/hidraw1").descriptor = {0x75, 0x08, 0x95, 0x08, 0x81, 0x02, 0x95, 0x01, 0x91, 0x02}; },
+      "", {{"/dev/hidraw1", 1}}, "", "/dev/hidraw1: reports too short for a command (input 9, output 2)"},
     DiscoveryCase{"UnreadableDescriptorIsSkipped", [](SimulatedPlatform& p) { Match(p, "/dev/hidraw1").descriptor.clear(); },
       "", {{"/dev/hidraw1", 1}}, "", "/dev/hidraw1: its report descriptor cannot be read"},
     DiscoveryCase{"SeveralOutputReportsAreSkipped", [](SimulatedPlatform& p) { Match(p, "/dev/hidraw1").descriptor = kTwoOutputReports; },
@@ -128,34 +130,34 @@ TEST(PlainTransfer, OutputReportLayoutAndCarriedOverArguments) {
                         "hid> 00 46 1c 77 00 00 00 00 00\nhid< 00 77 00 00 00 00 00 00 00\n"));
 }
 
-TEST(PlainTransfer, NumberedDeviceActsOnlyOnReportsUnderItsId) {
+// A numbered device's reports carry its ID both ways, and it acts on no other; shorter reports (3
+// data bytes) use the front of the buffers, and the rest of InputReport keeps its bytes.
+TEST(PlainTransfer, NumberedAndShortReports) {
+  Bytes numbered = VexaroReportDescriptor();
+  numbered.insert(numbered.begin() + 7, {0x85, 0x05});  // Report ID 5, inside the collection
+  // clang-format off
+  const std::tuple<Bytes, std::array<std::uint8_t, 8>, const char*> cases[] = {
+      {numbered, {31, 0, 0, 0, 0, 0, 0, 0}, "hid> 05 46 02 09 00 00 00 00 00\nhid< 05 1f 00 00 00 00 00 00 00\n"},
+      {{0x75, 0x08, 0x95, 0x03, 0x81, 0x02, 0x91, 0x02}, {31, 0, 0, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE}, "hid> 00 46 02 09\nhid< 00 1f 00 00\n"},
+  };
+  // clang-format on
+  for (const auto& [descriptor, input, trace] : cases) {
+    SimulatedPlatform platform(SimulatedPlatform::Empty{});
+    Match(platform, "/dev/hidraw1").descriptor = descriptor;
+    TracedLink t(platform);
+    ASSERT_TRUE(t.usb.FindDevice());
+    t.link.InputReport.fill(0xEE);
+    EXPECT_EQ(t.usb.PlainTransfer({command::kReadByte, 2, 9}), 31);
+    EXPECT_EQ(t.link.InputReport, input);
+    EXPECT_THAT(t.text.str(), HasSubstr(trace));
+  }
   SimulatedPlatform platform(SimulatedPlatform::Empty{});
-  Bytes descriptor = VexaroReportDescriptor();
-  descriptor.insert(descriptor.begin() + 7, {0x85, 0x05});  // Report ID 5, inside the collection
-  Match(platform, "/dev/hidraw1").descriptor = descriptor;
+  Match(platform, "/dev/hidraw1").descriptor = numbered;
   TracedLink t(platform);
   ASSERT_TRUE(t.usb.FindDevice());
-  EXPECT_EQ(t.usb.PlainTransfer({command::kReadByte, 2}), 31);
-  EXPECT_THAT(t.text.str(),
-              HasSubstr("hid> 05 46 02 00 00 00 00 00 00\nhid< 05 1f 00 00 00 00 00 00 00\n"));
-  // A report under another ID reaches the device, which does not act on it.
-  t.link.OutputReportId = 0;
+  t.link.OutputReportId = 0;  // a report under another ID reaches the device, which drops it
   EXPECT_EQ(t.usb.PlainTransfer({command::kReadByte, 2}), 0);
   EXPECT_FALSE(t.link.DeviceDetected);
-}
-
-// Shorter reports (3 data bytes each way) use the front of the buffers; the rest of InputReport
-// keeps its bytes.
-TEST(PlainTransfer, ShortReportsUseTheFrontOfTheBuffers) {
-  SimulatedPlatform platform(SimulatedPlatform::Empty{});
-  Match(platform, "/dev/hidraw1").descriptor = {0x75, 0x08, 0x95, 0x03, 0x81, 0x02, 0x91, 0x02};
-  TracedLink t(platform);
-  ASSERT_TRUE(t.usb.FindDevice());
-  t.link.InputReport.fill(0xEE);
-  EXPECT_EQ(t.usb.PlainTransfer({command::kReadByte, 2, 9}), 31);
-  EXPECT_EQ(t.link.InputReport,
-            (std::array<std::uint8_t, 8>{31, 0, 0, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE}));
-  EXPECT_THAT(t.text.str(), HasSubstr("hid> 00 46 02 09\nhid< 00 1f 00 00\n"));
 }
 
 // A read that times out closes both handles; one that fails keeps them until the next search.

@@ -22,22 +22,6 @@ Replies Exchange(SimulatedFirmware& firmware, std::uint8_t command, std::uint8_t
   return replies;
 }
 
-TEST(SimulatedFirmware, AnswersEveryCommandOfTheContract) {
-  SimulatedFirmware firmware;
-  EXPECT_EQ(Exchange(firmware, 's'), Replies{6});
-  EXPECT_EQ(Exchange(firmware, 'F', 2), Replies{31});   // firmware version 3.1
-  EXPECT_EQ(Exchange(firmware, 'F', 28), Replies{50});  // first byte of the melody
-  EXPECT_EQ(Exchange(firmware, 'F', 200), Replies{0});  // beyond the store
-  EXPECT_EQ(Exchange(firmware, 'T', 9, 150), Replies{6});
-  EXPECT_EQ(Exchange(firmware, 'F', 9), Replies{150});
-  EXPECT_EQ(Exchange(firmware, 'T', 200, 1), Replies{6});  // ignored beyond the store
-  EXPECT_EQ(Exchange(firmware, 'B', 53, 37), Replies{6});
-  EXPECT_EQ(Exchange(firmware, 'x'), Replies{});  // unknown: no answer
-  firmware.faults().busyBeforeAck = 2;
-  EXPECT_EQ(Exchange(firmware, 'T', 9, 1), (Replies{0, 0, 6}));
-  EXPECT_EQ(Exchange(firmware, 'F', 9), Replies{1});  // a query is answered at once
-}
-
 // 700 x (256 + trim) / 256: +7 gives 719.1, -7 (stored as 135) gives 680.9.
 TEST(SimulatedFirmware, AdValueFollowsTheTrim) {
   for (const auto& [trimByte, ad] : {std::pair{0, 700}, {7, 719}, {135, 681}, {129, 697}}) {

@@ -32,15 +32,6 @@ TEST(WinHidReports, OpenErrorsAndWaitResults) {
   for (const auto& [result, expected] : waits) EXPECT_EQ(OutcomeOfWait(result), expected) << result;
 }
 
-// The Vexaro: 8 data bytes each way, plus the report ID. Input and output are kept apart: a
-// device whose output report cannot carry a command is refused.
-TEST(WinHidReports, LengthsFromCapsAreTheLinksLengths) {
-  EXPECT_EQ(LengthsFromCaps({9, 9}), (ReportLengths{9, 9, false}));
-  EXPECT_EQ(UnusableReportLengths(LengthsFromCaps({9, 9})), "");
-  EXPECT_EQ(UnusableReportLengths(LengthsFromCaps({9, 2})),
-            "reports too short for a command (input 9, output 2)");
-}
-
 TEST(WinHidReports, OutputBufferHasExactlyTheDevicesLength) {
   struct Case {
     const char* name;

