@@ -151,17 +151,14 @@ TEST(CliRestore, BadFilesWriteNothing) {
 
 TEST(CliRestore, DeviceLostPartWaySaysHowFar) {
   const std::string file = FactoryBackup();
+  // The command, how many reports reach the device, the message.
+  // clang-format off
   const std::tuple<std::vector<std::string>, std::size_t, const char*> cases[] = {
-      // the command, how many reports reach the device, the message
-      {{"restore", file},
-       29 + 23 + 5,
-       "device lost after storing 28 of 124 bytes, part way through the melody; restore the file "
-       "again."},
-      {{"restore", file, "--only", "trim"},
-       0,
-       "device lost after storing 0 of 1 bytes, part way through the trim"},
+      {{"restore", file}, 29 + 23 + 5, "device lost after storing 28 of 124 bytes, part way through the melody; restore the file again."},
+      {{"restore", file, "--only", "trim"}, 0, "device lost after storing 0 of 1 bytes, part way through the trim"},
       {{"backup", file + ".new"}, 29 + 10, "device lost while reading address 38."},
   };
+  // clang-format on
   for (const auto& [args, reports, error] : cases) {
     CliDevice device([&](SimulatedFirmware& f) { f.faults().unplugAfter = reports; });
     const CliOutcome run = device(args);

@@ -23,7 +23,7 @@ namespace {
 struct StandInDevice {
   std::string path;
   std::uint8_t reportId = 0;
-  vexaro::SimulatedFirmware firmware;
+  vexaro::SimulatedFirmware firmware{};
 };
 
 struct StandIn {
@@ -115,27 +115,19 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class HidapiStandIn : public ::testing::Test {
- protected:
-  void SetUp() override { Library() = {}; }
-
-  // A Vexaro at /dev/hidrawN whose descriptor declares `reportId` (none when 0).
-  void AddDevice(int n, std::uint8_t reportId) {
-    std::vector<std::uint8_t> descriptor = VexaroReportDescriptor();
-    if (reportId != 0) descriptor.insert(descriptor.begin() + 7, {0x85, reportId});
-    const fs::path folder = TestFolder() / ("hidraw" + std::to_string(n)) / "device";
-    fs::create_directories(folder);
-    std::ofstream(folder / "report_descriptor", std::ios::binary)
-        .write(reinterpret_cast<const char*>(descriptor.data()),
-               static_cast<std::streamsize>(descriptor.size()));
-    StandInDevice& device = Library().devices.emplace_back();
-    device.path = "/dev/hidraw" + std::to_string(n);
-    device.reportId = reportId;
-  }
-};
+// A Vexaro at /dev/hidrawN whose descriptor declares `reportId` (none when 0).
+void AddDevice(int n, std::uint8_t reportId) {
+  std::vector<std::uint8_t> descriptor = VexaroReportDescriptor();
+  if (reportId != 0) descriptor.insert(descriptor.begin() + 7, {0x85, reportId});
+  const fs::path folder = TestFolder() / ("hidraw" + std::to_string(n)) / "device";
+  fs::create_directories(folder);
+  std::ofstream(folder / "report_descriptor", std::ios::binary)
+      << std::string(descriptor.begin(), descriptor.end());
+  Library().devices.push_back({"/dev/hidraw" + std::to_string(n), reportId});
+}
 
 // Every command, on a device with numbered reports and on one without, runs alike.
-TEST_F(HidapiStandIn, NumberedReportsAnswerEveryCommandAsUnnumberedOnesDo) {
+TEST(HidapiStandIn, NumberedReportsAnswerEveryCommandAsUnnumberedOnesDo) {
   AddDevice(1, 0);
   AddDevice(2, 5);
   const auto platform = MakeHidapiPlatform(TestFolder().string());

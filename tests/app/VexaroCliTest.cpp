@@ -56,10 +56,6 @@ struct CliCase {
   std::string err;  // a part of standard error
 };
 
-void PrintTo(const CliCase& c, std::ostream* os) {
-  *os << c.name;
-}
-
 class Cli : public ::testing::TestWithParam<CliCase> {};
 
 TEST_P(Cli, ExitStatusAndOutput) {
@@ -116,7 +112,6 @@ const CliCase kCliCases[] = {
     {"NoCommand", {"--simulate"}, nullptr, 2, "", "no command given"},
     {"UnknownCommand", {"poke", "1"}, nullptr, 2, "", "see 'vexaro --help'"},
     {"AddressNotANumber", {"--simulate", "peek", "x1"}, nullptr, 2, "", "ADDR must be a number from 0 to 255, not \"x1\"."},
-    {"AddressTooLarge", {"--simulate", "peek", "256"}, nullptr, 2, "", "ADDR must be a number from 0 to 255"},
     {"CountRunsPastTheLastAddress", {"--simulate", "peek", "250", "7"}, nullptr, 2, "", "COUNT must be a number from 1 to 6, not \"7\"."},
     {"EmptySimulateFile", {"--simulate=", "peek", "0"}, nullptr, 2, "", "--simulate= needs a file name"},
     {"ReadPrintsWhatTheWindowShows", {"--simulate", "read"}, nullptr, 0, kFactoryRead, ""},
@@ -127,7 +122,6 @@ const CliCase kCliCases[] = {
     {"SetRefusedByTheEntryCheckWritesNothing", {"set", "beep-duration=0.5", "beep-frequency=6000"}, OnDevice(), 2, "", "beep-frequency: Frequency must be between 500 and 5000 Hz."},
     {"SetUnknownKey", {"--simulate", "set", "volume=11"}, nullptr, 2, "", "there is no setting \"volume\""},
     {"SetWithoutEquals", {"--simulate", "set", "turn-on"}, nullptr, 2, "", "\"turn-on\" is not of the form key=value."},
-    {"SetNothing", {"--simulate", "set"}, nullptr, 2, "", "set needs key=value"},
     {"SetPickOnlyNotAnItem", {"--simulate", "set", "command-window=2.25"}, nullptr, 2, "", "command-window must be one of 1.0, 1.5, 2.0, 2.5, 3.0, 3.5, 4.0"},
     {"SetGatedFieldOnOlderFirmware", {"set", "min-voltage-capture=200"}, OnDevice([](SimulatedFirmware& f) { f.store()[2] = 29; }), 2, "", "min-voltage-capture needs firmware 3.0 or later; this device has 2.9."},
     {"SetLostPartWay", {"set", "--defaults"}, OnDevice([](SimulatedFirmware& f) { f.faults().unplugAfter = 29 + 5; }), 3, "", "device lost after storing 5 of 23 settings bytes."},
@@ -135,12 +129,10 @@ const CliCase kCliCases[] = {
     {"PokeStoresOneByte", {"--simulate", "--trace", "poke", "0x1b", "3"}, nullptr, 0, "", "hid> 00 54 1b 03 00"},
     {"PokeOutOfRange", {"--simulate", "poke", "3", "256"}, nullptr, 2, "", "ADDR and VALUE must be numbers from 0 to 255"},
     {"ParseTwoNotes", {"parse", VEXARO_DATA_DIR "/two-notes.txt"}, nullptr, 0, "1: 1046.50 Hz 0.3000 s tone pitch 119 duration 20\n2: 1174.66 Hz 0.3000 s tone pitch 106 duration 22\n28: 119 20 106 22 0 0 0 0 0 0\n38: 0 0 0 0 0 0 0 0 0 0\n48: 0 0 0 0 0 0 0 0 0 0\n58: 0 0 0 0 0 0 0 0 0 0\n68: 0 0 0 0 0 0 0 0 0 0\n78: 0 0 0 0 0 0 0 0 0 0\n88: 0 0 0 0 0 0 0 0 0 0\n98: 0 0 0 0 0 0 0 0 0 0\n108: 0 0 0 0 0 0 0 0 0 0\n118: 0 0 0 0 0 0 0 0 0 0\n", ""},
-    {"ParseMissingFile", {"parse", "/no/such/tune.txt"}, nullptr, 2, "", "There is no file \"/no/such/tune.txt\"."},
     {"LoadOfABadFileTouchesNoDevice", {"load", "/no/such/tune.txt"}, OnDevice(), 2, "", "Nothing was sent."},
     {"LoadStoresTheMelody", {"--simulate", "--trace", "load", VEXARO_DATA_DIR "/two-notes.txt"}, nullptr, 0, "", "hid> 00 54 1f 16 00"},
     {"LoadDefault", {"--simulate", "--trace", "load", "default"}, nullptr, 0, "", "hid> 00 54 1c 32 00"},
     {"PlayAndWait", {"--simulate", "--trace", "play", "--wait"}, nullptr, 0, "", "hid> 00 53 00 00"},
-    {"Stop", {"--simulate", "--trace", "stop"}, nullptr, 0, "", "hid> 00 53 00 00"},
     {"BeepWithTheGivenValues", {"--simulate", "--trace", "beep", "1568 (G6)", "0.125"}, nullptr, 0, "", "hid> 00 42 50 0c 00"},
     {"BeepWithTheDevicesSettings", {"--simulate", "--trace", "beep"}, nullptr, 0, "", "hid> 00 42 35 25 00"},
     {"BeepRefusedLikeTheBox", {"--simulate", "beep", "6000"}, nullptr, 2, "", "Frequency must be between 500 and 5000 Hz."},

@@ -20,26 +20,21 @@ class WindowProgramTest : public QObject {
   void memoryThatCannotBeKeptIsSaidInAMessageBox() {
     namespace fs = std::filesystem;
     const QString cannotWrite = "Cannot write the simulated device file FILE: ";
-    struct Case {
-      const char* name;
-      int status;
-      QString message;  // FILE stands for the file's path; empty: no message
+    // The exit status, and the message (FILE stands for the file's path; empty: no message).
+    const std::pair<int, QString> cases[] = {
+        // A read-only file (refused for root too, who could write it); the folder gone mid-run.
+        {2, cannotWrite + "it is read-only. Nothing was sent; the program ends."},
+        {3, cannotWrite + "no file can be made in its folder, so what the simulated device stored "
+                          "in this run is lost."},
+        {0, ""},  // kept
     };
-    const Case cases[] = {
-        // Read-only, for root too, who could write it.
-        {"read-only file", 2, cannotWrite + "it is read-only. Nothing was sent; the program ends."},
-        {"folder gone during the run", 3,
-         cannotWrite + "no file can be made in its folder, so what the simulated device stored "
-                       "in this run is lost."},
-        {"kept", 0, ""},
-    };
-    for (const Case& c : cases) {
+    for (const auto& [status, message] : cases) {
       const fs::path dir = fs::temp_directory_path() /
                            ("vexaro-window-memory-" + std::to_string(std::random_device()()));
       fs::create_directories(dir);
       const fs::path file = dir / "device.txt";
       QCOMPARE(SaveStoreFile(file.string(), FactoryStore()), std::string());
-      if (c.status == 2) fs::permissions(file, fs::perms::owner_read);
+      if (status == 2) fs::permissions(file, fs::perms::owner_read);
 
       PlatformOptions options;
       options.simulate = true;
@@ -52,18 +47,18 @@ class WindowProgramTest : public QObject {
       QTimer closer;
       closer.setSingleShot(true);
       QObject::connect(&closer, &QTimer::timeout, [&] {
-        if (c.status == 3) fs::remove_all(dir);
+        if (status == 3) fs::remove_all(dir);
         for (QWidget* widget : QApplication::topLevelWidgets()) {
           if (qobject_cast<frmMain*>(widget) != nullptr) widget->close();
         }
       });
       closer.start(0);
-      QCOMPARE(RunWindowProgram(options, false, dialogs, err), c.status);
-      QCOMPARE(dialogs.messages.size(), std::size_t{c.message.isEmpty() ? 0u : 1u});
-      if (!c.message.isEmpty()) {
+      QCOMPARE(RunWindowProgram(options, false, dialogs, err), status);
+      QCOMPARE(dialogs.messages.size(), std::size_t{message.isEmpty() ? 0u : 1u});
+      if (!message.isEmpty()) {
         QCOMPARE(dialogs.messages[0].title, QString("File Error"));
         QCOMPARE(dialogs.messages[0].text,
-                 QString(c.message).replace("FILE", QString::fromStdString(file.string())));
+                 QString(message).replace("FILE", QString::fromStdString(file.string())));
         QCOMPARE(dialogs.messages[0].icon, Dialogs::Icon::Warning);
       }
       fs::remove_all(dir);

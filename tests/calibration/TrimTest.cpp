@@ -14,9 +14,8 @@ TEST(Trim, DecodesAndEncodesSignAndMagnitude) {
     EXPECT_EQ(DecodeTrim(byte), trim);
     EXPECT_EQ(EncodeTrim(trim), byte);
   }
-  for (const auto& [byte, trim] : {std::pair{20, 20}, {128, 0}, {255, -127}}) {
-    EXPECT_EQ(DecodeTrim(byte), trim);
-  }
+  EXPECT_EQ((std::array{DecodeTrim(20), DecodeTrim(128), DecodeTrim(255)}),
+            (std::array{20, 0, -127}));
   EXPECT_EQ(EncodeTrim(8), std::nullopt);
   EXPECT_EQ(EncodeTrim(-8), std::nullopt);
 }

@@ -51,10 +51,6 @@ struct DiscoveryCase {
   const char* onlyPath = "";  // the search is restricted to this path
 };
 
-void PrintTo(const DiscoveryCase& c, std::ostream* os) {
-  *os << c.name;
-}
-
 class Discovery : public ::testing::TestWithParam<DiscoveryCase> {};
 
 TEST_P(Discovery, FindsTheFirstUsableMatchAndLeavesNothingElseOpen) {

@@ -139,7 +139,7 @@ TEST(ParseRingTone, FailuresDeliverNoNotes) {
 }
 
 TEST(ParseRingTone, HowManyNotes) {
-  std::string repeated;
+  std::string repeated;  // 1 MB
   for (int i = 0; i < (1 << 19); ++i) repeated += "c,";
   // clang-format off
   const std::pair<std::string, std::size_t> cases[] = {

@@ -72,24 +72,6 @@ TEST(MakeTuneImage, WorkedExamplesFiftyNotesAndTheFactoryTune) {
   EXPECT_TRUE(std::all_of(factory.begin() + 86, factory.end(), [](int b) { return b == 0; }));
 }
 
-TEST(MakeTuneImage, FailuresNameTheNote) {
-  const TuneNote good{1000.0, 0.5, false};
-  // clang-format off
-  const std::pair<std::vector<TuneNote>, const char*> cases[] = {
-      {{good, good, {1000.0, -1.0, false}}, "Note 3 cannot be stored: its length is negative."},
-      {{good, {0.0, 0.5, false}}, "Note 2 cannot be stored: its frequency is not positive."},
-      {{{0.5, 0.5, false}}, "Note 1 cannot be stored: its frequency is too low."},
-      {{good, {4000.0, 240.0, false}}, "Note 2 cannot be stored: its length is too long for its frequency."},
-      {std::vector<TuneNote>(51, good), "The melody has 51 notes, more than the 50 the device can store."},
-  };
-  // clang-format on
-  for (const auto& [notes, error] : cases) {
-    const TuneImageResult r = MakeTuneImage(notes);
-    EXPECT_EQ(r.error, error);
-    EXPECT_EQ(r.image, TuneImage{}) << error;
-  }
-}
-
 // The test beep: no lower limit on the duration code and no cap on the pitch code.
 TEST(BeepCodes, OfTheTwoBoxes) {
   // clang-format off

@@ -14,32 +14,23 @@ namespace vexaro {
 namespace {
 
 TEST(LeadingNumber, ReadsTheNumberAtTheStartAndFailsOnlyWhenTooLarge) {
-  struct Case {
-    const char* text;
-    double value;
-  };
   // clang-format off
-  const Case cases[] = {
+  const std::pair<const char*, double> cases[] = {
       {"0.250 (1/4)", 0.25}, {"1568 (G6)", 1568}, {"OFF", 0}, {"", 0}, {" 12", 12}, {"2,5", 2},
       {"1e3", 1000}, {"1 2", 12}, {"\t-\n4.5 V", -4.5}, {"+7", 7}, {".5", 0.5}, {"5.", 5},
       {"1.2.3", 1.2}, {"1e", 1}, {"2E+2x", 200}, {"3e-1", 0.3}, {"--5", 0}, {"\r5", 0},
       {"1e-999", 0}, {"0e999999", 0}, {"-", 0}, {"1.7e308", 1.7e308},
   };
   // clang-format on
-  for (const Case& c : cases) EXPECT_DOUBLE_EQ(LeadingNumber(c.text), c.value) << c.text;
+  for (const auto& [text, value] : cases) EXPECT_DOUBLE_EQ(LeadingNumber(text), value) << text;
   for (const char* text : {"1e999", "-1e999", "1e99999999999999999999", "9e308"}) {
     EXPECT_THROW(LeadingNumber(text), NumberError) << text;
   }
 }
 
 TEST(FormatPicture, WritesByThePictureAndFailsOnNonFiniteValues) {
-  struct Case {
-    double value;
-    const char* picture;
-    const char* text;
-  };
   // clang-format off
-  const Case cases[] = {
+  const std::tuple<double, const char*, const char*> cases[] = {  // value, picture, text
       {0, "###", ""}, {0.256, "##", ""}, {1562.5, "####", "1563"}, {1, "0.###", "1."},
       {0.25, "0.###", "0.25"}, {0.24576, "0.###", "0.246"}, {0.992, "0.00", "0.99"},
       {3.1, "#0.0", "3.1"}, {0.5, "#0.0", "0.5"}, {2.0, "0.00", "2.00"}, {-50, "###", "-50"},
@@ -50,12 +41,11 @@ TEST(FormatPicture, WritesByThePictureAndFailsOnNonFiniteValues) {
       {2.675, "0.00", "2.68"}, {1.0005, "0.000", "1.001"},
   };
   // clang-format on
-  for (const Case& c : cases) {
-    EXPECT_EQ(FormatPicture(c.value, c.picture), c.text) << c.value << " " << c.picture;
+  for (const auto& [value, picture, text] : cases) {
+    EXPECT_EQ(FormatPicture(value, picture), text) << value << " " << picture;
   }
-  for (double value :
-       {std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
-        std::numeric_limits<double>::quiet_NaN()}) {
+  constexpr double kInfinity = std::numeric_limits<double>::infinity();
+  for (double value : {kInfinity, -kInfinity, std::nan("")}) {
     EXPECT_THROW(FormatPicture(value, "####"), NumberError);
   }
 }
