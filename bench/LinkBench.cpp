@@ -20,7 +20,7 @@
 #include "settings/SettingsRead.h"
 #include "settings/SettingsRecord.h"
 #include "simulator/SimulatedDevice.h"
-#include "support/SimulatedLink.h"
+#include "SimulatedLink.h"
 
 namespace vexaro::bench {
 

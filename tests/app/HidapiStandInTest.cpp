@@ -1,11 +1,10 @@
 // The real HID platform over a stand-in for the hidapi library: the calls it makes are answered
 // here as hidapi on hidraw answers them, by the simulated firmware, and the report descriptors are
-// files in a folder laid out as sysfs lays them out (hidapi 0.13) or come from the open device
-// (0.14 and newer). No device is needed.
+// files in a folder laid out as sysfs lays them out. No device is needed.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <hidapi.h>
+#include <hidapi/hidapi.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -13,23 +12,18 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
-#include <random>
-#include <sstream>
 
-#include "app/VexaroCli.h"
-#include "link/DeviceContract.h"
 #include "link/hidapi/HidapiPlatform.h"
-#include "simulator/SimulatedDevice.h"
+#include "support/CliRun.h"
+#include "support/TestFiles.h"
 
 namespace {
 
-// A device as hidraw shows it: its report ID (0 when its reports are unnumbered), its report
-// descriptor and its firmware.
+// A device as hidraw shows it: its report ID (0 when its reports are unnumbered) and its firmware.
 struct StandInDevice {
   std::string path;
   std::uint8_t reportId = 0;
-  std::vector<std::uint8_t> descriptor;
-  vexaro::SimulatedFirmware firmware;
+  vexaro::SimulatedFirmware firmware{};
 };
 
 struct StandIn {
@@ -51,13 +45,11 @@ struct hid_device_ {
   StandInDevice* device;
 };
 
-int hid_init() {
-  return Library().initFails ? -1 : 0;
-}
-
-int hid_exit() {
-  return 0;
-}
+// clang-format off
+int hid_init() { return Library().initFails ? -1 : 0; }
+int hid_exit() { return 0; }
+void hid_close(hid_device* handle) { delete handle; }
+// clang-format on
 
 hid_device_info* hid_enumerate(unsigned short, unsigned short) {
   hid_device_info* first = nullptr;
@@ -91,10 +83,6 @@ hid_device* hid_open_path(const char* path) {
   return nullptr;
 }
 
-void hid_close(hid_device* handle) {
-  delete handle;
-}
-
 // Byte 0 is the report ID. hidraw sends an unnumbered device the bytes after a 0 (any other first
 // byte goes along as data); a numbered device gets the report as it is and acts only on its own ID.
 int hid_write(hid_device* handle, const unsigned char* data, size_t length) {
@@ -109,30 +97,16 @@ int hid_write(hid_device* handle, const unsigned char* data, size_t length) {
 int hid_read_timeout(hid_device* handle, unsigned char* data, size_t length, int milliseconds) {
   StandInDevice& device = *handle->device;
   std::uint8_t reply = 0;
-  switch (device.firmware.nextReply(reply, std::chrono::milliseconds(milliseconds))) {
-    case vexaro::ReadOutcome::TimedOut:
-      return 0;
-    case vexaro::ReadOutcome::Failed:
-      return -1;
-    case vexaro::ReadOutcome::Completed:
-      break;
+  const auto outcome = device.firmware.nextReply(reply, std::chrono::milliseconds(milliseconds));
+  if (outcome != vexaro::ReadOutcome::Completed) {
+    return outcome == vexaro::ReadOutcome::TimedOut ? 0 : -1;
   }
-  std::vector<std::uint8_t> report(8, 0);
-  report[0] = reply;
+  std::vector<std::uint8_t> report = {reply, 0, 0, 0, 0, 0, 0, 0};
   if (device.reportId != 0) report.insert(report.begin(), device.reportId);
   const std::size_t count = std::min(length, report.size());
   std::copy_n(report.begin(), count, data);
   return static_cast<int>(count);
 }
-
-#if HID_API_VERSION >= HID_API_MAKE_VERSION(0, 14, 0)
-int hid_get_report_descriptor(hid_device* handle, unsigned char* buf, size_t buf_size) {
-  const std::vector<std::uint8_t>& descriptor = handle->device->descriptor;
-  const std::size_t count = std::min(buf_size, descriptor.size());
-  std::copy_n(descriptor.begin(), count, buf);
-  return static_cast<int>(count);
-}
-#endif
 
 }  // extern "C"
 
@@ -141,109 +115,49 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class HidapiStandIn : public ::testing::Test {
- protected:
-  void SetUp() override {
-    sysfs_ =
-        fs::path(::testing::TempDir()) / ("vexaro-sysfs-" + std::to_string(std::random_device()()));
-    Library() = {};
-  }
-  void TearDown() override {
-    Library() = {};
-    fs::remove_all(sysfs_);
-  }
-
-  // A Vexaro at /dev/hidrawN whose descriptor declares `reportId` (none when 0).
-  void AddDevice(int n, std::uint8_t reportId) {
-    std::vector<std::uint8_t> descriptor = VexaroReportDescriptor();
-    if (reportId != 0) descriptor.insert(descriptor.begin() + 7, {0x85, reportId});
-    const fs::path folder = sysfs_ / ("hidraw" + std::to_string(n)) / "device";
-    fs::create_directories(folder);
-    std::ofstream(folder / "report_descriptor", std::ios::binary)
-        .write(reinterpret_cast<const char*>(descriptor.data()),
-               static_cast<std::streamsize>(descriptor.size()));
-    StandInDevice& device = Library().devices.emplace_back();
-    device.path = "/dev/hidraw" + std::to_string(n);
-    device.reportId = reportId;
-    device.descriptor = descriptor;
-  }
-
-  fs::path sysfs_;
-};
-
-struct Outcome {
-  int status;
-  std::string out;
-  std::string err;
-  friend bool operator==(const Outcome&, const Outcome&) = default;
-};
-
-void PrintTo(const Outcome& o, std::ostream* os) {
-  *os << "status " << o.status << ", out \"" << o.out << "\", err \"" << o.err << "\"";
+// A Vexaro at /dev/hidrawN whose descriptor declares `reportId` (none when 0).
+void AddDevice(int n, std::uint8_t reportId) {
+  std::vector<std::uint8_t> descriptor = VexaroReportDescriptor();
+  if (reportId != 0) descriptor.insert(descriptor.begin() + 7, {0x85, reportId});
+  const fs::path folder = TestFolder() / ("hidraw" + std::to_string(n)) / "device";
+  fs::create_directories(folder);
+  std::ofstream(folder / "report_descriptor", std::ios::binary)
+      << std::string(descriptor.begin(), descriptor.end());
+  Library().devices.push_back({"/dev/hidraw" + std::to_string(n), reportId});
 }
 
-Outcome RunTool(HidPlatform& platform, std::vector<std::string> args) {
-  std::ostringstream out;
-  std::ostringstream err;
-  const int status = RunVexaroCli(args, out, err, &platform);
-  return {status, out.str(), err.str()};
-}
-
-TEST_F(HidapiStandIn, NumberedReportsAnswerEveryCommandAsUnnumberedOnesDo) {
+// Every command, on a device with numbered reports and on one without, runs alike.
+TEST(HidapiStandIn, NumberedReportsAnswerEveryCommandAsUnnumberedOnesDo) {
   AddDevice(1, 0);
   AddDevice(2, 5);
-  const auto platform = MakeHidapiPlatform(sysfs_.string());
-  EXPECT_EQ(RunTool(*platform, {"list"}),
-            (Outcome{kExitDone, "/dev/hidraw1: can be opened\n/dev/hidraw2: can be opened\n", ""}));
+  const auto platform = MakeHidapiPlatform(TestFolder().string());
+  EXPECT_EQ(
+      RunCli({"list"}, platform.get()),
+      (CliOutcome{kExitDone, "/dev/hidraw1: can be opened\n/dev/hidraw2: can be opened\n", ""}));
+  // clang-format off
   const std::vector<std::vector<std::string>> commands = {
-      {"peek", "0", "29"},
-      {"read"},
-      {"read", "--json"},
-      {"set", "beep-frequency=2000", "turn-on=55", "zero-output=10-beeps"},
-      {"poke", "100", "7"},
-      {"load", VEXARO_DATA_DIR "/two-notes.txt"},
-      {"play", "--wait"},
-      {"play"},
-      {"stop"},
-      {"beep", "1000", "0.5"},
-      {"adc"},
-      {"trim", "-3"},
-      {"trim"},
-      {"set", "--defaults"},
-      {"load", "default"},
+      {"peek", "0", "29"}, {"read"}, {"read", "--json"}, {"set", "beep-frequency=2000", "turn-on=55", "zero-output=10-beeps"},
+      {"poke", "100", "7"}, {"load", VEXARO_DATA_DIR "/two-notes.txt"}, {"play", "--wait"}, {"play"}, {"stop"},
+      {"beep", "1000", "0.5"}, {"adc"}, {"trim", "-3"}, {"trim"}, {"set", "--defaults"}, {"load", "default"},
   };
+  // clang-format on
   for (const auto& command : commands) {
-    SCOPED_TRACE(command[0] + (command.size() > 1 ? " " + command[1] : ""));
     const auto on = [&](const char* path) {
       std::vector<std::string> args = {"--device", path};
       args.insert(args.end(), command.begin(), command.end());
-      return RunTool(*platform, args);
+      return RunCli(args, platform.get());
     };
-    const Outcome unnumbered = on("/dev/hidraw1");
-    EXPECT_EQ(unnumbered.status, kExitDone) << unnumbered.err;
-    EXPECT_EQ(on("/dev/hidraw2"), unnumbered);
+    const CliOutcome unnumbered = on("/dev/hidraw1");
+    EXPECT_EQ(unnumbered.status, kExitDone) << command[0] << ": " << unnumbered.err;
+    EXPECT_EQ(on("/dev/hidraw2"), unnumbered) << command[0];
   }
   EXPECT_EQ(Library().devices[1].firmware.received(), Library().devices[0].firmware.received());
   EXPECT_EQ(Library().devices[1].firmware.store(), Library().devices[0].firmware.store());
 
   // On the wire, every report of the numbered device carries its ID.
-  const Outcome traced = RunTool(*platform, {"--device", "/dev/hidraw2", "--trace", "peek", "2"});
   EXPECT_THAT(
-      traced.err,
+      RunCli({"--device", "/dev/hidraw2", "--trace", "peek", "2"}, platform.get()).err,
       ::testing::HasSubstr("hid> 05 46 02 00 00 00 00 00 00\nhid< 05 1f 00 00 00 00 00 00 00\n"));
-}
-
-TEST_F(HidapiStandIn, AServiceThatDidNotStartIsSaidAndTriedAgain) {
-  AddDevice(1, 0);
-  Library().initFails = true;
-  const auto platform = MakeHidapiPlatform(sysfs_.string());
-  const std::string sentence =
-      "vexaro: the HID service could not be started (hid_init failed), so no device can be "
-      "reached.\n";
-  EXPECT_EQ(RunTool(*platform, {"list"}), (Outcome{kExitNoDevice, "", sentence}));
-  EXPECT_EQ(RunTool(*platform, {"peek", "2"}), (Outcome{kExitNoDevice, "", sentence}));
-  Library().initFails = false;
-  EXPECT_EQ(RunTool(*platform, {"peek", "2"}), (Outcome{kExitDone, "2: 31\n", ""}));
 }
 
 }  // namespace

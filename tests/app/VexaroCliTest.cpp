@@ -3,17 +3,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <random>
-#include <sstream>
 #include <utility>
 
-#include "app/VexaroCli.h"
-#include "link/DeviceContract.h"
-#include "simulator/SimulatedDevice.h"
+#include "support/CliRun.h"
+#include "support/TestFiles.h"
 
 namespace vexaro {
 namespace {
@@ -41,12 +36,13 @@ std::string AsJson(const std::string& lines) {
   return json + "\n}\n";
 }
 
+// Firmware 2.9: version 2.9, and the three minimum-voltage settings left out.
 std::string OlderFirmwareRead() {
   std::string text = kFactoryRead;
   text.replace(text.find("3.1"), 3, "2.9");
-  for (const char* line :
+  for (const std::string line :
        {"clear-min-voltage: 0\n", "min-voltage-cycles: 4\n", "min-voltage-capture: 100\n"}) {
-    text.erase(text.find(line), std::string(line).size());
+    text.erase(text.find(line), line.size());
   }
   return text;
 }
@@ -60,40 +56,32 @@ struct CliCase {
   std::string err;  // a part of standard error
 };
 
-void PrintTo(const CliCase& c, std::ostream* os) {
-  *os << c.name;
-}
-
 class Cli : public ::testing::TestWithParam<CliCase> {};
 
 TEST_P(Cli, ExitStatusAndOutput) {
   const CliCase& c = GetParam();
   SimulatedPlatform platform(SimulatedPlatform::Empty{});
   if (c.setUp) c.setUp(platform);
-  std::ostringstream out;
-  std::ostringstream err;
-  const int status = RunVexaroCli(c.args, out, err, c.setUp ? &platform : nullptr);
-  EXPECT_EQ(status, c.status) << err.str();
-  EXPECT_EQ(out.str(), c.out);
-  EXPECT_THAT(err.str(), HasSubstr(c.err));
-  if (status != kExitDone) {
-    const std::string message = err.str();
-    EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1);  // one sentence
+  const CliOutcome run = RunCli(c.args, c.setUp ? &platform : nullptr);
+  EXPECT_EQ(run.status, c.status) << run.err;
+  EXPECT_EQ(run.out, c.out);
+  EXPECT_THAT(run.err, HasSubstr(c.err));
+  if (run.status != kExitDone) {
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1);  // one sentence
   }
   EXPECT_EQ(platform.openHandles(), 0);
-}
-
-void Vexaro(SimulatedPlatform& p, const char* path, std::optional<OpenError> error = {}) {
-  p.addInterface({path, kVexaroVendorId, kVexaroProductId}, true).openError = error;
 }
 
 // One device at /dev/hidraw1, its firmware changed by `change`.
 std::function<void(SimulatedPlatform&)> OnDevice(
     std::function<void(SimulatedFirmware&)> change = nullptr) {
   return [change](SimulatedPlatform& p) {
-    Vexaro(p, "/dev/hidraw1");
+    AddVexaro(p, "/dev/hidraw1");
     if (change) change(p.firmware());
   };
+}
+void Other(SimulatedPlatform& p, const char* path) {
+  p.addInterface({path, 0x046d, 0xc52b}, false);
 }
 
 // Linux asks for the udev rule; Windows and macOS refuse only a device another program holds.
@@ -110,27 +98,22 @@ const CliCase kCliCases[] = {
     {"PeekReadsTheSimulatedStore", {"--simulate", "peek", "0", "3"}, nullptr, 0, "0: 0\n1: 0\n2: 31\n", ""},
     {"PeekTakesHexadecimalAndOneByDefault", {"peek", "0x1c", "--simulate"}, nullptr, 0, "28: 50\n", ""},
     {"PeekBeyondTheStoreReadsZero", {"--simulate", "peek", "255"}, nullptr, 0, "255: 0\n", ""},
-    {"ListShowsEachMatch", {"list"}, [](SimulatedPlatform& p) { p.addInterface({"/dev/hidraw0", 0x046d, 0xc52b}, false); Vexaro(p, "/dev/hidraw1", OpenError::NoPermission); Vexaro(p, "/dev/hidraw2"); }, 0, "/dev/hidraw1: no permission to open (" NO_PERMISSION_HINT ")\n/dev/hidraw2: can be opened\n", ""},
+    {"ListShowsEachMatch", {"list"}, [](SimulatedPlatform& p) { Other(p, "/dev/hidraw0"); AddVexaro(p, "/dev/hidraw1", OpenError::NoPermission); AddVexaro(p, "/dev/hidraw2"); }, 0, "/dev/hidraw1: no permission to open (" NO_PERMISSION_HINT ")\n/dev/hidraw2: can be opened\n", ""},
     {"ListWithNoDevice", {"list"}, [](SimulatedPlatform&) {}, 1, "", "no Vexaro found"},
-    {"ListWithOnlyAnUnopenableDevice", {"list"}, [](SimulatedPlatform& p) { Vexaro(p, "/dev/hidraw1", OpenError::Failed); }, 1, "/dev/hidraw1: cannot be opened\n", "vexaro: the Vexaro at /dev/hidraw1 cannot be used: it cannot be opened.\n"},
+    {"ListWithOnlyAnUnopenableDevice", {"list"}, [](SimulatedPlatform& p) { AddVexaro(p, "/dev/hidraw1", OpenError::Failed); }, 1, "/dev/hidraw1: cannot be opened\n", "vexaro: the Vexaro at /dev/hidraw1 cannot be used: it cannot be opened.\n"},
     {"ListWhenTheHidServiceDidNotStart", {"list"}, [](SimulatedPlatform& p) { p.failedService = "hid_init failed"; }, 1, "", "vexaro: the HID service could not be started (hid_init failed), so no device can be reached.\n"},
-    {"PeekWithNoDevice", {"peek", "0"}, [](SimulatedPlatform&) {}, 1, "", "no Vexaro found"},
-    {"PeekNamesTheDeviceItCannotUseAndWhy", {"peek", "0"}, [](SimulatedPlatform& p) { Vexaro(p, "/dev/hidraw1"); p.interfaces().back().descriptor.clear(); }, 1, "", "vexaro: the Vexaro at /dev/hidraw1 cannot be used: its report descriptor cannot be read.\n"},
-    {"PeekWithoutPermissionNamesTheUdevRule", {"peek", "0"}, [](SimulatedPlatform& p) { Vexaro(p, "/dev/hidraw1", OpenError::NoPermission); }, 1, "", "no permission to open /dev/hidraw1; " NO_PERMISSION_ADVICE},
+    {"PeekNamesTheDeviceItCannotUseAndWhy", {"peek", "0"}, [](SimulatedPlatform& p) { AddVexaro(p, "/dev/hidraw1"); p.interfaces().back().descriptor.clear(); }, 1, "", "vexaro: the Vexaro at /dev/hidraw1 cannot be used: its report descriptor cannot be read.\n"},
+    {"PeekWithoutPermissionNamesTheUdevRule", {"peek", "0"}, [](SimulatedPlatform& p) { AddVexaro(p, "/dev/hidraw1", OpenError::NoPermission); }, 1, "", "no permission to open /dev/hidraw1; " NO_PERMISSION_ADVICE},
     {"DeviceLostPrintsNothing", {"peek", "0", "29"}, OnDevice([](SimulatedFirmware& f) { f.faults().silentAtReport = 5; }), 3, "", "device lost while reading address 4."},
-    {"DeviceOptionPicksThatDevice", {"--device", "/dev/hidraw2", "peek", "9"}, [](SimulatedPlatform& p) { p.addInterface({"/dev/hidraw1", kVexaroVendorId, kVexaroProductId}, false); Vexaro(p, "/dev/hidraw2"); }, 0, "9: 170\n", ""},
+    {"DeviceOptionPicksThatDevice", {"--device", "/dev/hidraw2", "peek", "9"}, [](SimulatedPlatform& p) { p.addInterface({"/dev/hidraw1", kVexaroVendorId, kVexaroProductId}, false); AddVexaro(p, "/dev/hidraw2"); }, 0, "9: 170\n", ""},
     {"DeviceOptionRefusesAPathNotEnumerated", {"--device", "/dev/null", "peek", "0"}, OnDevice(), 1, "", "/dev/null is not a HID device on this machine."},
-    {"DeviceOptionWhenTheHidServiceDidNotStart", {"--device", "/dev/hidraw1", "peek", "0"}, [](SimulatedPlatform& p) { Vexaro(p, "/dev/hidraw1"); p.failedService = "hid_init failed"; }, 1, "", "the HID service could not be started (hid_init failed)"},
-    {"DeviceOptionRefusesAnotherDevice", {"--device", "/dev/hidraw0", "peek", "0"}, [](SimulatedPlatform& p) { p.addInterface({"/dev/hidraw0", 0x046d, 0xc52b}, false); }, 1, "", "/dev/hidraw0 is not a Vexaro"},
+    {"DeviceOptionWhenTheHidServiceDidNotStart", {"--device", "/dev/hidraw1", "peek", "0"}, [](SimulatedPlatform& p) { AddVexaro(p, "/dev/hidraw1"); p.failedService = "hid_init failed"; }, 1, "", "the HID service could not be started (hid_init failed)"},
+    {"DeviceOptionRefusesAnotherDevice", {"--device", "/dev/hidraw0", "peek", "0"}, [](SimulatedPlatform& p) { Other(p, "/dev/hidraw0"); }, 1, "", "/dev/hidraw0 is not a Vexaro"},
     {"NoCommand", {"--simulate"}, nullptr, 2, "", "no command given"},
     {"UnknownCommand", {"poke", "1"}, nullptr, 2, "", "see 'vexaro --help'"},
-    {"UnknownOption", {"--fast", "list"}, nullptr, 2, "", "--fast"},
     {"AddressNotANumber", {"--simulate", "peek", "x1"}, nullptr, 2, "", "ADDR must be a number from 0 to 255, not \"x1\"."},
-    {"AddressTooLarge", {"--simulate", "peek", "256"}, nullptr, 2, "", "ADDR must be a number from 0 to 255"},
     {"CountRunsPastTheLastAddress", {"--simulate", "peek", "250", "7"}, nullptr, 2, "", "COUNT must be a number from 1 to 6, not \"7\"."},
-    {"CountZero", {"--simulate", "peek", "0", "0"}, nullptr, 2, "", "COUNT must be"},
     {"EmptySimulateFile", {"--simulate=", "peek", "0"}, nullptr, 2, "", "--simulate= needs a file name"},
-    {"MissingAddress", {"--simulate", "peek"}, nullptr, 2, "", "ADDR"},
     {"ReadPrintsWhatTheWindowShows", {"--simulate", "read"}, nullptr, 0, kFactoryRead, ""},
     {"ReadAsJson", {"read", "--json", "--simulate"}, nullptr, 0, AsJson(kFactoryRead), ""},
     {"ReadLeavesOutWhatOlderFirmwareHides", {"read"}, OnDevice([](SimulatedFirmware& f) { f.store()[2] = 29; }), 0, OlderFirmwareRead(), ""},
@@ -139,91 +122,63 @@ const CliCase kCliCases[] = {
     {"SetRefusedByTheEntryCheckWritesNothing", {"set", "beep-duration=0.5", "beep-frequency=6000"}, OnDevice(), 2, "", "beep-frequency: Frequency must be between 500 and 5000 Hz."},
     {"SetUnknownKey", {"--simulate", "set", "volume=11"}, nullptr, 2, "", "there is no setting \"volume\""},
     {"SetWithoutEquals", {"--simulate", "set", "turn-on"}, nullptr, 2, "", "\"turn-on\" is not of the form key=value."},
-    {"SetNothing", {"--simulate", "set"}, nullptr, 2, "", "set needs key=value"},
     {"SetPickOnlyNotAnItem", {"--simulate", "set", "command-window=2.25"}, nullptr, 2, "", "command-window must be one of 1.0, 1.5, 2.0, 2.5, 3.0, 3.5, 4.0"},
     {"SetGatedFieldOnOlderFirmware", {"set", "min-voltage-capture=200"}, OnDevice([](SimulatedFirmware& f) { f.store()[2] = 29; }), 2, "", "min-voltage-capture needs firmware 3.0 or later; this device has 2.9."},
     {"SetLostPartWay", {"set", "--defaults"}, OnDevice([](SimulatedFirmware& f) { f.faults().unplugAfter = 29 + 5; }), 3, "", "device lost after storing 5 of 23 settings bytes."},
     {"SetOverUnshowableBytesPointsToDefaults", {"set", "turn-on=5"}, OnDevice([](SimulatedFirmware& f) { f.store()[16] = 9; }), 3, "", "'vexaro set --defaults' stores the factory settings."},
     {"PokeStoresOneByte", {"--simulate", "--trace", "poke", "0x1b", "3"}, nullptr, 0, "", "hid> 00 54 1b 03 00"},
+    {"PokeOutOfRange", {"--simulate", "poke", "3", "256"}, nullptr, 2, "", "ADDR and VALUE must be numbers from 0 to 255"},
     {"ParseTwoNotes", {"parse", VEXARO_DATA_DIR "/two-notes.txt"}, nullptr, 0, "1: 1046.50 Hz 0.3000 s tone pitch 119 duration 20\n2: 1174.66 Hz 0.3000 s tone pitch 106 duration 22\n28: 119 20 106 22 0 0 0 0 0 0\n38: 0 0 0 0 0 0 0 0 0 0\n48: 0 0 0 0 0 0 0 0 0 0\n58: 0 0 0 0 0 0 0 0 0 0\n68: 0 0 0 0 0 0 0 0 0 0\n78: 0 0 0 0 0 0 0 0 0 0\n88: 0 0 0 0 0 0 0 0 0 0\n98: 0 0 0 0 0 0 0 0 0 0\n108: 0 0 0 0 0 0 0 0 0 0\n118: 0 0 0 0 0 0 0 0 0 0\n", ""},
-    {"ParseMissingFile", {"parse", "/no/such/tune.txt"}, nullptr, 2, "", "There is no file \"/no/such/tune.txt\"."},
     {"LoadOfABadFileTouchesNoDevice", {"load", "/no/such/tune.txt"}, OnDevice(), 2, "", "Nothing was sent."},
     {"LoadStoresTheMelody", {"--simulate", "--trace", "load", VEXARO_DATA_DIR "/two-notes.txt"}, nullptr, 0, "", "hid> 00 54 1f 16 00"},
     {"LoadDefault", {"--simulate", "--trace", "load", "default"}, nullptr, 0, "", "hid> 00 54 1c 32 00"},
     {"PlayAndWait", {"--simulate", "--trace", "play", "--wait"}, nullptr, 0, "", "hid> 00 53 00 00"},
-    {"Stop", {"--simulate", "--trace", "stop"}, nullptr, 0, "", "hid> 00 53 00 00"},
     {"BeepWithTheGivenValues", {"--simulate", "--trace", "beep", "1568 (G6)", "0.125"}, nullptr, 0, "", "hid> 00 42 50 0c 00"},
     {"BeepWithTheDevicesSettings", {"--simulate", "--trace", "beep"}, nullptr, 0, "", "hid> 00 42 35 25 00"},
     {"BeepRefusedLikeTheBox", {"--simulate", "beep", "6000"}, nullptr, 2, "", "Frequency must be between 500 and 5000 Hz."},
-    {"AdcWithTheEstimates", {"--simulate", "adc"}, nullptr, 0, "A/D value: 700\n+1: 703\n+2: 705\n+3: 708\n+4: 711\n+5: 714\n+6: 716\n+7: 719\n-1: 697\n-2: 695\n-3: 692\n-4: 689\n-5: 686\n-6: 684\n-7: 681\n", ""},
-    {"TrimPrinted", {"--simulate", "trim"}, nullptr, 0, "0\n", ""},
-    {"TrimStored", {"--simulate", "--trace", "trim", "-3"}, nullptr, 0, "", "hid> 00 54 1b 83 00"},
+    {"AdcWithTheEstimates", {"--simulate", "--trace", "adc"}, nullptr, 0, "A/D value: 700\n+1: 703\n+2: 705\n+3: 708\n+4: 711\n+5: 714\n+6: 716\n+7: 719\n-1: 697\n-2: 695\n-3: 692\n-4: 689\n-5: 686\n-6: 684\n-7: 681\n", "hid> 00 48 00 00 00 00 00 00 00\nhid< 00 02 00 00 00 00 00 00 00\nhid> 00 4c 00 00 00 00 00 00 00\nhid< 00 bc"},
+    {"TrimPrinted", {"trim"}, OnDevice([](SimulatedFirmware& f) { f.store()[27] = 135; }), 0, "-7\n", ""},
+    {"TrimStored", {"--simulate", "--trace", "trim", "+3"}, nullptr, 0, "", "hid> 00 54 1b 03 00"},
+    {"TrimStoredNegative", {"--simulate", "--trace", "trim", "-3"}, nullptr, 0, "", "hid> 00 54 1b 83 00"},
     {"TrimOutOfTheList", {"--simulate", "trim", "8"}, nullptr, 2, "", "the trim must be a whole number from -7 to 7, not \"8\"."},
     {"TrimByteNoDeviceShouldHold", {"trim"}, OnDevice([](SimulatedFirmware& f) { f.store()[27] = 20; }), 3, "", "the device holds the trim byte 20, which is not a trim of -7 to 7"},
-    {"PokeOutOfRange", {"--simulate", "poke", "3", "256"}, nullptr, 2, "", "ADDR and VALUE must be numbers from 0 to 255"},
 };
 // clang-format on
 
 INSTANTIATE_TEST_SUITE_P(Commands, Cli, ::testing::ValuesIn(kCliCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// What `set` stores is what the window would: checked, then every field in the Send order.
+// What `set` stores is what the window would, checked and normalised as the window's boxes are;
+// a backup that `read --json` wrote restores every byte.
 TEST(CliSet, StoresLikeTheSendButtonAndABackupRestoresEveryByte) {
-  SimulatedPlatform platform(SimulatedPlatform::Empty{});
-  Vexaro(platform, "/dev/hidraw1");
-  std::ostringstream out;
-  std::ostringstream err;
-  const auto run = [&](std::vector<std::string> args) {
-    out.str("");
-    return RunVexaroCli(args, out, err, &platform);
-  };
-  ASSERT_EQ(run({"set", "beep-frequency=1568 (G6)", "beep-duration=0,25", "turn-on=150",
-                 "min-voltage-capture=30", "zero-output=10-beeps", "clear-glitch-count=1"}),
-            kExitDone)
-      << err.str();
-  const DeviceStore& store = platform.firmware().store();
-  EXPECT_EQ(store[3], 80);   // 1568 Hz
-  EXPECT_EQ(store[4], 24);   // 0.25 s at 1568 Hz
-  EXPECT_EQ(store[9], 200);  // clamped to 100 %
-  EXPECT_EQ(store[26], 2);   // 30 ms rounds to 40 ms
-  EXPECT_EQ(store[17], 1);
-  EXPECT_EQ(store[11], 1);
-
-  const std::string backup = ::testing::TempDir() + "vexaro-backup.json";
-  ASSERT_EQ(run({"read", "--json"}), kExitDone);
-  std::ofstream(backup) << out.str();
-  const DeviceStore saved = store;
-  ASSERT_EQ(run({"set", "--defaults"}), kExitDone);
-  EXPECT_NE(store, saved);
-  ASSERT_EQ(run({"set", "--from", backup}), kExitDone) << err.str();
-  EXPECT_EQ(store, saved);
-
-  // A backup of a 70 V device is not put on a 7 V one.
-  std::ofstream(backup) << R"({"range": "70V", "low-battery": "12.0"})";
-  EXPECT_EQ(run({"set", "--from", backup}), kExitBadInput);
-  EXPECT_THAT(err.str(), HasSubstr("these settings are for a 70V device; this one is 7V."));
-  std::remove(backup.c_str());
+  CliDevice device;
+  ASSERT_EQ(device({"set", "beep-frequency=1568 (G6)", "beep-duration=0,25", "turn-on=150",
+                    "min-voltage-capture=30", "zero-output=10-beeps", "clear-glitch-count=1"})
+                .status,
+            kExitDone);
+  // 1568 Hz, 0.25 s, 100 %, 40 ms, ten beeps, clear the glitch count.
+  for (const auto& [address, value] :
+       {std::pair{3, 80}, {4, 24}, {9, 200}, {26, 2}, {17, 1}, {11, 1}}) {
+    EXPECT_EQ(device.store()[address], value) << address;
+  }
+  const std::string backup = TestFile("backup.json", device({"read", "--json"}).out);
+  const DeviceStore saved = device.store();
+  ASSERT_EQ(device({"set", "--defaults"}).status, kExitDone);
+  EXPECT_NE(device.store(), saved);
+  ASSERT_EQ(device({"set", "--from", backup}).status, kExitDone);
+  EXPECT_EQ(device.store(), saved);
 }
 
 // A turn-on byte outside 100 to 200 reads as the window's box shows it, and is stored back as
 // the box's Send would store it when another setting changes.
 TEST(CliSet, TurnOnOutsideTheSliderIsReadAndStoredAsTheBoxHoldsIt) {
-  const struct {
-    std::uint8_t byte;
-    const char* shown;
-    std::uint8_t stored;
-  } cases[] = {
+  const std::tuple<int, const char*, int> cases[] = {
       {50, "turn-on: 0\n", 100}, {255, "turn-on: 100\n", 200}, {150, "turn-on: 50\n", 150}};
-  for (const auto& c : cases) {
-    SimulatedPlatform platform(SimulatedPlatform::Empty{});
-    Vexaro(platform, "/dev/hidraw1");
-    platform.firmware().store()[9] = c.byte;
-    std::ostringstream out;
-    std::ostringstream err;
-    ASSERT_EQ(RunVexaroCli({"read"}, out, err, &platform), kExitDone) << err.str();
-    EXPECT_THAT(out.str(), HasSubstr(c.shown)) << int{c.byte};
-    ASSERT_EQ(RunVexaroCli({"set", "reverse=1"}, out, err, &platform), kExitDone) << err.str();
-    EXPECT_EQ(platform.firmware().store()[9], c.stored) << int{c.byte};
+  for (const auto& [byte, shown, stored] : cases) {
+    CliDevice device([&](SimulatedFirmware& f) { f.store()[9] = static_cast<std::uint8_t>(byte); });
+    EXPECT_THAT(device({"read"}).out, HasSubstr(shown)) << byte;
+    ASSERT_EQ(device({"set", "reverse=1"}).status, kExitDone);
+    EXPECT_EQ(device.store()[9], stored) << byte;
   }
 }
 
@@ -250,92 +205,55 @@ TEST(CliSimulateFile, MemoryThatCannotBeKeptIsNeverASilentSuccess) {
   struct Case {
     const char* name;
     std::function<void(const fs::path& file)> before;  // run on the factory file before the run
-    bool folderGoesDuringTheRun;
     int status;
     std::string lastLine;  // of standard error; FILE stands for the file's path
   };
   const Case cases[] = {
       // Refused for root too, who could write it.
-      {"read-only file",
-       [](const fs::path& file) {
-         fs::permissions(file,
-                         fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-       },
-       false, kExitBadInput,
-       "vexaro: Cannot write the simulated device file FILE: it is read-only."},
+      {"read-only file", [](const fs::path& f) { fs::permissions(f, fs::perms::owner_read); },
+       kExitBadInput, "vexaro: Cannot write the simulated device file FILE: it is read-only."},
       // The save writes a file beside it first; here that name is taken by a folder.
       {"no file can be made beside it",
-       [](const fs::path& file) { fs::create_directories(file.string() + ".new/x"); }, false,
-       kExitBadInput,
+       [](const fs::path& f) { fs::create_directories(f.string() + ".new/x"); }, kExitBadInput,
        "vexaro: Cannot write the simulated device file FILE: no file can be made in its folder."},
-      {"folder gone during the run", nullptr, true, kExitDeviceLost,
+      {"folder gone during the run", nullptr, kExitDeviceLost,
        "vexaro: Cannot write the simulated device file FILE: no file can be made in its folder, so "
        "what the simulated device stored in this run is lost."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const fs::path dir = fs::path(::testing::TempDir()) /
-                         ("vexaro-memory-" + std::to_string(std::random_device()()));
+    const fs::path dir = TestFolder() / c.name;
     fs::create_directories(dir);
     const fs::path file = dir / "device.txt";
     const std::string simulate = "--simulate=" + file.string();
-    std::ostringstream out;
-    std::ostringstream firstErr;
-    ASSERT_EQ(RunVexaroCli({simulate, "peek", "0"}, out, firstErr), kExitDone) << firstErr.str();
+    ASSERT_EQ(RunCli({simulate, "peek", "0"}).status, kExitDone);
     if (c.before) c.before(file);
-    std::ostringstream before;
-    before << std::ifstream(file).rdbuf();
+    const std::string before = ReadTestFile(file.string());
 
     HookedErr errText([&] {
-      if (c.folderGoesDuringTheRun) fs::remove_all(dir);
+      if (!c.before) fs::remove_all(dir);  // the case without a file of its own
     });
     std::ostream err(&errText);
+    std::ostringstream out;
     EXPECT_EQ(RunVexaroCli({simulate, "--trace", "poke", "9", "200"}, out, err), c.status);
     std::string expected = c.lastLine;
     expected.replace(expected.find("FILE"), 4, file.string());
     if (c.status == kExitBadInput) {
       EXPECT_EQ(errText.str(), expected + "\n");  // not one report on the trace
-      std::ostringstream after;
-      after << std::ifstream(file).rdbuf();
-      EXPECT_EQ(after.str(), before.str());
+      EXPECT_EQ(ReadTestFile(file.string()), before);
     } else {
       EXPECT_THAT(errText.str(), ::testing::EndsWith("\n" + expected + "\n"));
     }
-    std::error_code ec;  // Windows removes no read-only file: make it writable first
-    fs::permissions(file, fs::perms::owner_write, fs::perm_options::add, ec);
-    fs::remove_all(dir, ec);
   }
 }
 
-TEST(CliInformation, HelpVersionAndUdevRules) {
-  struct Case {
-    std::vector<std::string> args;
-    std::vector<std::string> fragments;
-  };
-  const Case cases[] = {
-      {{"--help"},
-       {"list", "peek", "read", "set", "poke", "--simulate", "--trace", "--device",
-        "--print-udev-rules"}},
-      {{"--version"}, {"vexaro 0."}},
-#ifdef __linux__
-      {{"--print-udev-rules"},
-       {"SUBSYSTEM==\"hidraw\"", "ATTRS{idVendor}==\"04d8\"", "ATTRS{idProduct}==\"47a1\"",
-        "TAG+=\"uaccess\""}},
-#else
-      {{"--print-udev-rules"}, {"No udev rule is needed"}},
-#endif
-  };
-  for (const Case& c : cases) {
-    std::ostringstream out;
-    std::ostringstream err;
-    EXPECT_EQ(RunVexaroCli(c.args, out, err), kExitDone);
-    for (const std::string& fragment : c.fragments) EXPECT_THAT(out.str(), HasSubstr(fragment));
-    EXPECT_EQ(err.str(), "");
+// The help names every command.
+TEST(CliInformation, HelpNamesEveryCommand) {
+  const std::string help = RunCli({"--help"}).out;
+  for (const char* command : {"list", "peek", "read", "set", "poke", "parse", "load", "play",
+                              "stop", "beep", "adc", "trim", "backup", "restore", "tune"}) {
+    EXPECT_THAT(help, HasSubstr(std::string("\n  ") + command + " ")) << command;
   }
-  std::ostringstream out;
-  std::ostringstream err;
-  RunVexaroCli({"--print-udev-rules"}, out, err);
-  EXPECT_THAT(out.str(), ::testing::Not(HasSubstr("MODE")));  // never world-writable
 }
 
 }  // namespace

@@ -13,105 +13,55 @@
 namespace vexaro {
 namespace {
 
-TEST(LeadingNumber, ReadsTheNumberAtTheStart) {
-  struct Case {
-    const char* text;
-    double value;
+TEST(LeadingNumber, ReadsTheNumberAtTheStartAndFailsOnlyWhenTooLarge) {
+  // clang-format off
+  const std::pair<const char*, double> cases[] = {
+      {"0.250 (1/4)", 0.25}, {"1568 (G6)", 1568}, {"OFF", 0}, {"", 0}, {" 12", 12}, {"2,5", 2},
+      {"1e3", 1000}, {"1 2", 12}, {"\t-\n4.5 V", -4.5}, {"+7", 7}, {".5", 0.5}, {"5.", 5},
+      {"1.2.3", 1.2}, {"1e", 1}, {"2E+2x", 200}, {"3e-1", 0.3}, {"--5", 0}, {"\r5", 0},
+      {"1e-999", 0}, {"0e999999", 0}, {"-", 0}, {"1.7e308", 1.7e308},
   };
-  const Case cases[] = {
-      {"0.250 (1/4)", 0.25},
-      {"1568 (G6)", 1568},
-      {"OFF", 0},
-      {"", 0},
-      {" 12", 12},
-      {"2,5", 2},
-      {"1e3", 1000},
-      {"1 2", 12},
-      {"\t-\n4.5 V", -4.5},
-      {"+7", 7},
-      {".5", 0.5},
-      {"5.", 5},
-      {"1.2.3", 1.2},
-      {"1e", 1},
-      {"2E+2x", 200},
-      {"3e-1", 0.3},
-      {"--5", 0},
-      {"\r5", 0},
-      {"1e-999", 0},
-      {"0e999999", 0},
-      {"0.5 s", 0.5},
-      {"100,5", 100},
-      {"-", 0},
-      {"12345", 12345},
-  };
-  for (const Case& c : cases) EXPECT_DOUBLE_EQ(*LeadingNumber(c.text), c.value) << c.text;
-}
-
-TEST(LeadingNumber, FailsOnANumberTooLargeForADouble) {
+  // clang-format on
+  for (const auto& [text, value] : cases) EXPECT_DOUBLE_EQ(*LeadingNumber(text), value) << text;
   for (const char* text : {"1e999", "-1e999", "1e99999999999999999999", "9e308"}) {
     EXPECT_FALSE(LeadingNumber(text).ok()) << text;
   }
-  EXPECT_DOUBLE_EQ(*LeadingNumber("1.7e308"), 1.7e308);
 }
 
-TEST(FormatPicture, WritesByThePicture) {
-  struct Case {
-    double value;
-    const char* picture;
-    const char* text;
-  };
-  const Case cases[] = {
-      {0, "###", ""},
-      {0.256, "##", ""},
-      {1562.5, "####", "1563"},
-      {1, "0.###", "1."},
-      {0.25, "0.###", "0.25"},
-      {0.24576, "0.###", "0.246"},
-      {0.992, "0.00", "0.99"},
-      {3.1, "#0.0", "3.1"},
-      {0.5, "#0.0", "0.5"},
-      {2.0, "0.00", "2.00"},
-      {-50, "###", "-50"},
-      {70, "###", "70"},
-      {12345, "##", "12345"},
-      {0.0625, "0.000", "0.063"},
-      {0.005, "0.00", "0.01"},
-      {-2.5, "###", "-3"},
-      {0.0004, "0.00", "0.00"},
-      {-0.0004, "0.00", "0.00"},
-      {9.9996, "0.###", "10."},
-      {19.968, "##", "20"},
+TEST(FormatPicture, WritesByThePictureAndFailsOnNonFiniteValues) {
+  // clang-format off
+  const std::tuple<double, const char*, const char*> cases[] = {  // value, picture, text
+      {0, "###", ""}, {0.256, "##", ""}, {1562.5, "####", "1563"}, {1, "0.###", "1."},
+      {0.25, "0.###", "0.25"}, {0.24576, "0.###", "0.246"}, {0.992, "0.00", "0.99"},
+      {3.1, "#0.0", "3.1"}, {0.5, "#0.0", "0.5"}, {2.0, "0.00", "2.00"}, {-50, "###", "-50"},
+      {12345, "##", "12345"}, {0.0625, "0.000", "0.063"}, {0.005, "0.00", "0.01"},
+      {-2.5, "###", "-3"}, {-0.0004, "0.00", "0.00"}, {9.9996, "0.###", "10."},
       {1e20, "####", "100000000000000000000"},
-      // The value is taken to 15 significant digits before rounding, so a decimal half that a
-      // double holds a little below .5 still rounds up.
-      {2.675, "0.00", "2.68"},
-      {1.0005, "0.000", "1.001"},
+      // Taken to 15 significant digits first: a decimal half held a little below .5 rounds up.
+      {2.675, "0.00", "2.68"}, {1.0005, "0.000", "1.001"},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(*FormatPicture(c.value, c.picture), c.text) << c.value << " " << c.picture;
+  // clang-format on
+  for (const auto& [value, picture, text] : cases) {
+    EXPECT_EQ(*FormatPicture(value, picture), text) << value << " " << picture;
+  }
+  constexpr double kInfinity = std::numeric_limits<double>::infinity();
+  for (double value : {kInfinity, -kInfinity, std::nan("")}) {
+    EXPECT_FALSE(FormatPicture(value, "####").ok());
   }
 }
 
-TEST(FormatPicture, FailsOnInfiniteAndUndefinedValues) {
-  const double bad[] = {std::numeric_limits<double>::infinity(),
-                        -std::numeric_limits<double>::infinity(),
-                        std::numeric_limits<double>::quiet_NaN()};
-  for (double value : bad) EXPECT_FALSE(FormatPicture(value, "####").ok());
-}
-
 TEST(ToByteAndToInt16, RoundHalvesToEvenAndFailOutOfRange) {
-  struct Case {
-    double x;
-    int byte;  // -1: fails
+  // clang-format off
+  const std::pair<double, int> bytes[] = {  // -1: fails
+      {24.5, 24}, {62.5, 62}, {125.5, 126}, {255.5, -1}, {-0.5, 0}, {-0.6, -1}, {2.5, 2},
+      {3.5, 4}, {255.4, 255}, {0.4999, 0}, {std::nan(""), -1}, {1e300, -1},
   };
-  const Case bytes[] = {{24.5, 24},   {62.5, 62},  {125.5, 126},       {255.5, -1},
-                        {-0.5, 0},    {-0.6, -1},  {2.5, 2},           {3.5, 4},
-                        {255.4, 255}, {0.4999, 0}, {std::nan(""), -1}, {1e300, -1}};
-  for (const Case& c : bytes) {
-    if (c.byte < 0) {
-      EXPECT_FALSE(ToByte(c.x).ok()) << c.x;
+  // clang-format on
+  for (const auto& [x, byte] : bytes) {
+    if (byte < 0) {
+      EXPECT_FALSE(ToByte(x).ok()) << x;
     } else {
-      EXPECT_EQ(*ToByte(c.x), c.byte) << c.x;
+      EXPECT_EQ(*ToByte(x), byte) << x;
     }
   }
   EXPECT_EQ(*ToInt16(312.5), 312);

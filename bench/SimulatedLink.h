@@ -1,7 +1,6 @@
 #pragma once
 // One simulated device, found and opened as the programs find it, with an acknowledged exchange
 // whose host does nothing (no poll timer, no events) and remembers being told to end the program.
-// Shared by the tests and the benchmarks.
 
 #include "link/ApiUSBRoutines.h"
 #include "link/CommandExchange.h"
