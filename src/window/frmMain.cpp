@@ -21,11 +21,11 @@
 #include <chrono>
 #include <map>
 
-#include "calibration/CalibrationHandlers.h"
+#include "window/CalibrationPage.h"
 #include "link/DeviceContract.h"
-#include "melody/MelodyHandlers.h"
+#include "window/MelodyPage.h"
 #include "settings/SettingsFields.h"
-#include "settings/SettingsHandlers.h"
+#include "window/SettingsPage.h"
 #include "window/Widgets.h"
 #include "window/WindowLayout.h"
 
@@ -91,9 +91,9 @@ frmMain::frmMain(ApiUSBRoutines& usb, LinkState& link, DeviceSettings& settings,
   font.setPointSize(kFontPointSize);
   setFont(font);
   BuildControls();
-  settings_ = new SettingsHandlers(*this, dialogs_, DeviceSettings_);
-  new MelodyHandlers(*this, dialogs_);
-  new CalibrationHandlers(*this);
+  settings_ = new SettingsPage(*this, dialogs_, DeviceSettings_);
+  new MelodyPage(*this, dialogs_);
+  new CalibrationPage(*this);
 
   auto* help = new QShortcut(QKeySequence::HelpContents, this);
   connect(help, &QShortcut::activated, this, &frmMain::ShowContextHelp);

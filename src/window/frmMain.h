@@ -17,7 +17,7 @@ class QTabWidget;
 
 namespace vexaro {
 
-class SettingsHandlers;
+class SettingsPage;
 
 class frmMain final : public QWidget, public LinkHost {
   Q_OBJECT
@@ -32,7 +32,7 @@ class frmMain final : public QWidget, public LinkHost {
     return findChild<T*>(name);
   }
 
-  SettingsHandlers& settings() { return *settings_; }
+  SettingsPage& settings() { return *settings_; }
   ApiUSBRoutines& usb() { return usb_; }
   LinkState& link() { return link_; }
   CommandExchange& exchange() { return exchange_; }
@@ -81,7 +81,7 @@ class frmMain final : public QWidget, public LinkHost {
   LinkState& link_;
   Dialogs& dialogs_;
   DeviceSettings& DeviceSettings_;
-  SettingsHandlers* settings_ = nullptr;
+  SettingsPage* settings_ = nullptr;
   QTabWidget* TabStrip1_ = nullptr;
   QTimer* Timer1_ = nullptr;
   CommandExchange exchange_;

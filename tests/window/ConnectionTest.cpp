@@ -11,7 +11,7 @@
 
 #include "WindowFixture.h"
 #include "link/DeviceContract.h"
-#include "settings/SettingsHandlers.h"
+#include "window/SettingsPage.h"
 #include "window/Widgets.h"
 
 namespace vexaro {

@@ -13,7 +13,7 @@
 
 #include "WindowFixture.h"
 #include "link/DeviceContract.h"
-#include "settings/SettingsHandlers.h"
+#include "window/SettingsPage.h"
 #include "support/SettingsSamples.h"
 
 namespace vexaro {

@@ -8,7 +8,7 @@
 
 #include "WindowFixture.h"
 #include "link/DeviceContract.h"
-#include "settings/SettingsHandlers.h"
+#include "window/SettingsPage.h"
 
 namespace vexaro {
 

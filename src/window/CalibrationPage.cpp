@@ -1,4 +1,4 @@
-#include "calibration/CalibrationHandlers.h"
+#include "window/CalibrationPage.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -12,17 +12,17 @@
 
 namespace vexaro {
 
-CalibrationHandlers::CalibrationHandlers(frmMain& window) : QObject(&window), window_(window) {
+CalibrationPage::CalibrationPage(frmMain& window) : QObject(&window), window_(window) {
   connect(window_.control<QPushButton>("cmdVtrim"), &QPushButton::clicked, this,
-          &CalibrationHandlers::cmdVtrim_Click);
+          &CalibrationPage::cmdVtrim_Click);
   connect(window_.control<QPushButton>("cmdReadAD"), &QPushButton::clicked, this,
-          &CalibrationHandlers::cmdReadAD_Click);
+          &CalibrationPage::cmdReadAD_Click);
   // A choice of the user, also of the item already selected.
   connect(window_.control<QComboBox>("cboVtrim"), &QComboBox::activated, this,
-          &CalibrationHandlers::cboVtrim_Click);
+          &CalibrationPage::cboVtrim_Click);
 }
 
-void CalibrationHandlers::cmdVtrim_Click() {
+void CalibrationPage::cmdVtrim_Click() {
   QWidget* page = window_.control("fraVtrim");
   page->setVisible(true);
   page->raise();
@@ -49,7 +49,7 @@ void CalibrationHandlers::cmdVtrim_Click() {
   cboVtrim_Click();  // selecting the stored trim counts as a choice
 }
 
-void CalibrationHandlers::cboVtrim_Click() {
+void CalibrationPage::cboVtrim_Click() {
   auto* list = window_.control<QComboBox>("cboVtrim");
   const std::optional<std::uint8_t> byte = EncodeTrim(list->currentText().toInt());
   if (!byte) return;
@@ -61,7 +61,7 @@ void CalibrationHandlers::cboVtrim_Click() {
   cmdReadAD_Click();
 }
 
-void CalibrationHandlers::cmdReadAD_Click() {
+void CalibrationPage::cmdReadAD_Click() {
   // Two plain transfers with nothing between them; a lost device reads as 0 and the connection
   // monitor searches again.
   const std::uint8_t high = window_.usb().PlainTransfer({command::kAdHigh, 0, 0});

@@ -15,12 +15,12 @@ namespace vexaro {
 
 class frmMain;
 
-class SettingsHandlers final : public QObject {
+class SettingsPage final : public QObject {
   Q_OBJECT
 
  public:
-  SettingsHandlers(frmMain& window, Dialogs& dialogs, DeviceSettings& settings);
-  ~SettingsHandlers() override;
+  SettingsPage(frmMain& window, Dialogs& dialogs, DeviceSettings& settings);
+  ~SettingsPage() override;
 
   // The text of a field's control (check boxes "0"/"1", the zero-output group its index).
   QString Text(Field field) const;

@@ -7,11 +7,11 @@ namespace vexaro {
 
 class frmMain;
 
-class CalibrationHandlers final : public QObject {
+class CalibrationPage final : public QObject {
   Q_OBJECT
 
  public:
-  explicit CalibrationHandlers(frmMain& window);
+  explicit CalibrationPage(frmMain& window);
 
   // Opens the page in front, reads the stored trim and selects it, which stores it back and
   // reads the A/D value.

@@ -1,4 +1,4 @@
-#include "settings/SettingsHandlers.h"
+#include "window/SettingsPage.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -37,7 +37,7 @@ bool Inside(const QObject* object, const QWidget* container) {
 
 }  // namespace
 
-SettingsHandlers::SettingsHandlers(frmMain& window, Dialogs& dialogs, DeviceSettings& settings)
+SettingsPage::SettingsPage(frmMain& window, Dialogs& dialogs, DeviceSettings& settings)
     : QObject(&window), window_(window), dialogs_(dialogs), settings_(settings) {
   for (const FieldInfo& info : AllFields()) {
     if (!RuleFor(info.field, settings_)) continue;
@@ -47,24 +47,24 @@ SettingsHandlers::SettingsHandlers(frmMain& window, Dialogs& dialogs, DeviceSett
   qApp->installEventFilter(this);
 
   connect(window_.control<QSlider>("sliderThres"), &QSlider::valueChanged, this,
-          &SettingsHandlers::sliderThres_Change);
+          &SettingsPage::sliderThres_Change);
   connect(window_.control<QLineEdit>("txtThres"), &QLineEdit::textChanged, this,
-          &SettingsHandlers::txtThres_Change);
+          &SettingsPage::txtThres_Change);
   connect(window_.control<QCheckBox>("chkRev"), &QCheckBox::toggled, this,
-          &SettingsHandlers::chkRev_Click);
+          &SettingsPage::chkRev_Click);
   connect(window_.control<QAbstractButton>("cmdDefSet"), &QAbstractButton::clicked, this,
-          &SettingsHandlers::cmdDefSet_Click);
+          &SettingsPage::cmdDefSet_Click);
   connect(window_.control<QAbstractButton>("cmdDefAdv"), &QAbstractButton::clicked, this,
-          &SettingsHandlers::cmdDefAdv_Click);
+          &SettingsPage::cmdDefAdv_Click);
   connect(window_.control<QAbstractButton>("cmdSend"), &QAbstractButton::clicked, this,
-          &SettingsHandlers::cmdSend_Click);
+          &SettingsPage::cmdSend_Click);
 }
 
-SettingsHandlers::~SettingsHandlers() {
+SettingsPage::~SettingsPage() {
   qApp->removeEventFilter(this);
 }
 
-QString SettingsHandlers::Text(Field field) const {
+QString SettingsPage::Text(Field field) const {
   const FieldInfo& info = Info(field);
   switch (info.kind) {
     case ControlKind::TextBox:
@@ -80,14 +80,14 @@ QString SettingsHandlers::Text(Field field) const {
   return {};
 }
 
-SettingsTexts SettingsHandlers::Texts() const {
+SettingsTexts SettingsPage::Texts() const {
   SettingsTexts texts;
   for (const FieldInfo& info : AllFields())
     TextOf(texts, info.field) = Text(info.field).toStdString();
   return texts;
 }
 
-bool SettingsHandlers::SetText(Field field, const QString& text) {
+bool SettingsPage::SetText(Field field, const QString& text) {
   const FieldInfo& info = Info(field);
   switch (info.kind) {
     case ControlKind::TextBox:
@@ -116,7 +116,7 @@ bool SettingsHandlers::SetText(Field field, const QString& text) {
   return false;
 }
 
-void SettingsHandlers::cmdDefSet_Click() {
+void SettingsPage::cmdDefSet_Click() {
   window_.control<QSlider>("sliderThres")->setValue(kDefaultThreshold);
   for (const FieldText& d : BasicDefaults(settings_)) {
     SetText(d.field, QString::fromStdString(d.text));
@@ -124,11 +124,11 @@ void SettingsHandlers::cmdDefSet_Click() {
   }
 }
 
-void SettingsHandlers::cmdDefAdv_Click() {
+void SettingsPage::cmdDefAdv_Click() {
   for (const FieldText& d : AdvancedDefaults()) SetText(d.field, QString::fromStdString(d.text));
 }
 
-void SettingsHandlers::ReadDeviceSettings() {
+void SettingsPage::ReadDeviceSettings() {
   QTimer& timer = window_.Timer1();
   const bool timerWasOn = timer.isActive();
   timer.stop();
@@ -167,7 +167,7 @@ void SettingsHandlers::ReadDeviceSettings() {
   if (timerWasOn) timer.start();
 }
 
-void SettingsHandlers::ShowSettingsFailure() {
+void SettingsPage::ShowSettingsFailure() {
   dialogs_.ShowMessage("Upload Error",
                        "An error occured while reading the device data. Default values will be "
                        "shown.",
@@ -176,7 +176,7 @@ void SettingsHandlers::ShowSettingsFailure() {
   cmdDefAdv_Click();
 }
 
-void SettingsHandlers::cmdSend_Click() {
+void SettingsPage::cmdSend_Click() {
   const EncodedSettings encoded = EncodeSettings(Texts(), settings_);
   if (encoded.failure) {
     const FieldInfo& info = Info(encoded.failure->field);
@@ -197,11 +197,11 @@ void SettingsHandlers::cmdSend_Click() {
   }
 }
 
-void SettingsHandlers::sliderThres_Change(int value) {
+void SettingsPage::sliderThres_Change(int value) {
   window_.control<QLineEdit>("txtThres")->setText(QString::number(value));
 }
 
-void SettingsHandlers::txtThres_Change(const QString& text) {
+void SettingsPage::txtThres_Change(const QString& text) {
   const std::string entry = text.toStdString();
   if (const std::string held = ThresholdBoxText(entry); held != entry) {
     // Runs this reaction again for the corrected text, which moves the slider.
@@ -216,18 +216,18 @@ void SettingsHandlers::txtThres_Change(const QString& text) {
   }
 }
 
-void SettingsHandlers::chkRev_Click(bool checked) {
+void SettingsPage::chkRev_Click(bool checked) {
   window_.control<QLabel>("labGTLT")->setText(checked ? "<" : ">");
 }
 
-QComboBox* SettingsHandlers::FocusedCheckedField() const {
+QComboBox* SettingsPage::FocusedCheckedField() const {
   for (const auto& [combo, field] : checkedFields_) {
     if (Inside(QApplication::focusWidget(), combo)) return combo;
   }
   return nullptr;
 }
 
-bool SettingsHandlers::CheckField(QComboBox* combo, Field field) {
+bool SettingsPage::CheckField(QComboBox* combo, Field field) {
   if (checking_) return true;
   checking_ = true;
   const CheckResult result = CheckEntry(field, combo->currentText().toStdString(), settings_);
@@ -250,7 +250,7 @@ bool SettingsHandlers::CheckField(QComboBox* combo, Field field) {
   return result.accepted;
 }
 
-bool SettingsHandlers::eventFilter(QObject* watched, QEvent* event) {
+bool SettingsPage::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
     case QEvent::FocusOut: {
       auto* combo = qobject_cast<QComboBox*>(watched);

@@ -1,4 +1,4 @@
-#include "melody/MelodyHandlers.h"
+#include "window/MelodyPage.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -21,21 +21,21 @@ constexpr const char* kDefaultName = "default";
 
 }  // namespace
 
-MelodyHandlers::MelodyHandlers(frmMain& window, Dialogs& dialogs)
+MelodyPage::MelodyPage(frmMain& window, Dialogs& dialogs)
     : QObject(&window), window_(window), dialogs_(dialogs) {
-  const std::pair<const char*, void (MelodyHandlers::*)()> buttons[] = {
-      {"cmdLoad", &MelodyHandlers::cmdLoad_Click},
-      {"cmdDefTune", &MelodyHandlers::cmdDefTune_Click},
-      {"cmdPlay", &MelodyHandlers::cmdPlay_Click},
-      {"cmdBeep", &MelodyHandlers::cmdBeep_Click},
-      {"cmdBrowse", &MelodyHandlers::cmdBrowse_Click},
+  const std::pair<const char*, void (MelodyPage::*)()> buttons[] = {
+      {"cmdLoad", &MelodyPage::cmdLoad_Click},
+      {"cmdDefTune", &MelodyPage::cmdDefTune_Click},
+      {"cmdPlay", &MelodyPage::cmdPlay_Click},
+      {"cmdBeep", &MelodyPage::cmdBeep_Click},
+      {"cmdBrowse", &MelodyPage::cmdBrowse_Click},
   };
   for (const auto& [name, handler] : buttons) {
     connect(window_.control<QAbstractButton>(name), &QAbstractButton::clicked, this, handler);
   }
 }
 
-void MelodyHandlers::cmdLoad_Click() {
+void MelodyPage::cmdLoad_Click() {
   const QString name = window_.control<QLineEdit>("txtTuneFile")->text();
   bool loaded = true;
   {
@@ -59,7 +59,7 @@ void MelodyHandlers::cmdLoad_Click() {
   window_.control(loaded ? "cmdPlay" : "cmdBrowse")->setFocus();
 }
 
-void MelodyHandlers::cmdDefTune_Click() {
+void MelodyPage::cmdDefTune_Click() {
   auto* play = window_.control<QPushButton>("cmdPlay");
   {
     const TransferLock lock(window_);
@@ -71,7 +71,7 @@ void MelodyHandlers::cmdDefTune_Click() {
   play->setFocus();
 }
 
-void MelodyHandlers::SetPlayingLook(bool playing) {
+void MelodyPage::SetPlayingLook(bool playing) {
   auto* play = window_.control<QPushButton>("cmdPlay");
   play->setText(playing ? kStopCaption : kPlayCaption);
   play->setEnabled(true);
@@ -82,7 +82,7 @@ void MelodyHandlers::SetPlayingLook(bool playing) {
   play->setFocus();
 }
 
-void MelodyHandlers::cmdPlay_Click() {
+void MelodyPage::cmdPlay_Click() {
   auto* play = window_.control<QPushButton>("cmdPlay");
   if (play->text() != kStopCaption) {
     SetPlayingLook(true);
@@ -94,7 +94,7 @@ void MelodyHandlers::cmdPlay_Click() {
   SetPlayingLook(false);
 }
 
-void MelodyHandlers::cmdBeep_Click() {
+void MelodyPage::cmdBeep_Click() {
   const auto number = [&](const char* field) -> std::optional<double> {
     try {
       return LeadingNumber(window_.control<QComboBox>(field)->currentText().toStdString());
@@ -117,7 +117,7 @@ void MelodyHandlers::cmdBeep_Click() {
   (void)window_.exchange().SendCommand(command::kBeep, codes->PitchCode, codes->DurationCode);
 }
 
-void MelodyHandlers::cmdBrowse_Click() {
+void MelodyPage::cmdBrowse_Click() {
   const std::optional<QString> path =
       dialogs_.OpenFile("Open Melody File",
                         "RTTTL RingTone Files (*.txt; *.rtttl)|*.txt;*.rtttl| All Files (*.*)|*.*");

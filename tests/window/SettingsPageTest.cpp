@@ -16,12 +16,12 @@
 #include <QTimer>
 
 #include "WindowFixture.h"
-#include "settings/SettingsHandlers.h"
+#include "window/SettingsPage.h"
 #include "support/SettingsSamples.h"
 
 namespace vexaro {
 
-class SettingsHandlersTest : public QObject, public WindowFixture {
+class SettingsPageTest : public QObject, public WindowFixture {
   Q_OBJECT
 
   // Types `text` into the editable list `name`, replacing what it held.
@@ -253,6 +253,6 @@ class SettingsHandlersTest : public QObject, public WindowFixture {
 
 }  // namespace vexaro
 
-VEXARO_WINDOW_TEST_MAIN(vexaro::SettingsHandlersTest)
+VEXARO_WINDOW_TEST_MAIN(vexaro::SettingsPageTest)
 
-#include "SettingsHandlersTest.moc"
+#include "SettingsPageTest.moc"

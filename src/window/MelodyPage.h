@@ -9,11 +9,11 @@ namespace vexaro {
 
 class frmMain;
 
-class MelodyHandlers final : public QObject {
+class MelodyPage final : public QObject {
   Q_OBJECT
 
  public:
-  MelodyHandlers(frmMain& window, Dialogs& dialogs);
+  MelodyPage(frmMain& window, Dialogs& dialogs);
 
   void cmdLoad_Click();
   void cmdDefTune_Click();
