@@ -9,7 +9,7 @@
 #include "melody/MelodyLoad.h"
 #include "settings/NumberText.h"
 #include "window/TransferLock.h"
-#include "window/frmMain.h"
+#include "window/Widgets.h"
 
 namespace vexaro {
 
@@ -21,28 +21,23 @@ constexpr const char* kDefaultName = "default";
 
 }  // namespace
 
-MelodyPage::MelodyPage(frmMain& window, Dialogs& dialogs)
-    : QObject(&window), window_(window), dialogs_(dialogs) {
-  const std::pair<const char*, void (MelodyPage::*)()> buttons[] = {
-      {"cmdLoad", &MelodyPage::cmdLoad_Click},
-      {"cmdDefTune", &MelodyPage::cmdDefTune_Click},
-      {"cmdPlay", &MelodyPage::cmdPlay_Click},
-      {"cmdBeep", &MelodyPage::cmdBeep_Click},
-      {"cmdBrowse", &MelodyPage::cmdBrowse_Click},
-  };
-  for (const auto& [name, handler] : buttons) {
-    connect(window_.control<QAbstractButton>(name), &QAbstractButton::clicked, this, handler);
-  }
+MelodyPage::MelodyPage(const WindowControls& controls, CommandExchange& exchange, Dialogs& dialogs)
+    : c_(controls), exchange_(exchange), dialogs_(dialogs) {
+  connect(c_.cmdLoad, &QPushButton::clicked, this, &MelodyPage::cmdLoad_Click);
+  connect(c_.cmdDefTune, &QPushButton::clicked, this, &MelodyPage::cmdDefTune_Click);
+  connect(c_.cmdPlay, &QPushButton::clicked, this, &MelodyPage::cmdPlay_Click);
+  connect(c_.cmdBeep, &QPushButton::clicked, this, &MelodyPage::cmdBeep_Click);
+  connect(c_.cmdBrowse, &QPushButton::clicked, this, &MelodyPage::cmdBrowse_Click);
 }
 
 void MelodyPage::cmdLoad_Click() {
-  const QString name = window_.control<QLineEdit>("txtTuneFile")->text();
+  const QString name = c_.txtTuneFile->text();
   bool loaded = true;
   {
-    const TransferLock lock(window_);  // cmdPlay among the rest, until the upload is over
+    const TransferLock lock(c_);  // cmdPlay among the rest, until the upload is over
     TuneImage image = DefaultTuneImage();
     if (name != kDefaultName) {  // exactly: "Default" is a file name
-      const int raise = window_.control<QCheckBox>("chkOctave")->isChecked() ? 1 : 0;
+      const int raise = c_.chkOctave->isChecked() ? 1 : 0;
       const TuneFileResult file = LoadTuneFile(name.toStdString(), raise);
       image = file.image;
       loaded = file.error.empty();
@@ -51,59 +46,57 @@ void MelodyPage::cmdLoad_Click() {
       // Whatever the cause, nothing has been sent.
       dialogs_.ShowMessage("File Error", "File \"" + name + "\" Not Found!",
                            Dialogs::Icon::Warning);
-    } else if (!UploadTuneImage(window_.exchange(), image)) {
+    } else if (!UploadTuneImage(exchange_, image)) {
       return;  // the device is gone and the program ends
     }
   }
-  window_.control("cmdPlay")->setEnabled(true);
-  window_.control(loaded ? "cmdPlay" : "cmdBrowse")->setFocus();
+  c_.cmdPlay->setEnabled(true);
+  (loaded ? c_.cmdPlay : c_.cmdBrowse)->setFocus();
 }
 
 void MelodyPage::cmdDefTune_Click() {
-  auto* play = window_.control<QPushButton>("cmdPlay");
   {
-    const TransferLock lock(window_);
-    window_.control<QLineEdit>("txtTuneFile")->setText(kDefaultName);
-    window_.control<QCheckBox>("chkOctave")->setChecked(false);
-    if (!UploadTuneImage(window_.exchange(), DefaultTuneImage())) return;
+    const TransferLock lock(c_);
+    c_.txtTuneFile->setText(kDefaultName);
+    c_.chkOctave->setChecked(false);
+    if (!UploadTuneImage(exchange_, DefaultTuneImage())) return;
   }
-  play->setEnabled(true);
-  play->setFocus();
+  c_.cmdPlay->setEnabled(true);
+  c_.cmdPlay->setFocus();
 }
 
 void MelodyPage::SetPlayingLook(bool playing) {
-  auto* play = window_.control<QPushButton>("cmdPlay");
+  QPushButton* play = c_.cmdPlay;
   play->setText(playing ? kStopCaption : kPlayCaption);
   play->setEnabled(true);
-  for (const char* name :
-       {"cmdSend", "cmdLoad", "cmdDefTune", "cmdBrowse", "cmdVtrim", "cmdReadAD", "cboVtrim"}) {
-    window_.control(name)->setEnabled(!playing);
+  for (QWidget* control : c_.transfer) {
+    if (control != play && control != c_.cmdBeep) control->setEnabled(!playing);
   }
+  c_.cmdBrowse->setEnabled(!playing);
   play->setFocus();
 }
 
 void MelodyPage::cmdPlay_Click() {
-  auto* play = window_.control<QPushButton>("cmdPlay");
-  if (play->text() != kStopCaption) {
+  if (c_.cmdPlay->text() != kStopCaption) {
     SetPlayingLook(true);
     // Waits while the melody plays; a click on "Stop" meanwhile runs this handler again, inside
     // this one, and its stop's acknowledgement ends this wait too.
-    if (!window_.exchange().SendCommand(command::kPlay, 0, 0)) return;
+    if (!exchange_.SendCommand(command::kPlay, 0, 0)) return;
   }
-  if (!window_.exchange().SendCommand(command::kStop, 0, 0)) return;
+  if (!exchange_.SendCommand(command::kStop, 0, 0)) return;
   SetPlayingLook(false);
 }
 
 void MelodyPage::cmdBeep_Click() {
-  const auto number = [&](const char* field) -> std::optional<double> {
+  const auto number = [](const QComboBox* field) -> std::optional<double> {
     try {
-      return LeadingNumber(window_.control<QComboBox>(field)->currentText().toStdString());
+      return LeadingNumber(field->currentText().toStdString());
     } catch (const NumberError&) {
       return std::nullopt;
     }
   };
-  const std::optional<double> frequency = number("cboFreq");
-  const std::optional<double> seconds = number("cboDur");
+  const std::optional<double> frequency = number(c_.cboFreq);
+  const std::optional<double> seconds = number(c_.cboDur);
   const std::optional<NoteCodes> codes =
       frequency && seconds ? BeepCodes(*frequency, *seconds) : std::nullopt;
   if (!codes) {
@@ -113,8 +106,8 @@ void MelodyPage::cmdBeep_Click() {
                          Dialogs::Icon::Warning);
     return;
   }
-  const TransferLock lock(window_);
-  (void)window_.exchange().SendCommand(command::kBeep, codes->PitchCode, codes->DurationCode);
+  const TransferLock lock(c_);
+  (void)exchange_.SendCommand(command::kBeep, codes->PitchCode, codes->DurationCode);
 }
 
 void MelodyPage::cmdBrowse_Click() {
@@ -122,8 +115,8 @@ void MelodyPage::cmdBrowse_Click() {
       dialogs_.OpenFile("Open Melody File",
                         "RTTTL RingTone Files (*.txt; *.rtttl)|*.txt;*.rtttl| All Files (*.*)|*.*");
   if (!path || path->isEmpty()) return;
-  window_.control<QLineEdit>("txtTuneFile")->setText(*path);
-  if (auto* load = window_.control("cmdLoad"); load->isEnabled()) load->setFocus();
+  c_.txtTuneFile->setText(*path);
+  if (c_.cmdLoad->isEnabled()) c_.cmdLoad->setFocus();
 }
 
 }  // namespace vexaro

@@ -3,17 +3,17 @@
 
 #include <QObject>
 
+#include "link/CommandExchange.h"
 #include "window/Dialogs.h"
+#include "window/WindowLayout.h"
 
 namespace vexaro {
-
-class frmMain;
 
 class MelodyPage final : public QObject {
   Q_OBJECT
 
  public:
-  MelodyPage(frmMain& window, Dialogs& dialogs);
+  MelodyPage(const WindowControls& controls, CommandExchange& exchange, Dialogs& dialogs);
 
   void cmdLoad_Click();
   void cmdDefTune_Click();
@@ -22,10 +22,12 @@ class MelodyPage final : public QObject {
   void cmdBrowse_Click();
 
  private:
-  // While a melody plays, the controls that would start another transfer are off.
+  // While a melody plays, the controls that would start another transfer are off, but for Stop
+  // and Test Beep (whose acknowledgement ends the melody); so is Browse.
   void SetPlayingLook(bool playing);
 
-  frmMain& window_;
+  const WindowControls& c_;
+  CommandExchange& exchange_;
   Dialogs& dialogs_;
 };
 

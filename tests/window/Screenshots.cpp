@@ -31,13 +31,13 @@ int main(int argc, char** argv) {
   QApplication::processEvents();
 
   const char* names[] = {"settings", "melody", "advanced"};
-  auto* tabs = window.control<QTabWidget>("TabStrip1");
+  auto* tabs = window.controls().TabStrip1;
   for (int i = 0; i < 3; ++i) {
     tabs->setCurrentIndex(i);
     QApplication::processEvents();
     window.grab().save(folder.filePath(QString("window-%1.png").arg(names[i])));
   }
-  window.control<QPushButton>("cmdVtrim")->click();
+  window.controls().cmdVtrim->click();
   QApplication::processEvents();
   window.grab().save(folder.filePath("window-calibration.png"));
   window.close();
