@@ -48,7 +48,7 @@ SettingsPage::SettingsPage(const WindowControls& controls, ApiUSBRoutines& usb,
       settings_(settings) {
   for (const FieldInfo& info : AllFields()) {
     if (!RuleFor(info.field, settings_)) continue;
-    checkedFields_[static_cast<QComboBox*>(FieldControl(c_, info.field))] = info.field;
+    checkedFields_[qobject_cast<QComboBox*>(FieldControl(c_, info.field))] = info.field;
   }
   // Focus changes, presses, releases and access keys anywhere in the program pass here first.
   qApp->installEventFilter(this);
@@ -69,12 +69,12 @@ QString SettingsPage::Text(Field field) const {
   QWidget* control = FieldControl(c_, field);
   switch (Info(field).kind) {
     case ControlKind::TextBox:
-      return static_cast<QLineEdit*>(control)->text();
+      return qobject_cast<QLineEdit*>(control)->text();
     case ControlKind::EditableList:
     case ControlKind::PickList:
-      return static_cast<QComboBox*>(control)->currentText();
+      return qobject_cast<QComboBox*>(control)->currentText();
     case ControlKind::CheckBox:
-      return static_cast<QCheckBox*>(control)->isChecked() ? "1" : "0";
+      return qobject_cast<QCheckBox*>(control)->isChecked() ? "1" : "0";
     case ControlKind::OptionGroup:
       return c_.optZ10[1]->isChecked() ? "1" : "0";
   }
@@ -92,23 +92,23 @@ bool SettingsPage::SetText(Field field, const QString& text) {
   QWidget* control = FieldControl(c_, field);
   switch (Info(field).kind) {
     case ControlKind::TextBox:
-      static_cast<QLineEdit*>(control)->setText(text);
+      qobject_cast<QLineEdit*>(control)->setText(text);
       return true;
     case ControlKind::EditableList: {
-      auto* combo = static_cast<QComboBox*>(control);
+      auto* combo = qobject_cast<QComboBox*>(control);
       combo->setCurrentIndex(combo->findText(text, Qt::MatchExactly));
       combo->setEditText(text);
       return true;
     }
     case ControlKind::PickList: {
-      auto* combo = static_cast<QComboBox*>(control);
+      auto* combo = qobject_cast<QComboBox*>(control);
       const int index = combo->findText(text, Qt::MatchExactly);
       if (index < 0) return false;
       combo->setCurrentIndex(index);
       return true;
     }
     case ControlKind::CheckBox:
-      static_cast<QCheckBox*>(control)->setChecked(text == "1");
+      qobject_cast<QCheckBox*>(control)->setChecked(text == "1");
       return true;
     case ControlKind::OptionGroup:
       c_.optZ10[text == "1" ? 1 : 0]->setChecked(true);
