@@ -8,13 +8,13 @@
 #include <utility>
 #include <vector>
 
-namespace vexaro {
+#include "window/WindowLayout.h"
 
-class frmMain;
+namespace vexaro {
 
 class TransferLock {
  public:
-  explicit TransferLock(frmMain& window);
+  explicit TransferLock(const WindowControls& controls);
   ~TransferLock();
   TransferLock(const TransferLock&) = delete;
   TransferLock& operator=(const TransferLock&) = delete;

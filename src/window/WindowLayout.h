@@ -1,67 +1,94 @@
 #pragma once
-// Every control of the main window, declared once as data: name, kind, parent, caption, place,
-// designed state, tool tip and help context number. frmMain builds the window from this table.
+// The main window's controls: one typed member per control, named as the window names them, so
+// that a misspelt control fails to compile. The layout table in WindowLayout.cpp declares every
+// control once as data (its member, parent, caption, place, designed state, tool tip and help
+// context number); BuildControls makes the widgets from it and fills the struct.
 
-#include <span>
+#include <array>
+#include <cstddef>
+#include <vector>
+
+#include "settings/SettingsFields.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+class QTabWidget;
+class QWidget;
 
 namespace vexaro {
 
-enum class WidgetKind : unsigned char {
-  Label,
-  Button,
-  WrapButton,  // a button whose caption wraps onto two lines in its designed size
-  CheckBox,
-  Option,
-  TextBox,
-  EditCombo,  // editable list
-  ListCombo,  // drop-down list that takes no typing
-  Slider,
-  Frame,  // a group box, with or without a caption
-  Page,   // one of the four stacked pages
-  Lamp,   // the round status lamp
-  TabStrip,
+class StatusLamp;
+class WrapButton;
+
+struct WindowControls {
+  // The tab strip with its pages, the Transfer frame, Help, Exit and the status line.
+  QTabWidget* TabStrip1;
+  QGroupBox *fraSettings, *fraMelody, *fraAdvanced, *fraTransfer;
+  QLabel *Label7, *Label9, *lblConStatus, *lblVersion;
+  QPushButton *cmdSend, *cmdHelp, *cmdExit;
+  StatusLamp* shpStatus;
+
+  // Basic Settings.
+  QLabel *Label1, *Label2, *Label5, *labGTLT, *Label44, *Label3, *Label13, *Label4, *Label14,
+      *Label6, *Label15, *Label12;
+  QLineEdit* txtThres;
+  QSlider* sliderThres;
+  QCheckBox* chkRev;
+  QComboBox *cboLowV, *cboFreq, *cboDur;
+  WrapButton* cmdBeep;
+  QPushButton* cmdDefSet;
+
+  // Tune Control.
+  QLabel *Label8, *Label10, *Label16, *Label11;
+  QLineEdit* txtTuneFile;
+  QCheckBox* chkOctave;
+  QPushButton *cmdBrowse, *cmdLoad, *cmdPlay, *cmdDefTune;
+
+  // Advanced Parameters.
+  QLabel *Label17, *Label21, *Label22, *Label35, *Label20, *Label36, *Label23, *Label45, *Label18,
+      *Label19, *Label34, *Label24, *Label33, *Label43, *Label25, *Label26, *Label37, *Label27,
+      *Label40, *Label28, *Label38, *Label29, *Label41, *Label30, *Label39, *Label31, *Label42,
+      *Label32;
+  QGroupBox *Frame1, *Frame2;
+  QComboBox *cboStartBeeps, *cboCmdTime, *cboGtime, *cboVminDly, *cboVlowBeeps, *cboVlowDly,
+      *cboVcycles, *cboGcycles, *cboMcycles, *cboZeFreq, *cboZeDur, *cboRoFreq, *cboRoDur,
+      *cboIBpause, *cboIDpause;
+  QCheckBox *chkGreset, *chkMreset;
+  std::array<QRadioButton*, 2> optZ10;  // Two-Tone, 10-Beeps
+  QPushButton *cmdVtrim, *cmdDefAdv;
+
+  // A/D Voltage Trim, over the other pages when shown.
+  QGroupBox *fraVtrim, *Frame3;
+  QLabel *lblADvalue, *Label46, *Label47;
+  QPushButton* cmdReadAD;
+  QComboBox* cboVtrim;
+  std::array<QLabel*, 7> lblP1, lblM1;  // the estimates at trims +1 to +7 and -1 to -7
+
+  // The page of each tab, in tab order.
+  std::array<QGroupBox*, 3> tabPages;
+  // Every control whose handler talks to the device, in table order: off while another transfer
+  // runs, and while there is no device.
+  std::vector<QWidget*> transfer;
 };
 
-// Designed state flags.
-enum : unsigned {
-  kBold = 1u << 0,
-  kLarge = 1u << 1,  // a larger font (the comparison sign)
-  kHidden = 1u << 2,
-  kDisabled = 1u << 3,
-  kChecked = 1u << 4,
-  kWrap = 1u << 5,  // label text wraps
-};
+// Makes every control of `window` as designed, sizes the window, and returns them.
+WindowControls BuildControls(QWidget& window);
 
-// A place in twips (1/1440 inch), relative to the parent, as left, top, width, height.
-struct Twips {
-  int left;
-  int top;
-  int width;
-  int height;
-};
+// The control that shows a settings field: the line edit, list or check box, or for the
+// zero-output group its first option.
+QWidget* FieldControl(const WindowControls& controls, Field field);
 
-struct ControlSpec {
-  const char* name;  // also the widget's objectName
-  WidgetKind kind;
-  const char* parent;  // nullptr: the window itself
-  const char* text;    // caption, designed text, or nullptr
-  Twips place;
-  unsigned flags;
-  const char* toolTip;  // or nullptr
-  int helpContext;      // 0: none of its own
-};
+// Brings the page that holds `control` to the front, as choosing its tab does.
+void BringPageToFront(const WindowControls& controls, QWidget* control);
 
-// In creation order: a parent always comes before its children.
-std::span<const ControlSpec> MainWindowControls();
-
-// The label whose caption names an input control to assistive technology, so that a screen
-// reader says "Beep Frequency:, combo box, 2358". Check boxes and option buttons are named by
-// their own captions.
-struct ControlLabel {
-  const char* control;
-  const char* label;
-};
-std::span<const ControlLabel> InputControlLabels();
+// The dynamic property of a control that holds its help context number (none: the overview).
+inline constexpr const char* kHelpContextProperty = "helpContext";
 
 // The window's client size in twips.
 inline constexpr int kClientWidthTwips = 5655;

@@ -1,33 +1,23 @@
 #include "window/frmMain.h"
 
-#include <QAbstractItemView>
 #include <QApplication>
-#include <QCheckBox>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QScreen>
 #include <QShortcut>
-#include <QSlider>
 #include <QTabBar>
 #include <QTabWidget>
 #include <chrono>
-#include <map>
 
-#include "calibration/CalibrationHandlers.h"
 #include "link/DeviceContract.h"
-#include "melody/MelodyHandlers.h"
-#include "settings/SettingsFields.h"
-#include "settings/SettingsHandlers.h"
+#include "window/CalibrationPage.h"
+#include "window/MelodyPage.h"
+#include "window/SettingsPage.h"
 #include "window/Widgets.h"
-#include "window/WindowLayout.h"
 
 // The window's resources live in a static library; they must be registered by name.
 static void InitWindowResources() {
@@ -44,45 +34,17 @@ namespace {
 
 constexpr std::chrono::milliseconds kTickInterval{1000};
 constexpr const char* kHelpFileName = "vexarohelp.html";
-constexpr const char* kHelpContextProperty = "helpContext";
 constexpr int kOverviewTopic = 900;
 
 // The window is designed for an 8 pt font; its places hold with the desktop's font family at
 // that size.
 constexpr int kFontPointSize = 8;
-constexpr int kLargeFontPointSize = 12;
-
-struct Tab {
-  const char* caption;
-  const char* toolTip;
-  const char* page;
-};
-constexpr Tab kTabs[] = {
-    {"S&ettings", "Basic Parameter Settings", "fraSettings"},
-    {"&Melody", "Melody Settings", "fraMelody"},
-    {"&Advanced", "Advanced Parameter Settings", "fraAdvanced"},
-};
-
-QStringList ItemsOf(const QString& control) {
-  QStringList items;
-  if (control == "cboVtrim") {
-    for (int trim = -7; trim <= 7; ++trim) items << QString::number(trim);
-  } else if (const auto field = FieldByControl(control.toStdString())) {
-    for (const char* item : Info(*field).items) items << item;
-  }
-  return items;
-}
 
 }  // namespace
 
-frmMain::frmMain(ApiUSBRoutines& usb, const LinkState& link, DeviceSettings& settings,
-                 Dialogs& dialogs, QWidget* parent)
-    : QWidget(parent),
-      usb_(usb),
-      link_(link),
-      dialogs_(dialogs),
-      DeviceSettings_(settings),
-      exchange_(usb, *this) {
+frmMain::frmMain(ApiUSBRoutines& usb, const LinkState& link, DeviceSettings& settings, Dialogs& dialogs,
+                 QWidget* parent)
+    : QWidget(parent), usb_(usb), link_(link), dialogs_(dialogs), exchange_(usb, *this) {
   setObjectName("frmMain");
   setWindowTitle("Vexaro  -  Version 3.0");
   InitWindowResources();
@@ -90,19 +52,21 @@ frmMain::frmMain(ApiUSBRoutines& usb, const LinkState& link, DeviceSettings& set
   QFont font = QApplication::font();
   font.setPointSize(kFontPointSize);
   setFont(font);
-  BuildControls();
-  settings_ = new SettingsHandlers(*this, dialogs_, DeviceSettings_);
-  new MelodyHandlers(*this, dialogs_);
-  new CalibrationHandlers(*this);
+  controls_ = BuildControls(*this);
+  settingsPage_ =
+      std::make_unique<SettingsPage>(controls_, usb_, link_, exchange_, dialogs_, settings);
+  melodyPage_ = std::make_unique<MelodyPage>(controls_, exchange_, dialogs_);
+  calibrationPage_ = std::make_unique<CalibrationPage>(controls_, usb_, exchange_);
 
   auto* help = new QShortcut(QKeySequence::HelpContents, this);
   connect(help, &QShortcut::activated, this, &frmMain::ShowContextHelp);
-  connect(control<QPushButton>("cmdHelp"), &QPushButton::clicked, this, &frmMain::cmdHelp_Click);
-  connect(control<QPushButton>("cmdExit"), &QPushButton::clicked, this, &frmMain::cmdExit_Click);
-  connect(TabStrip1_->tabBar(), &QTabBar::tabBarClicked, this, &frmMain::TabStrip1_Click);
-  connect(TabStrip1_, &QTabWidget::currentChanged, this, &frmMain::TabStrip1_Click);
+  connect(controls_.cmdHelp, &QPushButton::clicked, this, &frmMain::cmdHelp_Click);
+  connect(controls_.cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
+  QTabWidget* tabs = controls_.TabStrip1;
+  connect(tabs->tabBar(), &QTabBar::tabBarClicked, this, &frmMain::TabStrip1_Click);
+  connect(tabs, &QTabWidget::currentChanged, this, &frmMain::TabStrip1_Click);
   // An access key of the tab that is already selected chooses it again.
-  TabStrip1_->tabBar()->installEventFilter(this);
+  tabs->tabBar()->installEventFilter(this);
 
   // Form_Load: the basic settings in front, no device detected yet.
   TabStrip1_Click(0);
@@ -115,149 +79,20 @@ frmMain::frmMain(ApiUSBRoutines& usb, const LinkState& link, DeviceSettings& set
   Timer1_->start();
 }
 
-void frmMain::BuildControls() {
-  const double dpi = screen() != nullptr ? screen()->logicalDotsPerInchX() : 96.0;
-  const auto px = [dpi](int twips) { return qRound(twips * dpi / kTwipsPerInch); };
-  setFixedSize(px(kClientWidthTwips), px(kClientHeightTwips));
-
-  // Weight set explicitly, so that the children of a bold frame do not inherit its weight.
-  QFont plain = font();
-  plain.setWeight(QFont::Normal);
-  QFont bold = plain;
-  bold.setBold(true);
-  QFont large = bold;
-  large.setPointSize(kLargeFontPointSize);
-
-  std::map<QString, QWidget*> made;
-  for (const ControlSpec& entry : MainWindowControls()) {
-    QWidget* parent = entry.parent != nullptr ? made.at(entry.parent) : this;
-    const QString text = entry.text != nullptr ? QString(entry.text) : QString();
-    QWidget* widget = nullptr;
-    switch (entry.kind) {
-      case WidgetKind::Label: {
-        auto* label = new QLabel(text, parent);
-        label->setWordWrap((entry.flags & kWrap) != 0);
-        label->setTextFormat(Qt::PlainText);
-        widget = label;
-        break;
-      }
-      case WidgetKind::Button:
-        widget = new QPushButton(text, parent);
-        break;
-      case WidgetKind::WrapButton:
-        widget = new WrapButton(text, parent);
-        break;
-      case WidgetKind::CheckBox: {
-        auto* box = new QCheckBox(text, parent);
-        box->setChecked((entry.flags & kChecked) != 0);
-        widget = box;
-        break;
-      }
-      case WidgetKind::Option: {
-        auto* option = new QRadioButton(text, parent);
-        option->setChecked((entry.flags & kChecked) != 0);
-        widget = option;
-        break;
-      }
-      case WidgetKind::TextBox:
-        widget = new QLineEdit(text, parent);
-        break;
-      case WidgetKind::EditCombo:
-      case WidgetKind::ListCombo: {
-        auto* combo = new QComboBox(parent);
-        combo->setEditable(entry.kind == WidgetKind::EditCombo);
-        if (combo->isEditable()) combo->setCompleter(nullptr);  // what is typed stays as typed
-        combo->setInsertPolicy(QComboBox::NoInsert);
-        combo->addItems(ItemsOf(entry.name));
-        combo->setCurrentIndex(-1);  // empty text, no item selected
-        combo->setMaxVisibleItems(15);
-        // The list may be wider than the box, so that annotated items show whole.
-        combo->view()->setMinimumWidth(combo->view()->sizeHintForColumn(0) + 8);
-        widget = combo;
-        break;
-      }
-      case WidgetKind::Slider: {
-        auto* slider = new QSlider(Qt::Horizontal, parent);
-        slider->setRange(0, 100);
-        slider->setTickPosition(QSlider::TicksBelow);
-        slider->setTickInterval(10);
-        slider->setPageStep(10);
-        widget = slider;
-        break;
-      }
-      case WidgetKind::Frame:
-        widget = new QGroupBox(text, parent);
-        break;
-      case WidgetKind::Page:
-        // Pages lie on top of each other: each one hides what is behind it.
-        widget = new QGroupBox(text, parent);
-        widget->setAutoFillBackground(true);
-        break;
-      case WidgetKind::Lamp:
-        widget = new StatusLamp(parent);
-        break;
-      case WidgetKind::TabStrip: {
-        TabStrip1_ = new QTabWidget(parent);
-        for (const Tab& tab : kTabs) {
-          const int index = TabStrip1_->addTab(new QWidget, tab.caption);
-          TabStrip1_->setTabToolTip(index, tab.toolTip);
-        }
-        widget = TabStrip1_;
-        break;
-      }
-    }
-    widget->setObjectName(entry.name);
-    widget->setGeometry(px(entry.place.left), px(entry.place.top), px(entry.place.width),
-                        px(entry.place.height));
-    widget->setFont((entry.flags & kLarge) ? large : (entry.flags & kBold) ? bold : plain);
-    if (entry.flags & kHidden) widget->setVisible(false);
-    if (entry.flags & kDisabled) widget->setEnabled(false);
-    if (entry.toolTip != nullptr) {
-      widget->setToolTip(entry.toolTip);
-      widget->setAccessibleDescription(entry.toolTip);
-    }
-    if (entry.helpContext != 0) widget->setProperty(kHelpContextProperty, entry.helpContext);
-    made[entry.name] = widget;
-  }
-
-  // The label as the control's buddy gives it its name on every platform; on Linux it is the
-  // only thing that names a combo box, whose own name there is its text. A label names one
-  // control; a second one it captions gets the caption as its name.
-  for (const ControlLabel& pair : InputControlLabels()) {
-    auto* label = static_cast<QLabel*>(made.at(pair.label));
-    QWidget* input = made.at(pair.control);
-    if (label->buddy() == nullptr) {
-      label->setBuddy(input);
-    } else {
-      input->setAccessibleName(label->text());
-    }
-  }
-}
+frmMain::~frmMain() = default;
 
 void frmMain::TabStrip1_Click(int index) {
-  if (index < 0 || index >= static_cast<int>(std::size(kTabs))) return;
-  for (int i = 0; i < static_cast<int>(std::size(kTabs)); ++i) {
-    control(kTabs[i].page)->setVisible(i == index);
-  }
-  control("fraVtrim")->setVisible(false);
-}
-
-void frmMain::BringPageToFront(QWidget* control) {
-  for (int i = 0; i < static_cast<int>(std::size(kTabs)); ++i) {
-    QWidget* page = this->control(kTabs[i].page);
-    for (QWidget* w = control; w != nullptr; w = w->parentWidget()) {
-      if (w == page) {
-        if (!page->isVisible()) TabStrip1_->setCurrentIndex(i);
-        return;
-      }
-    }
-  }
+  const auto& pages = controls_.tabPages;
+  if (index < 0 || index >= static_cast<int>(pages.size())) return;
+  for (int i = 0; i < static_cast<int>(pages.size()); ++i) pages[i]->setVisible(i == index);
+  controls_.fraVtrim->setVisible(false);
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == TabStrip1_->tabBar() && event->type() == QEvent::Shortcut) {
+  QTabWidget* tabs = controls_.TabStrip1;
+  if (watched == tabs->tabBar() && event->type() == QEvent::Shortcut) {
     const bool handled = watched->event(event);  // selects the tab of the access key
-    TabStrip1_Click(TabStrip1_->currentIndex());
+    TabStrip1_Click(tabs->currentIndex());
     return handled;
   }
   return QWidget::eventFilter(watched, event);
@@ -314,35 +149,33 @@ void frmMain::Timer1_Timer() {
       return;
     }
   } else if (usb_.FindDevice()) {
-    settings_->ReadDeviceSettings();
+    ShowConnected();
+    if (settingsPage_->ReadDeviceSettings() && calibrationSwitch_) {
+      controls_.cmdVtrim->setVisible(true);
+      controls_.cmdVtrim->setEnabled(true);
+    }
   } else {
     ShowSearching();
   }
   if (!unloaded_) Timer1_->start();
 }
 
-namespace {
-// The controls that talk to the device, off while there is none (V. Trim comes back with the
-// calibration switch when the settings have been read).
-constexpr const char* kDeviceControls[] = {"cmdBeep",    "cmdSend",   "cmdPlay", "cmdLoad",
-                                           "cmdDefTune", "cmdReadAD", "cboVtrim"};
-}  // namespace
-
 void frmMain::ShowConnected() {
-  for (const char* name : kDeviceControls) control(name)->setEnabled(true);
-  control<StatusLamp>("shpStatus")->setFillColor(QColor(0, 255, 0));
-  auto* status = control<QLabel>("lblConStatus");
-  status->setText("Device Connected");
-  status->setToolTip(QString::fromStdString(link_.DevicePath));
-  control<QLabel>("lblVersion")->setText("Version ");
+  // V. Trim comes back with the calibration switch once the settings have been read.
+  for (QWidget* control : controls_.transfer) {
+    if (control != controls_.cmdVtrim) control->setEnabled(true);
+  }
+  controls_.shpStatus->setFillColor(QColor(0, 255, 0));
+  controls_.lblConStatus->setText("Device Connected");
+  controls_.lblConStatus->setToolTip(QString::fromStdString(link_.DevicePath));
+  controls_.lblVersion->setText("Version ");
 }
 
 void frmMain::ShowSearching() {
-  for (const char* name : kDeviceControls) control(name)->setEnabled(false);
-  control("cmdVtrim")->setEnabled(false);
-  control<StatusLamp>("shpStatus")->setFillColor(QColor(255, 0, 0));
-  control<QLabel>("lblVersion")->clear();
-  auto* status = control<QLabel>("lblConStatus");
+  for (QWidget* control : controls_.transfer) control->setEnabled(false);
+  controls_.shpStatus->setFillColor(QColor(255, 0, 0));
+  controls_.lblVersion->clear();
+  QLabel* status = controls_.lblConStatus;
   if (!link_.NoAccessPath.empty()) {
     status->setText("No Access to Device");
 #ifdef Q_OS_LINUX

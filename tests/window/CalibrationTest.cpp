@@ -27,7 +27,7 @@ class CalibrationTest : public QObject, public WindowFixture {
   }
 
   void openPage() {
-    window_->BringPageToFront(c("cmdVtrim"));
+    BringPageToFront(window_->controls(), c("cmdVtrim"));
     QTest::mouseClick(c<QPushButton>("cmdVtrim"), Qt::LeftButton);
     QVERIFY(c("fraVtrim")->isVisible());
   }

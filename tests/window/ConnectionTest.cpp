@@ -11,7 +11,7 @@
 
 #include "WindowFixture.h"
 #include "link/DeviceContract.h"
-#include "settings/SettingsHandlers.h"
+#include "window/SettingsPage.h"
 #include "window/Widgets.h"
 
 namespace vexaro {
@@ -31,7 +31,7 @@ class ConnectionTest : public QObject, public WindowFixture {
     window_->Timer1_Timer();
   }
 
-  QString text(const char* name) { return window_->settings().Text(*FieldByControl(name)); }
+  QString text(const char* name) { return window_->settingsPage().Text(*FieldByControl(name)); }
 
   // The addresses and values of the store commands the device received.
   std::vector<std::pair<int, int>> stores() {
@@ -224,7 +224,7 @@ class ConnectionTest : public QObject, public WindowFixture {
 
   void textThatCannotBeStoredIsNamedAndNothingIsSent() {
     connectTo({});
-    window_->settings().SetText(Field::cboZeFreq, "0");  // put there without the entry check
+    window_->settingsPage().SetText(Field::cboZeFreq, "0");  // put there without the entry check
     QTest::mouseClick(c<QPushButton>("cmdSend"), Qt::LeftButton);
     QCOMPARE(dialogs_->messages.size(), std::size_t{1});
     QCOMPARE(dialogs_->messages[0].text,
@@ -237,8 +237,8 @@ class ConnectionTest : public QObject, public WindowFixture {
   void deviceLostDuringSendKeepsTheEarlierBytesAndEndsTheProgram() {
     connectTo({});
     QSignalSpy unloaded(window_.get(), &frmMain::unloaded);
-    window_->settings().SetText(Field::txtThres, "40");
-    window_->settings().SetText(Field::cboFreq, "2000");
+    window_->settingsPage().SetText(Field::txtThres, "40");
+    window_->settingsPage().SetText(Field::cboFreq, "2000");
     firmware().faults().unplugAfter = firmware().reportsReceived() + 4;  // 9, 10, 5, 6
     QTest::mouseClick(c<QPushButton>("cmdSend"), Qt::LeftButton);
     QCOMPARE(unloaded.count(), 1);

@@ -13,8 +13,8 @@
 
 #include "WindowFixture.h"
 #include "link/DeviceContract.h"
-#include "settings/SettingsHandlers.h"
 #include "support/SettingsSamples.h"
+#include "window/SettingsPage.h"
 
 namespace vexaro {
 
@@ -103,8 +103,8 @@ class FaultMatrixTest : public QObject, public WindowFixture {
           QVERIFY2(settings_[a] == (a < address ? factory[a] : 0),
                    qPrintable(row + QString(": address %1").arg(a)));
         }
-        QCOMPARE(window_->settings().Text(Field::cboLowV), QString("4.60"));
-        QCOMPARE(window_->settings().Text(Field::cboFreq), QString("2358"));
+        QCOMPARE(window_->settingsPage().Text(Field::cboLowV), QString("4.60"));
+        QCOMPARE(window_->settingsPage().Text(Field::cboFreq), QString("2358"));
         QVERIFY2(firmware().received().size() <= address + 1, qPrintable(row + ": read on"));
         QVERIFY2(!link_->DeviceDetected, qPrintable(row));
         QCOMPARE(unloaded.count(), 0);
@@ -130,10 +130,10 @@ class FaultMatrixTest : public QObject, public WindowFixture {
           start(factory);
           window_->Timer1_Timer();
           for (const auto& [field, text] : kNonFactoryTexts)
-            window_->settings().SetText(field, text);
+            window_->settingsPage().SetText(field, text);
           DeviceSettings settings{};
           std::copy_n(factory.begin(), settings.size(), settings.begin());
-          const EncodedSettings encoded = EncodeSettings(window_->settings().Texts(), settings);
+          const EncodedSettings encoded = EncodeSettings(window_->settingsPage().Texts(), settings);
           QCOMPARE(encoded.writes.size(), writes);
           Inject(firmware(), fault, firmware().reportsReceived() + k + 1);
           QSignalSpy unloaded(window_.get(), &frmMain::unloaded);
@@ -164,7 +164,7 @@ class FaultMatrixTest : public QObject, public WindowFixture {
         window_->Timer1_Timer();
         Inject(firmware(), fault, firmware().reportsReceived() + k + 1);
         QSignalSpy unloaded(window_.get(), &frmMain::unloaded);
-        window_->BringPageToFront(c("cmdDefTune"));
+        BringPageToFront(window_->controls(), c("cmdDefTune"));
         QTest::mouseClick(c<QPushButton>("cmdDefTune"), Qt::LeftButton);
         expectEnded(unloaded, row);
         const std::size_t stored = fault == Fault::FailedRead ? k + 1 : k;
@@ -187,7 +187,7 @@ class FaultMatrixTest : public QObject, public WindowFixture {
       window_->Timer1_Timer();
       Inject(firmware(), fault, firmware().reportsReceived() + 2);  // after the F 27
       QSignalSpy unloaded(window_.get(), &frmMain::unloaded);
-      window_->BringPageToFront(c("cmdVtrim"));
+      BringPageToFront(window_->controls(), c("cmdVtrim"));
       QTest::mouseClick(c<QPushButton>("cmdVtrim"), Qt::LeftButton);
       expectEnded(unloaded, row);
       QCOMPARE(firmware().store()[kTrimAddress], std::uint8_t{133});  // the same value either way
@@ -203,13 +203,13 @@ class FaultMatrixTest : public QObject, public WindowFixture {
     start(store, /*kalfo=*/true);
     window_->Timer1_Timer();
     firmware().faults().busyBeforeAck = 2;
-    for (const auto& [field, text] : kNonFactoryTexts) window_->settings().SetText(field, text);
+    for (const auto& [field, text] : kNonFactoryTexts) window_->settingsPage().SetText(field, text);
     QTest::mouseClick(c<QPushButton>("cmdSend"), Qt::LeftButton);
     QCOMPARE(storesWrittenOnce(), std::size_t{23});
     QCOMPARE(firmware().store()[3], std::uint8_t{80});
-    window_->BringPageToFront(c("cmdDefTune"));
+    BringPageToFront(window_->controls(), c("cmdDefTune"));
     QTest::mouseClick(c<QPushButton>("cmdDefTune"), Qt::LeftButton);
-    window_->BringPageToFront(c("cmdVtrim"));
+    BringPageToFront(window_->controls(), c("cmdVtrim"));
     QTest::mouseClick(c<QPushButton>("cmdVtrim"), Qt::LeftButton);
     std::size_t stores = 0;
     for (const ReceivedCommand& r : firmware().received()) {

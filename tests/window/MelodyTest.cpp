@@ -8,7 +8,7 @@
 
 #include "WindowFixture.h"
 #include "link/DeviceContract.h"
-#include "settings/SettingsHandlers.h"
+#include "window/SettingsPage.h"
 
 namespace vexaro {
 
@@ -33,7 +33,7 @@ class MelodyTest : public QObject, public WindowFixture {
   }
 
   void load(const QString& name, bool raise = false) {
-    window_->BringPageToFront(c("cmdLoad"));
+    BringPageToFront(window_->controls(), c("cmdLoad"));
     c<QLineEdit>("txtTuneFile")->setText(name);
     c<QCheckBox>("chkOctave")->setChecked(raise);
     QTest::mouseClick(c<QPushButton>("cmdLoad"), Qt::LeftButton);
@@ -94,7 +94,7 @@ class MelodyTest : public QObject, public WindowFixture {
   void defaultTuneButtonResetsTheFileNameAndTheRaise() {
     c<QLineEdit>("txtTuneFile")->setText("mine.txt");
     c<QCheckBox>("chkOctave")->setChecked(true);
-    window_->BringPageToFront(c("cmdDefTune"));
+    BringPageToFront(window_->controls(), c("cmdDefTune"));
     QTest::mouseClick(c<QPushButton>("cmdDefTune"), Qt::LeftButton);
     QCOMPARE(c<QLineEdit>("txtTuneFile")->text(), QString("default"));
     QVERIFY(!c<QCheckBox>("chkOctave")->isChecked());
@@ -103,7 +103,7 @@ class MelodyTest : public QObject, public WindowFixture {
   }
 
   void playRunsToItsEndThenStops() {
-    window_->BringPageToFront(c("cmdPlay"));
+    BringPageToFront(window_->controls(), c("cmdPlay"));
     QTest::mouseClick(c<QPushButton>("cmdPlay"), Qt::LeftButton);
     QCOMPARE(commands(), (std::vector<char>{'P', 'S'}));
     QCOMPARE(c<QPushButton>("cmdPlay")->text(), QString("&Play"));
@@ -114,7 +114,7 @@ class MelodyTest : public QObject, public WindowFixture {
 
   // A stop clicked while the melody plays: S at once, and the play's own end sends S again.
   void playStoppedByTheUser() {
-    window_->BringPageToFront(c("cmdPlay"));
+    BringPageToFront(window_->controls(), c("cmdPlay"));
     bool sawStopCaption = false;
     QTimer::singleShot(0, this, [&] {
       sawStopCaption = c<QPushButton>("cmdPlay")->text() == "&Stop";
@@ -131,7 +131,7 @@ class MelodyTest : public QObject, public WindowFixture {
   }
 
   void beepSendsTheCodesOfTheTwoBoxes() {
-    auto& settings = window_->settings();
+    auto& settings = window_->settingsPage();
     settings.SetText(Field::cboFreq, "1568 (G6)");
     settings.SetText(Field::cboDur, "0.125 (1/8)");
     QTest::mouseClick(c<QPushButton>("cmdBeep"), Qt::LeftButton);
@@ -146,7 +146,7 @@ class MelodyTest : public QObject, public WindowFixture {
   }
 
   void browsePutsTheChosenFileInTheNameBox() {
-    window_->BringPageToFront(c("cmdBrowse"));
+    BringPageToFront(window_->controls(), c("cmdBrowse"));
     dialogs_->fileAnswers = {std::nullopt, QString("/home/me/tune.rtttl")};
     QTest::mouseClick(c<QPushButton>("cmdBrowse"), Qt::LeftButton);
     QCOMPARE(c<QLineEdit>("txtTuneFile")->text(), QString("default"));  // cancelled

@@ -49,7 +49,7 @@ class WindowFixture {
 
   template <typename T = QWidget>
   T* c(const char* name) {
-    T* widget = window_->control<T>(name);
+    T* widget = window_->findChild<T*>(name);
     if (widget == nullptr) qFatal("no control %s", name);
     return widget;
   }

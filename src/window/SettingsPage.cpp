@@ -1,4 +1,4 @@
-#include "settings/SettingsHandlers.h"
+#include "window/SettingsPage.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -7,11 +7,13 @@
 #include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QTabBar>
 #include <QTimer>
+#include <initializer_list>
 
 #include "link/DeviceContract.h"
 #include "settings/FactoryDefaults.h"
@@ -19,8 +21,6 @@
 #include "settings/SettingsRead.h"
 #include "settings/Threshold.h"
 #include "window/TransferLock.h"
-#include "window/Widgets.h"
-#include "window/frmMain.h"
 
 namespace vexaro {
 
@@ -37,137 +37,129 @@ bool Inside(const QObject* object, const QWidget* container) {
 
 }  // namespace
 
-SettingsHandlers::SettingsHandlers(frmMain& window, Dialogs& dialogs, DeviceSettings& settings)
-    : QObject(&window), window_(window), dialogs_(dialogs), settings_(settings) {
+SettingsPage::SettingsPage(const WindowControls& controls, ApiUSBRoutines& usb,
+                           const LinkState& link, CommandExchange& exchange, Dialogs& dialogs,
+                           DeviceSettings& settings)
+    : c_(controls),
+      usb_(usb),
+      link_(link),
+      exchange_(exchange),
+      dialogs_(dialogs),
+      settings_(settings) {
   for (const FieldInfo& info : AllFields()) {
     if (!RuleFor(info.field, settings_)) continue;
-    checkedFields_[window_.control<QComboBox>(info.control)] = info.field;
+    checkedFields_[qobject_cast<QComboBox*>(FieldControl(c_, info.field))] = info.field;
   }
   // Focus changes, presses, releases and access keys anywhere in the program pass here first.
   qApp->installEventFilter(this);
 
-  connect(window_.control<QSlider>("sliderThres"), &QSlider::valueChanged, this,
-          &SettingsHandlers::sliderThres_Change);
-  connect(window_.control<QLineEdit>("txtThres"), &QLineEdit::textChanged, this,
-          &SettingsHandlers::txtThres_Change);
-  connect(window_.control<QCheckBox>("chkRev"), &QCheckBox::toggled, this,
-          &SettingsHandlers::chkRev_Click);
-  connect(window_.control<QAbstractButton>("cmdDefSet"), &QAbstractButton::clicked, this,
-          &SettingsHandlers::cmdDefSet_Click);
-  connect(window_.control<QAbstractButton>("cmdDefAdv"), &QAbstractButton::clicked, this,
-          &SettingsHandlers::cmdDefAdv_Click);
-  connect(window_.control<QAbstractButton>("cmdSend"), &QAbstractButton::clicked, this,
-          &SettingsHandlers::cmdSend_Click);
+  connect(c_.sliderThres, &QSlider::valueChanged, this, &SettingsPage::sliderThres_Change);
+  connect(c_.txtThres, &QLineEdit::textChanged, this, &SettingsPage::txtThres_Change);
+  connect(c_.chkRev, &QCheckBox::toggled, this, &SettingsPage::chkRev_Click);
+  connect(c_.cmdDefSet, &QPushButton::clicked, this, &SettingsPage::cmdDefSet_Click);
+  connect(c_.cmdDefAdv, &QPushButton::clicked, this, &SettingsPage::cmdDefAdv_Click);
+  connect(c_.cmdSend, &QPushButton::clicked, this, &SettingsPage::cmdSend_Click);
 }
 
-SettingsHandlers::~SettingsHandlers() {
+SettingsPage::~SettingsPage() {
   qApp->removeEventFilter(this);
 }
 
-QString SettingsHandlers::Text(Field field) const {
-  const FieldInfo& info = Info(field);
-  switch (info.kind) {
+QString SettingsPage::Text(Field field) const {
+  QWidget* control = FieldControl(c_, field);
+  switch (Info(field).kind) {
     case ControlKind::TextBox:
-      return window_.control<QLineEdit>(info.control)->text();
+      return qobject_cast<QLineEdit*>(control)->text();
     case ControlKind::EditableList:
     case ControlKind::PickList:
-      return window_.control<QComboBox>(info.control)->currentText();
+      return qobject_cast<QComboBox*>(control)->currentText();
     case ControlKind::CheckBox:
-      return window_.control<QCheckBox>(info.control)->isChecked() ? "1" : "0";
+      return qobject_cast<QCheckBox*>(control)->isChecked() ? "1" : "0";
     case ControlKind::OptionGroup:
-      return window_.control<QRadioButton>("optZ10(1)")->isChecked() ? "1" : "0";
+      return c_.optZ10[1]->isChecked() ? "1" : "0";
   }
   return {};
 }
 
-SettingsTexts SettingsHandlers::Texts() const {
+SettingsTexts SettingsPage::Texts() const {
   SettingsTexts texts;
   for (const FieldInfo& info : AllFields())
     TextOf(texts, info.field) = Text(info.field).toStdString();
   return texts;
 }
 
-bool SettingsHandlers::SetText(Field field, const QString& text) {
-  const FieldInfo& info = Info(field);
-  switch (info.kind) {
+bool SettingsPage::SetText(Field field, const QString& text) {
+  QWidget* control = FieldControl(c_, field);
+  switch (Info(field).kind) {
     case ControlKind::TextBox:
-      window_.control<QLineEdit>(info.control)->setText(text);
+      qobject_cast<QLineEdit*>(control)->setText(text);
       return true;
     case ControlKind::EditableList: {
-      auto* combo = window_.control<QComboBox>(info.control);
+      auto* combo = qobject_cast<QComboBox*>(control);
       combo->setCurrentIndex(combo->findText(text, Qt::MatchExactly));
       combo->setEditText(text);
       return true;
     }
     case ControlKind::PickList: {
-      auto* combo = window_.control<QComboBox>(info.control);
+      auto* combo = qobject_cast<QComboBox*>(control);
       const int index = combo->findText(text, Qt::MatchExactly);
       if (index < 0) return false;
       combo->setCurrentIndex(index);
       return true;
     }
     case ControlKind::CheckBox:
-      window_.control<QCheckBox>(info.control)->setChecked(text == "1");
+      qobject_cast<QCheckBox*>(control)->setChecked(text == "1");
       return true;
     case ControlKind::OptionGroup:
-      window_.control<QRadioButton>(text == "1" ? "optZ10(1)" : "optZ10(0)")->setChecked(true);
+      c_.optZ10[text == "1" ? 1 : 0]->setChecked(true);
       return true;
   }
   return false;
 }
 
-void SettingsHandlers::cmdDefSet_Click() {
-  window_.control<QSlider>("sliderThres")->setValue(kDefaultThreshold);
+void SettingsPage::cmdDefSet_Click() {
+  c_.sliderThres->setValue(kDefaultThreshold);
   for (const FieldText& d : BasicDefaults(settings_)) {
     SetText(d.field, QString::fromStdString(d.text));
-    if (d.field == Field::chkRev) window_.control<QLabel>("labGTLT")->setText(">");
+    if (d.field == Field::chkRev) c_.labGTLT->setText(">");
   }
 }
 
-void SettingsHandlers::cmdDefAdv_Click() {
+void SettingsPage::cmdDefAdv_Click() {
   for (const FieldText& d : AdvancedDefaults()) SetText(d.field, QString::fromStdString(d.text));
 }
 
-void SettingsHandlers::ReadDeviceSettings() {
-  QTimer& timer = window_.Timer1();
-  const bool timerWasOn = timer.isActive();
-  timer.stop();
-
-  window_.ShowConnected();
-  if (ReadSettingsBytes(window_.usb(), window_.link(), settings_)) {
+bool SettingsPage::ReadDeviceSettings() {
+  if (ReadSettingsBytes(usb_, link_, settings_)) {
     // The device was lost part way: the bytes after it would all read as 0.
     ShowSettingsFailure();
-  } else {
-    const ShownSettings shown = ShowSettings(settings_);
-    auto* version = window_.control<QLabel>("lblVersion");
-    version->setText(version->text() + QString::fromStdString(shown.version));
-    for (const FieldText& t : shown.texts) {
-      if (t.field == Field::cboLowV && shown.range70) {
-        // A 70 V device offers its own list; it stays for the rest of the run.
-        auto* lowVoltage = window_.control<QComboBox>("cboLowV");
-        lowVoltage->clear();
-        for (const char* item : LowVoltageItems70()) lowVoltage->addItem(item);
-      }
-      SetText(t.field, QString::fromStdString(t.text));
+    return false;
+  }
+  const ShownSettings shown = ShowSettings(settings_);
+  c_.lblVersion->setText(c_.lblVersion->text() + QString::fromStdString(shown.version));
+  for (const FieldText& t : shown.texts) {
+    if (t.field == Field::cboLowV && shown.range70) {
+      // A 70 V device offers its own list; it stays for the rest of the run.
+      c_.cboLowV->clear();
+      for (const char* item : LowVoltageItems70()) c_.cboLowV->addItem(item);
     }
-    if (shown.gateReached && !HasVersion30Fields(settings_)) {
-      // Older firmware has no minimum-voltage report; the controls stay off for the run.
-      for (const char* name :
-           {"cboMcycles", "Label23", "Label45", "cboVminDly", "Label43", "chkMreset"}) {
-        window_.control(name)->setEnabled(false);
-      }
-    }
-    if (shown.failure) {
-      ShowSettingsFailure();
-    } else if (window_.CalibrationSwitch()) {
-      window_.control("cmdVtrim")->setVisible(true);
-      window_.control("cmdVtrim")->setEnabled(true);
+    SetText(t.field, QString::fromStdString(t.text));
+  }
+  if (shown.gateReached && !HasVersion30Fields(settings_)) {
+    // Older firmware has no minimum-voltage report; the controls stay off for the run.
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             c_.cboMcycles, c_.Label23, c_.Label45, c_.cboVminDly, c_.Label43, c_.chkMreset}) {
+      control->setEnabled(false);
     }
   }
-  if (timerWasOn) timer.start();
+  if (shown.failure) {
+    ShowSettingsFailure();
+    return false;
+  }
+  return true;
 }
 
-void SettingsHandlers::ShowSettingsFailure() {
+void SettingsPage::ShowSettingsFailure() {
   dialogs_.ShowMessage("Upload Error",
                        "An error occured while reading the device data. Default values will be "
                        "shown.",
@@ -176,7 +168,7 @@ void SettingsHandlers::ShowSettingsFailure() {
   cmdDefAdv_Click();
 }
 
-void SettingsHandlers::cmdSend_Click() {
+void SettingsPage::cmdSend_Click() {
   const EncodedSettings encoded = EncodeSettings(Texts(), settings_);
   if (encoded.failure) {
     const FieldInfo& info = Info(encoded.failure->field);
@@ -185,49 +177,47 @@ void SettingsHandlers::cmdSend_Click() {
         QString("%1 holds \"%2\", which cannot be stored in the device. Nothing was sent.")
             .arg(info.label, QString::fromStdString(encoded.failure->text)),
         Dialogs::Icon::Warning);
-    QWidget* field =
-        window_.control(info.kind == ControlKind::OptionGroup ? "optZ10(0)" : info.control);
-    window_.BringPageToFront(field);
+    QWidget* field = FieldControl(c_, encoded.failure->field);
+    BringPageToFront(c_, field);
     field->setFocus(Qt::OtherFocusReason);
     return;
   }
-  const TransferLock lock(window_);
+  const TransferLock lock(c_);
   for (const ByteWrite& w : encoded.writes) {
-    if (!window_.exchange().SendCommand(command::kStoreByte, w.address, w.value)) return;
+    if (!exchange_.SendCommand(command::kStoreByte, w.address, w.value)) return;
   }
 }
 
-void SettingsHandlers::sliderThres_Change(int value) {
-  window_.control<QLineEdit>("txtThres")->setText(QString::number(value));
+void SettingsPage::sliderThres_Change(int value) {
+  c_.txtThres->setText(QString::number(value));
 }
 
-void SettingsHandlers::txtThres_Change(const QString& text) {
+void SettingsPage::txtThres_Change(const QString& text) {
   const std::string entry = text.toStdString();
   if (const std::string held = ThresholdBoxText(entry); held != entry) {
     // Runs this reaction again for the corrected text, which moves the slider.
-    window_.control<QLineEdit>("txtThres")->setText(QString::fromStdString(held));
+    c_.txtThres->setText(QString::fromStdString(held));
     return;
   }
   if (const auto position = SliderPosition(entry)) {
     // Following the text must not rewrite it (12.5 stays 12.5 while the slider shows 12).
-    auto* slider = window_.control<QSlider>("sliderThres");
-    const QSignalBlocker quiet(slider);
-    slider->setValue(*position);
+    const QSignalBlocker quiet(c_.sliderThres);
+    c_.sliderThres->setValue(*position);
   }
 }
 
-void SettingsHandlers::chkRev_Click(bool checked) {
-  window_.control<QLabel>("labGTLT")->setText(checked ? "<" : ">");
+void SettingsPage::chkRev_Click(bool checked) {
+  c_.labGTLT->setText(checked ? "<" : ">");
 }
 
-QComboBox* SettingsHandlers::FocusedCheckedField() const {
+QComboBox* SettingsPage::FocusedCheckedField() const {
   for (const auto& [combo, field] : checkedFields_) {
     if (Inside(QApplication::focusWidget(), combo)) return combo;
   }
   return nullptr;
 }
 
-bool SettingsHandlers::CheckField(QComboBox* combo, Field field) {
+bool SettingsPage::CheckField(QComboBox* combo, Field field) {
   if (checking_) return true;
   checking_ = true;
   const CheckResult result = CheckEntry(field, combo->currentText().toStdString(), settings_);
@@ -242,15 +232,15 @@ bool SettingsHandlers::CheckField(QComboBox* combo, Field field) {
                          Dialogs::Icon::Warning);
     // The restore text of the range in force when the message is closed.
     combo->setEditText(RuleFor(field, settings_)->restoreText);
-    window_.BringPageToFront(combo);
-    window_.activateWindow();
+    BringPageToFront(c_, combo);
+    combo->window()->activateWindow();
     combo->setFocus(Qt::OtherFocusReason);
   }
   checking_ = false;
   return result.accepted;
 }
 
-bool SettingsHandlers::eventFilter(QObject* watched, QEvent* event) {
+bool SettingsPage::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
     case QEvent::FocusOut: {
       auto* combo = qobject_cast<QComboBox*>(watched);

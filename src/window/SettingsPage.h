@@ -1,26 +1,26 @@
 #pragma once
 // The window side of the settings: the texts of the settings controls, the entry check when a
-// field is left, the turn-on threshold controls and the two Defaults buttons.
+// field is left, the turn-on threshold controls, the two Defaults buttons, the settings read and
+// Send.
 
 #include <QObject>
 #include <QString>
 #include <map>
 
+#include "link/CommandExchange.h"
 #include "settings/SettingsRecord.h"
 #include "window/Dialogs.h"
-
-class QComboBox;
+#include "window/WindowLayout.h"
 
 namespace vexaro {
 
-class frmMain;
-
-class SettingsHandlers final : public QObject {
+class SettingsPage final : public QObject {
   Q_OBJECT
 
  public:
-  SettingsHandlers(frmMain& window, Dialogs& dialogs, DeviceSettings& settings);
-  ~SettingsHandlers() override;
+  SettingsPage(const WindowControls& controls, ApiUSBRoutines& usb, const LinkState& link,
+               CommandExchange& exchange, Dialogs& dialogs, DeviceSettings& settings);
+  ~SettingsPage() override;
 
   // The text of a field's control (check boxes "0"/"1", the zero-output group its index).
   QString Text(Field field) const;
@@ -32,10 +32,10 @@ class SettingsHandlers final : public QObject {
   void cmdDefSet_Click();
   void cmdDefAdv_Click();
 
-  // Right after the device was found: the connected look, the 29 reads into DeviceSettings, and
-  // every settings control filled from them; on a failure the "Upload Error" message and the
-  // factory defaults.
-  void ReadDeviceSettings();
+  // Right after the device was found and the window shows it connected: the 29 reads into
+  // DeviceSettings, and every settings control filled from them. On a failure the "Upload
+  // Error" message and the factory defaults, and false.
+  bool ReadDeviceSettings();
 
   // Stores every setting in the device, in the device's order. Every text is converted before
   // the first byte is written; one that cannot be is named and nothing is written.
@@ -55,7 +55,10 @@ class SettingsHandlers final : public QObject {
   void chkRev_Click(bool checked);
   void ShowSettingsFailure();
 
-  frmMain& window_;
+  const WindowControls& c_;
+  ApiUSBRoutines& usb_;
+  const LinkState& link_;
+  CommandExchange& exchange_;
   Dialogs& dialogs_;
   DeviceSettings& settings_;
   std::map<QComboBox*, Field> checkedFields_;

@@ -16,18 +16,18 @@
 #include <QTimer>
 
 #include "WindowFixture.h"
-#include "settings/SettingsHandlers.h"
 #include "support/SettingsSamples.h"
+#include "window/SettingsPage.h"
 
 namespace vexaro {
 
-class SettingsHandlersTest : public QObject, public WindowFixture {
+class SettingsPageTest : public QObject, public WindowFixture {
   Q_OBJECT
 
   // Types `text` into the editable list `name`, replacing what it held.
   void typeInto(const char* name, const QString& text) {
     auto* combo = c<QComboBox>(name);
-    window_->BringPageToFront(combo);
+    BringPageToFront(window_->controls(), combo);
     QTest::mouseClick(combo->lineEdit(), Qt::LeftButton);
     QCOMPARE(QApplication::focusWidget(), combo);
     combo->lineEdit()->selectAll();
@@ -216,13 +216,13 @@ class SettingsHandlersTest : public QObject, public WindowFixture {
   // Each Defaults button fills its own page and leaves the other as it is; nothing goes to the
   // device, nothing is checked.
   void defaultsFillTheirOwnPageOnly() {
-    auto& handlers = window_->settings();
+    auto& handlers = window_->settingsPage();
     const SettingsTexts factory = handlers.Texts();
     for (const auto& [field, text] : kNonFactoryTexts) QVERIFY(handlers.SetText(field, text));
     const SettingsTexts edited = handlers.Texts();
     settings_[24] = 1;
 
-    window_->BringPageToFront(c("cmdDefAdv"));
+    BringPageToFront(window_->controls(), c("cmdDefAdv"));
     QTest::mouseClick(c<QPushButton>("cmdDefAdv"), Qt::LeftButton);
     for (const FieldInfo& info : AllFields()) {
       const SettingsTexts& expected = info.page == Page::Advanced ? factory : edited;
@@ -230,7 +230,7 @@ class SettingsHandlersTest : public QObject, public WindowFixture {
     }
     QVERIFY(c<QRadioButton>("optZ10(0)")->isChecked());
 
-    window_->BringPageToFront(c("cmdDefSet"));
+    BringPageToFront(window_->controls(), c("cmdDefSet"));
     QTest::mouseClick(c<QPushButton>("cmdDefSet"), Qt::LeftButton);
     for (const FieldInfo& info : AllFields()) {
       if (info.field == Field::cboLowV) continue;
@@ -244,7 +244,7 @@ class SettingsHandlersTest : public QObject, public WindowFixture {
   }
 
   void pickOnlyListsTakeOnlyTheirItems() {
-    auto& handlers = window_->settings();
+    auto& handlers = window_->settingsPage();
     QVERIFY(!handlers.SetText(Field::cboStartBeeps, "7"));
     QCOMPARE(handlers.Text(Field::cboStartBeeps), QString("2"));
     QVERIFY(!c<QComboBox>("cboStartBeeps")->isEditable());
@@ -253,6 +253,6 @@ class SettingsHandlersTest : public QObject, public WindowFixture {
 
 }  // namespace vexaro
 
-VEXARO_WINDOW_TEST_MAIN(vexaro::SettingsHandlersTest)
+VEXARO_WINDOW_TEST_MAIN(vexaro::SettingsPageTest)
 
-#include "SettingsHandlersTest.moc"
+#include "SettingsPageTest.moc"

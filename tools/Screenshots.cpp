@@ -7,9 +7,23 @@
 #include <QTabWidget>
 #include <iostream>
 
-#include "FakeDialogs.h"
 #include "simulator/SimulatedDevice.h"
 #include "window/frmMain.h"
+
+namespace {
+
+// Nothing here should ask for a dialog; one that is asked for is said on standard error.
+class NoDialogs final : public vexaro::Dialogs {
+ public:
+  void ShowMessage(const QString& title, const QString& text, Icon) override {
+    std::cerr << "window_screenshots: message \"" << title.toStdString() << "\": "
+              << text.toStdString() << '\n';
+  }
+  std::optional<QString> OpenFile(const QString&, const QString&) override { return {}; }
+  void ShowHelp(const QString&, int) override {}
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
@@ -23,7 +37,7 @@ int main(int argc, char** argv) {
   vexaro::LinkState link;
   vexaro::ApiUSBRoutines usb(platform, link, trace);
   vexaro::DeviceSettings deviceSettings{};
-  vexaro::FakeDialogs dialogs;
+  NoDialogs dialogs;
   vexaro::frmMain window(usb, link, deviceSettings, dialogs);
   window.setCalibrationSwitch(true);
   window.show();
@@ -31,13 +45,12 @@ int main(int argc, char** argv) {
   QApplication::processEvents();
 
   const char* names[] = {"settings", "melody", "advanced"};
-  auto* tabs = window.control<QTabWidget>("TabStrip1");
   for (int i = 0; i < 3; ++i) {
-    tabs->setCurrentIndex(i);
+    window.controls().TabStrip1->setCurrentIndex(i);
     QApplication::processEvents();
     window.grab().save(folder.filePath(QString("window-%1.png").arg(names[i])));
   }
-  window.control<QPushButton>("cmdVtrim")->click();
+  window.controls().cmdVtrim->click();
   QApplication::processEvents();
   window.grab().save(folder.filePath("window-calibration.png"));
   window.close();

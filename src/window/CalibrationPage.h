@@ -3,15 +3,16 @@
 
 #include <QObject>
 
+#include "link/CommandExchange.h"
+#include "window/WindowLayout.h"
+
 namespace vexaro {
 
-class frmMain;
-
-class CalibrationHandlers final : public QObject {
+class CalibrationPage final : public QObject {
   Q_OBJECT
 
  public:
-  explicit CalibrationHandlers(frmMain& window);
+  CalibrationPage(const WindowControls& controls, ApiUSBRoutines& usb, CommandExchange& exchange);
 
   // Opens the page in front, reads the stored trim and selects it, which stores it back and
   // reads the A/D value.
@@ -22,7 +23,9 @@ class CalibrationHandlers final : public QObject {
   void cmdReadAD_Click();
 
  private:
-  frmMain& window_;
+  const WindowControls& c_;
+  ApiUSBRoutines& usb_;
+  CommandExchange& exchange_;
 };
 
 }  // namespace vexaro
