@@ -27,6 +27,9 @@ struct Element {
   std::array<T*, N> W::*array;
   std::size_t index;
 };
+// Spelt out: not every compiler deduces an aggregate's template arguments by itself.
+template <typename T, std::size_t N>
+Element(std::array<T*, N> W::*, std::size_t) -> Element<T, N>;
 
 // A control's member of WindowControls; its type is the class the control is made as.
 using Slot =
