@@ -1,7 +1,6 @@
 #pragma once
 // Dialogs for window tests: records every request and answers from a script.
 
-#include <QStringList>
 #include <deque>
 #include <functional>
 #include <vector>
@@ -17,14 +16,6 @@ class FakeDialogs final : public Dialogs {
     QString text;
     Icon icon;
   };
-  struct FileRequest {
-    QString title;
-    QString filter;
-  };
-  struct HelpRequest {
-    QString file;
-    int context;
-  };
 
   void ShowMessage(const QString& title, const QString& text, Icon icon) override {
     messages.push_back({title, text, icon});
@@ -33,18 +24,16 @@ class FakeDialogs final : public Dialogs {
   std::optional<QString> OpenFile(const QString& title, const QString& filter) override {
     fileRequests.push_back({title, filter});
     if (fileAnswers.empty()) return std::nullopt;
-    const QString answer = fileAnswers.front().value_or(QString());
-    const bool chosen = fileAnswers.front().has_value();
+    const std::optional<QString> answer = fileAnswers.front();
     fileAnswers.pop_front();
-    if (!chosen) return std::nullopt;
     return answer;
   }
-  void ShowHelp(const QString& file, int context) override { help.push_back({file, context}); }
+  void ShowHelp(const QString& file, int context) override { help.emplace_back(file, context); }
 
   std::vector<Message> messages;
-  std::vector<FileRequest> fileRequests;
-  std::deque<std::optional<QString>> fileAnswers;
-  std::vector<HelpRequest> help;
+  std::vector<std::pair<QString, QString>> fileRequests;  // title, filter
+  std::deque<std::optional<QString>> fileAnswers;         // nothing: cancelled
+  std::vector<std::pair<QString, int>> help;              // file, context
   // Runs while a message is up: what the window shows behind it.
   std::function<void()> whileShown;
 };

@@ -3,18 +3,17 @@
 // generations, the melody upload and the trim store. Each row checks what was stored, what the
 // window shows, whether the program ends, that nothing is left open and nothing written twice.
 
-#include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTimer>
 #include <functional>
 #include <set>
 
 #include "WindowFixture.h"
-#include "link/DeviceContract.h"
 #include "support/SettingsSamples.h"
 #include "window/SettingsPage.h"
+#include "window/Widgets.h"
 
 namespace vexaro {
 
@@ -51,14 +50,6 @@ void Inject(SimulatedFirmware& firmware, Fault fault, std::size_t report) {
 class FaultMatrixTest : public QObject, public WindowFixture {
   Q_OBJECT
 
-  SimulatedFirmware& firmware() { return platform_->firmware(); }
-
-  void start(const DeviceStore& store, bool kalfo = false) {
-    platform_ = std::make_unique<SimulatedPlatform>(store);
-    makeWindow();
-    window_->setCalibrationSwitch(kalfo);
-  }
-
   // The store commands received, checking that no address was written twice.
   std::size_t storesWrittenOnce() {
     std::set<int> addresses;
@@ -79,6 +70,33 @@ class FaultMatrixTest : public QObject, public WindowFixture {
     QVERIFY2(platform_->openHandles() == 0, qPrintable(row + ": a handle was left open"));
   }
 
+  // Clicks `button` on a device holding `store`, failing in turn at each of the `writes` it
+  // makes (after `reportsFirst` other reports), in every way.
+  void failingAtEveryWrite(const QString& what, const DeviceStore& store,
+                           QPushButton* WindowControls::*button,
+                           const std::vector<ByteWrite>& writes,
+                           const std::function<void()>& edit = {}, std::size_t reportsFirst = 0) {
+    for (Fault fault : kFaults) {
+      for (std::size_t k = 0; k < writes.size(); ++k) {
+        const QString row = QString("%1, %2 at write %3").arg(what, Name(fault)).arg(k);
+        connectTo(store, {}, /*kalfo=*/true);
+        if (edit) edit();
+        Inject(firmware(), fault, firmware().reportsReceived() + reportsFirst + k + 1);
+        QSignalSpy unloaded(window_.get(), &frmMain::unloaded);
+        click(ui().*button);
+        expectEnded(unloaded, row);
+        const std::size_t stored = fault == Fault::FailedRead ? k + 1 : k;
+        for (std::size_t i = 0; i < writes.size(); ++i) {
+          const ByteWrite& w = writes[i];
+          QVERIFY2(firmware().store()[w.address] == (i < stored ? w.value : store[w.address]),
+                   qPrintable(row + QString(": address %1").arg(w.address)));
+        }
+        QVERIFY2(storesWrittenOnce() == stored, qPrintable(row));
+        destroyWindow();
+      }
+    }
+  }
+
  private slots:
   void cleanup() { destroyWindow(); }
 
@@ -91,7 +109,7 @@ class FaultMatrixTest : public QObject, public WindowFixture {
     for (Fault fault : kFaults) {
       for (std::size_t address = 0; address < kSettingsAddressCount; ++address) {
         const QString row = QString("%1 at read %2").arg(Name(fault)).arg(address);
-        start(factory);
+        startWith(factory);
         settings_.fill(0xA5);
         settings_[24] = 1;
         Inject(firmware(), fault, address + 1);
@@ -111,111 +129,76 @@ class FaultMatrixTest : public QObject, public WindowFixture {
         firmware().unplug();
         window_->Timer1_Timer();
         QVERIFY2(platform_->openHandles() == 0, qPrintable(row + ": a handle was left open"));
-        QCOMPARE(c<QLabel>("lblConStatus")->text(), QString("Device Disconnected"));
+        QCOMPARE(ui().lblConStatus->text(), QString("Device Disconnected"));
         destroyWindow();
       }
     }
   }
 
-  // Failing at any write of Send: the writes before it are stored (and the failing one too when
-  // only its reply's read failed), the rest never sent; the program ends.
+  // Failing at any write of Send (on both firmware generations), of the melody upload, or of
+  // the trim store: the writes before it are stored (and the failing one too when only its
+  // reply's read failed), the rest never sent; the program ends.
   void sendFailingAtEveryWrite() {
+    SettingsTexts texts;
+    for (const auto& [field, text] : kNonFactoryTexts) TextOf(texts, field) = text;
     for (std::uint8_t version : {31, 29}) {
-      for (Fault fault : kFaults) {
-        DeviceStore factory = FactoryStore();
-        factory[2] = version;
-        const std::size_t writes = version >= 30 ? 23 : 21;
-        for (std::size_t k = 0; k < writes; ++k) {
-          const QString row = QString("v%1 %2 at write %3").arg(version).arg(Name(fault)).arg(k);
-          start(factory);
-          window_->Timer1_Timer();
-          for (const auto& [field, text] : kNonFactoryTexts)
-            window_->settingsPage().SetText(field, text);
-          DeviceSettings settings{};
-          std::copy_n(factory.begin(), settings.size(), settings.begin());
-          const EncodedSettings encoded = EncodeSettings(window_->settingsPage().Texts(), settings);
-          QCOMPARE(encoded.writes.size(), writes);
-          Inject(firmware(), fault, firmware().reportsReceived() + k + 1);
-          QSignalSpy unloaded(window_.get(), &frmMain::unloaded);
-          QTest::mouseClick(c<QPushButton>("cmdSend"), Qt::LeftButton);
-          expectEnded(unloaded, row);
-          const std::size_t stored = fault == Fault::FailedRead ? k + 1 : k;
-          for (std::size_t i = 0; i < writes; ++i) {
-            const ByteWrite& w = encoded.writes[i];
-            const std::uint8_t expected = i < stored ? w.value : factory[w.address];
-            QVERIFY2(firmware().store()[w.address] == expected,
-                     qPrintable(row + QString(": address %1").arg(w.address)));
-          }
-          QVERIFY2(storesWrittenOnce() == stored, qPrintable(row));
-          destroyWindow();
-        }
-      }
+      DeviceStore store = FactoryStore();
+      store[2] = version;
+      DeviceSettings settings{};
+      std::copy_n(store.begin(), settings.size(), settings.begin());
+      const std::vector<ByteWrite> writes = EncodeSettings(texts, settings).writes;
+      QCOMPARE(writes.size(), std::size_t{version >= 30 ? 23u : 21u});
+      failingAtEveryWrite(QString("v%1 Send").arg(version), store, &WindowControls::cmdSend, writes,
+                          [&] {
+                            for (const auto& [field, text] : kNonFactoryTexts)
+                              window_->settingsPage().SetText(field, text);
+                          });
     }
   }
 
-  void uploadFailingAtEveryWrite() {
+  void uploadAndTrimFailingAtEveryWrite() {
     DeviceStore store = FactoryStore();
     std::fill(store.begin() + kMelodyAddress, store.end(), 0xEE);
-    const DeviceStore factory = FactoryStore();
-    for (Fault fault : kFaults) {
-      for (std::size_t k = 0; k < kMelodySize; ++k) {
-        const QString row = QString("%1 at byte %2").arg(Name(fault)).arg(k);
-        start(store);
-        window_->Timer1_Timer();
-        Inject(firmware(), fault, firmware().reportsReceived() + k + 1);
-        QSignalSpy unloaded(window_.get(), &frmMain::unloaded);
-        BringPageToFront(window_->controls(), c("cmdDefTune"));
-        QTest::mouseClick(c<QPushButton>("cmdDefTune"), Qt::LeftButton);
-        expectEnded(unloaded, row);
-        const std::size_t stored = fault == Fault::FailedRead ? k + 1 : k;
-        for (std::size_t i = 0; i < kMelodySize; ++i) {
-          const std::uint8_t expected = i < stored ? factory[kMelodyAddress + i] : 0xEE;
-          QVERIFY2(firmware().store()[kMelodyAddress + i] == expected, qPrintable(row));
-        }
-        QVERIFY2(storesWrittenOnce() == stored, qPrintable(row));
-        destroyWindow();
-      }
+    std::vector<ByteWrite> writes;
+    for (std::size_t i = 0; i < kMelodySize; ++i) {
+      const auto address = static_cast<std::uint8_t>(kMelodyAddress + i);
+      writes.push_back({address, FactoryStore()[address]});
     }
+    failingAtEveryWrite("Default tune", store, &WindowControls::cmdDefTune, writes);
+    // V. Trim reads the trim (not failed here) and stores it back: the same value either way.
+    store[kTrimAddress] = 133;
+    failingAtEveryWrite("V. Trim", store, &WindowControls::cmdVtrim, {{kTrimAddress, 133}}, {}, 1);
   }
 
-  void trimStoreFailing() {
-    for (Fault fault : kFaults) {
-      const QString row = Name(fault);
-      DeviceStore store = FactoryStore();
-      store[kTrimAddress] = 133;
-      start(store, /*kalfo=*/true);
-      window_->Timer1_Timer();
-      Inject(firmware(), fault, firmware().reportsReceived() + 2);  // after the F 27
-      QSignalSpy unloaded(window_.get(), &frmMain::unloaded);
-      BringPageToFront(window_->controls(), c("cmdVtrim"));
-      QTest::mouseClick(c<QPushButton>("cmdVtrim"), Qt::LeftButton);
-      expectEnded(unloaded, row);
-      QCOMPARE(firmware().store()[kTrimAddress], std::uint8_t{133});  // the same value either way
-      QVERIFY2(storesWrittenOnce() == (fault == Fault::FailedRead ? 1u : 0u), qPrintable(row));
-      destroyWindow();
-    }
-  }
-
-  // Other replies before each acknowledgement are read past: everything is stored once.
+  // Other replies before each acknowledgement are read past: everything is stored once. While a
+  // transfer waits, every control that would start another is off; afterwards each is as it was.
   void otherRepliesBeforeEveryAcknowledgement() {
-    DeviceStore store = FactoryStore();
-    store[kTrimAddress] = 3;
-    start(store, /*kalfo=*/true);
-    window_->Timer1_Timer();
+    connectTo(FactoryStore(), {{kTrimAddress, 3}}, /*kalfo=*/true);
     firmware().faults().busyBeforeAck = 2;
+    const char* transfers[] = {"cmdSend",    "cmdBeep",  "cmdLoad",   "cmdPlay",
+                               "cmdDefTune", "cmdVtrim", "cmdReadAD", "cboVtrim"};
+    QStringList onWhileBusy;
+    int busyLooks = 0;
+    QTimer probe;
+    connect(&probe, &QTimer::timeout, [&] {
+      if (!window_->exchange().Busy()) return;
+      ++busyLooks;
+      for (const char* name : transfers) {
+        if (named(name)->isEnabled()) onWhileBusy << name;
+      }
+    });
+    probe.start(0);
     for (const auto& [field, text] : kNonFactoryTexts) window_->settingsPage().SetText(field, text);
-    QTest::mouseClick(c<QPushButton>("cmdSend"), Qt::LeftButton);
-    QCOMPARE(storesWrittenOnce(), std::size_t{23});
+    QTest::keyClick(window_.get(), Qt::Key_S, Qt::AltModifier);  // Send, by its access key
+    QTRY_COMPARE(storesWrittenOnce(), std::size_t{23});
     QCOMPARE(firmware().store()[3], std::uint8_t{80});
-    BringPageToFront(window_->controls(), c("cmdDefTune"));
-    QTest::mouseClick(c<QPushButton>("cmdDefTune"), Qt::LeftButton);
-    BringPageToFront(window_->controls(), c("cmdVtrim"));
-    QTest::mouseClick(c<QPushButton>("cmdVtrim"), Qt::LeftButton);
-    std::size_t stores = 0;
-    for (const ReceivedCommand& r : firmware().received()) {
-      stores += r.command == command::kStoreByte;
-    }
-    QCOMPARE(stores, std::size_t{23 + 100 + 1});
+    for (QPushButton* button : {ui().cmdLoad, ui().cmdDefTune, ui().cmdVtrim}) click(button);
+    click(ui().cmdBeep);
+    QCOMPARE(stores().size(), std::size_t{23 + 100 + 100 + 1});
+    QCOMPARE(firmware().received().back().command, command::kBeep);
+    QVERIFY(busyLooks > 0);
+    QCOMPARE(onWhileBusy, QStringList());
+    for (const char* name : transfers) QVERIFY2(named(name)->isEnabled(), name);
     QCOMPARE(firmware().store()[kTrimAddress], std::uint8_t{3});
     QVERIFY(link_->DeviceDetected);
     QVERIFY(dialogs_->messages.empty());

@@ -1,12 +1,15 @@
 #pragma once
 // What every window test needs: the window on a simulated platform with recording dialogs,
-// shown and active under the offscreen platform.
+// shown and active under the offscreen platform, and the device's side of what happened.
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QtTest>
+#include <map>
 #include <memory>
 
 #include "FakeDialogs.h"
+#include "link/DeviceContract.h"
 #include "simulator/SimulatedDevice.h"
 #include "window/frmMain.h"
 
@@ -22,7 +25,7 @@ class WindowFixture {
   std::unique_ptr<FakeDialogs> dialogs_;
   std::unique_ptr<frmMain> window_;
 
-  // A window with no device present (`devices` adds some before it is built).
+  // A window with no device present (`platform_` may be set up before).
   void makeWindow(Dialogs* dialogs = nullptr) {
     if (!platform_) platform_ = std::make_unique<SimulatedPlatform>(SimulatedPlatform::Empty{});
     link_ = std::make_unique<LinkState>();
@@ -32,6 +35,21 @@ class WindowFixture {
                                         dialogs != nullptr ? *dialogs : *dialogs_);
     window_->show();
     activate();
+  }
+
+  // A window on a device that holds `store` changed at `bytes`, not searched for yet.
+  void startWith(DeviceStore store, const std::map<std::uint8_t, std::uint8_t>& bytes = {},
+                 bool kalfo = false) {
+    for (const auto& [address, value] : bytes) store[address] = value;
+    platform_ = std::make_unique<SimulatedPlatform>(store);
+    makeWindow();
+    window_->setCalibrationSwitch(kalfo);
+  }
+  // The same, found and read by the first tick.
+  void connectTo(DeviceStore store, const std::map<std::uint8_t, std::uint8_t>& bytes = {},
+                 bool kalfo = false) {
+    startWith(store, bytes, kalfo);
+    window_->Timer1_Timer();
   }
 
   void destroyWindow() {
@@ -47,11 +65,29 @@ class WindowFixture {
     QVERIFY(QTest::qWaitForWindowActive(window_.get()));
   }
 
+  const WindowControls& ui() const { return window_->controls(); }
+  // A control found by its name, as a user finds it by its caption.
   template <typename T = QWidget>
-  T* c(const char* name) {
+  T* named(const char* name) {
     T* widget = window_->findChild<T*>(name);
     if (widget == nullptr) qFatal("no control %s", name);
     return widget;
+  }
+  SimulatedFirmware& firmware() { return platform_->firmware(); }
+
+  // Clicks a control as a user does: its page chosen first.
+  void click(QWidget* control) {
+    BringPageToFront(ui(), control);
+    QTest::mouseClick(control, Qt::LeftButton);
+  }
+
+  // The store commands the device received, as address and value.
+  std::vector<std::pair<int, int>> stores() {
+    std::vector<std::pair<int, int>> writes;
+    for (const ReceivedCommand& r : firmware().received()) {
+      if (r.command == command::kStoreByte) writes.emplace_back(r.argument1, r.argument2);
+    }
+    return writes;
   }
 };
 

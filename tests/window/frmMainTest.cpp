@@ -1,6 +1,9 @@
-// The main window under Qt's offscreen platform: every control in its designed state, the tabs,
-// the access keys, help and exit.
+// The main window under Qt's offscreen platform, with no device: how it opens, what assistive
+// technology hears, that every text fits, the tabs, help and exit; then editing the settings:
+// the entry check when a field is left (keyboard, mouse, access keys, tabs), the threshold
+// controls and the Defaults buttons.
 
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
@@ -8,6 +11,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -16,203 +20,86 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTextBrowser>
-#include <QtTest>
+#include <QTimer>
 
 #include "WindowFixture.h"
-#include "settings/SettingsFields.h"
+#include "support/SettingsSamples.h"
+#include "window/SettingsPage.h"
 #include "window/Widgets.h"
 
 namespace vexaro {
 
-namespace {
-
-enum : unsigned { H = 1, D = 2, C = 4, B = 8 };  // hidden, disabled, checked, bold
-
-struct Expected {
-  const char* name;
-  const char* className;
-  const char* text;  // caption or designed text; nullptr: not checked
-  unsigned state;
-  int help;
-  const char* toolTip = nullptr;
-};
-
-// The window as designed, control by control.
-const Expected kControls[] = {
-    {"fraSettings", "QGroupBox", "Basic Settings", 0, 0},
-    {"fraMelody", "QGroupBox", "Tune Control", H, 0},
-    {"fraAdvanced", "QGroupBox", "Advanced Parameters", H, 0},
-    {"fraVtrim", "QGroupBox", "A/D Voltage Trim", H, 0},
-    {"fraTransfer", "QGroupBox", "Transfer", B, 0},
-    {"Label7", "QLabel", "Send New Settings to Device:", 0, 0},
-    {"cmdSend", "QPushButton", "&Send", D, 2000},
-    {"cmdHelp", "QPushButton", "&Help", 0, 900},
-    {"cmdExit", "QPushButton", "E&xit", 0, 2000},
-    {"Label9", "QLabel", "Status:", 0, 0},
-    {"shpStatus", "vexaro::StatusLamp", nullptr, 0, 0},
-    {"lblConStatus", "QLabel", "Device Disconnected", 0, 0},
-    {"lblVersion", "QLabel", "", 0, 0},
-    {"TabStrip1", "QTabWidget", nullptr, 0, 2000},
-    {"Label1", "QLabel", "Turn-on Position:", B, 0},
-    {"Label2", "QLabel", "0%", 0, 0},
-    {"Label5", "QLabel", "100%", 0, 0},
-    {"labGTLT", "QLabel", ">", B, 0},
-    {"txtThres", "QLineEdit", "0", 0, 3000},
-    {"Label44", "QLabel", "%", 0, 0},
-    {"sliderThres", "QSlider", nullptr, 0, 3000},
-    {"chkRev", "QCheckBox", "Reverse", 0, 3010},
-    {"Label3", "QLabel", "Low Battery Warning Voltage:", B, 0},
-    {"cboLowV", "QComboBox", "", 0, 3020},
-    {"Label13", "QLabel", "Volts", 0, 0},
-    {"Label4", "QLabel", "Beep Frequency:", B, 0},
-    {"cboFreq", "QComboBox", "", 0, 3030},
-    {"Label14", "QLabel", "Hz", 0, 0},
-    {"cmdBeep", "vexaro::WrapButton", "Test   &Beep", D, 3070,
-     "Play selected frequency & duration"},
-    {"Label6", "QLabel", "Beep Duration:", B, 0},
-    {"cboDur", "QComboBox", "", 0, 3060},
-    {"Label15", "QLabel", "Sec.", 0, 0},
-    {"Label12", "QLabel", "Restore Factory Default Settings:", 0, 0},
-    {"cmdDefSet", "QPushButton", "&Defaults", 0, 3080},
-    {"Label8", "QLabel", "Enter Ring-Tone File Name:", B, 0},
-    {"txtTuneFile", "QLineEdit", "default", 0, 4010},
-    {"cmdBrowse", "QPushButton", "Bro&wse ...", 0, 4010},
-    {"chkOctave", "QCheckBox", "Raise Tune One Octave", 0, 4020},
-    {"Label10", "QLabel", "Load the New Melody into the Device:", B, 0},
-    {"cmdLoad", "QPushButton", "&Load", D, 4030},
-    {"Label16", "QLabel", "Play Currently Loaded Melody:", B, 0},
-    {"cmdPlay", "QPushButton", "&Play", D, 4040},
-    {"Label11", "QLabel", "Restore Factory Default Tune:", 0, 0},
-    {"cmdDefTune", "QPushButton", "&Default", D, 4050},
-    {"Label17", "QLabel", "Beeps at Power-up:", 0, 0},
-    {"cboStartBeeps", "QComboBox", "", 0, 5000},
-    {"Frame1", "QGroupBox", "", 0, 0},
-    {"Label21", "QLabel", "Clear After Reporting:", 0, 0},
-    {"chkGreset", "QCheckBox", "Glitch Count", C, 5060},
-    {"chkMreset", "QCheckBox", "Min. Voltage", C, 5060},
-    {"Label22", "QLabel", "Command Time Window:", 0, 0},
-    {"cboCmdTime", "QComboBox", "", 0, 5010},
-    {"Label35", "QLabel", "S", 0, 0},
-    {"Label20", "QLabel", "Glitch Period (Frame Time):", 0, 0},
-    {"cboGtime", "QComboBox", "", 0, 5020},
-    {"Label36", "QLabel", "mS", 0, 0},
-    {"Label23", "QLabel", "Min. Voltage Capture Time:", 0, 0},
-    {"cboVminDly", "QComboBox", "", 0, 5030},
-    {"Label45", "QLabel", "mS", 0, 0},
-    {"Label18", "QLabel", "Low Voltage Alert: -- Beeps:", 0, 0},
-    {"cboVlowBeeps", "QComboBox", "", 0, 5040},
-    {"Label19", "QLabel", "-- Time Delay:", 0, 0},
-    {"cboVlowDly", "QComboBox", "", 0, 5050},
-    {"Label34", "QLabel", "S", 0, 0},
-    {"Frame2", "QGroupBox", "Report Activation (\"On-Off\" Cycles): ", 0, 0},
-    {"Label24", "QLabel", "Voltage:", 0, 0},
-    {"cboVcycles", "QComboBox", "", 0, 5070},
-    {"Label33", "QLabel", "Glitch:", 0, 0},
-    {"cboGcycles", "QComboBox", "", 0, 5070},
-    {"Label43", "QLabel", "Min. Volt.:", 0, 0},
-    {"cboMcycles", "QComboBox", "", 0, 5070},
-    {"Label25", "QLabel", "Zero Output:", 0, 0},
-    {"optZ10(0)", "QRadioButton", "Two-Tone", C, 5080},
-    {"optZ10(1)", "QRadioButton", "10-Beeps", 0, 5080},
-    {"cmdVtrim", "QPushButton", "V. Trim", H | D, 0},
-    {"Label26", "QLabel", "\"ZE\" Frequency:", 0, 0},
-    {"cboZeFreq", "QComboBox", "", 0, 5090},
-    {"Label37", "QLabel", "Hz", 0, 0},
-    {"Label27", "QLabel", "\"ZE\" Duration:", 0, 0},
-    {"cboZeDur", "QComboBox", "", 0, 5090},
-    {"Label40", "QLabel", "S", 0, 0},
-    {"Label28", "QLabel", "\"ro\" Frequency:", 0, 0},
-    {"cboRoFreq", "QComboBox", "", 0, 5090},
-    {"Label38", "QLabel", "Hz", 0, 0},
-    {"Label29", "QLabel", "\"ro\" Duration:", 0, 0},
-    {"cboRoDur", "QComboBox", "", 0, 5090},
-    {"Label41", "QLabel", "S", 0, 0},
-    {"Label30", "QLabel", "Inter-Beep Pause:", 0, 0},
-    {"cboIBpause", "QComboBox", "", 0, 5100},
-    {"Label39", "QLabel", "S", 0, 0},
-    {"Label31", "QLabel", "Inter-Digit Pause:", 0, 0},
-    {"cboIDpause", "QComboBox", "", 0, 5110},
-    {"Label42", "QLabel", "S", 0, 0},
-    {"Label32", "QLabel", "Restore Factory Default Settings:", 0, 0},
-    {"cmdDefAdv", "QPushButton", "&Defaults", 0, 5120},
-    {"cmdReadAD", "QPushButton", "Read A/D", 0, 0},
-    {"lblADvalue", "QLabel", "A/D Value:  ", 0, 0},
-    {"Label46", "QLabel", "Vtrim Value:", 0, 0},
-    {"cboVtrim", "QComboBox", "", 0, 0},
-    {"Frame3", "QGroupBox", "", 0, 0},
-    {"Label47", "QLabel", "Calculated Adjusted Voltage (from current Vtrim value)", 0, 0},
-    {"lblP1(0)", "QLabel", "+1:  ", 0, 0},
-    {"lblP1(6)", "QLabel", "+7:  ", 0, 0},
-    {"lblM1(0)", "QLabel", "-1:  ", 0, 0},
-    {"lblM1(6)", "QLabel", "-7:  ", 0, 0},
-};
-
-// Designed places of the top-level controls, in twips.
-struct Place {
-  const char* name;
-  int left, top, width, height;
-};
-const Place kPlaces[] = {
-    {"TabStrip1", 120, 120, 5412, 4812},     {"fraSettings", 240, 480, 5172, 4332},
-    {"fraMelody", 240, 480, 5172, 4332},     {"fraAdvanced", 240, 480, 5172, 4332},
-    {"fraVtrim", 240, 480, 5175, 5295},      {"fraTransfer", 120, 5040, 3732, 732},
-    {"cmdHelp", 4200, 5280, 1212, 372},      {"cmdExit", 4200, 5820, 1212, 372},
-    {"Label9", 240, 5940, 612, 252},         {"shpStatus", 900, 5916, 240, 240},
-    {"lblConStatus", 1320, 5940, 2052, 252}, {"lblVersion", 2880, 5940, 972, 252},
-    {"sliderThres", 600, 960, 2652, 552},    {"cmdBeep", -1, -1, 852, 612},
-};
-
-QString Caption(QWidget* w) {
-  if (auto* label = qobject_cast<QLabel*>(w)) return label->text();
-  if (auto* button = qobject_cast<QAbstractButton*>(w)) return button->text();
-  if (auto* edit = qobject_cast<QLineEdit*>(w)) return edit->text();
-  if (auto* combo = qobject_cast<QComboBox*>(w)) return combo->currentText();
-  if (auto* box = qobject_cast<QGroupBox*>(w)) return box->title();
-  return {};
-}
-
-bool Checked(QWidget* w) {
-  auto* button = qobject_cast<QAbstractButton*>(w);
-  return button != nullptr && button->isChecked();
-}
-
-}  // namespace
-
 class frmMainTest : public QObject, public WindowFixture {
   Q_OBJECT
+
+  QStringList visiblePages() {
+    QStringList visible;
+    for (QGroupBox* page : {ui().fraSettings, ui().fraMelody, ui().fraAdvanced, ui().fraVtrim}) {
+      if (page->isVisible()) visible << page->title();
+    }
+    return visible;
+  }
+
+  // Types `text` into the editable list, replacing what it held.
+  void typeInto(QComboBox* combo, const QString& text) {
+    BringPageToFront(ui(), combo);
+    QTest::mouseClick(combo->lineEdit(), Qt::LeftButton);
+    QCOMPARE(QApplication::focusWidget(), combo);
+    combo->lineEdit()->selectAll();
+    QTest::keyClicks(combo->lineEdit(), text);
+  }
+
+  void expectRefusals(QComboBox* combo, std::size_t count, const QString& message,
+                      const QString& restored) {
+    QCOMPARE(dialogs_->messages.size(), count);
+    QCOMPARE(dialogs_->messages.back().title, QString("Value Entry Error"));
+    QCOMPARE(dialogs_->messages.back().text, message);
+    QCOMPARE(dialogs_->messages.back().icon, Dialogs::Icon::Warning);
+    QCOMPARE(combo->currentText(), restored);
+    QVERIFY(combo->hasFocus());
+  }
+
+  // The texts of both Defaults buttons in the window, the basic page in front.
+  void fillDefaults() {
+    click(ui().cmdDefSet);
+    click(ui().cmdDefAdv);
+    QTest::keyClick(window_.get(), Qt::Key_E, Qt::AltModifier);
+  }
 
  private slots:
   void init() { makeWindow(); }
   void cleanup() { destroyWindow(); }
 
-  void everyControlInItsDesignedState() {
+  // Before any device: the red lamp, every control that talks to the device off, the check
+  // boxes and lists as designed.
+  void opensDisconnected() {
     QCOMPARE(window_->windowTitle(), QString("Vexaro  -  Version 3.0"));
     QVERIFY(!window_->windowIcon().pixmap(32, 32).isNull());  // its own icon, drawn from SVG
     QCOMPARE(window_->size(), QSize(377, 425));               // 5655 x 6375 twips at 96 dpi
     QVERIFY(!QFontInfo(window_->font()).family().isEmpty());
-    for (const Expected& e : kControls) {
-      QWidget* w = c(e.name);
-      const QString what = e.name;
-      QVERIFY2(w->inherits(e.className),
-               qPrintable(what + " is a " + w->metaObject()->className()));
-      if (e.text != nullptr) QVERIFY2(Caption(w) == e.text, qPrintable(what + ": " + Caption(w)));
-      QVERIFY2(w->isHidden() == bool(e.state & H), qPrintable(what + " hidden"));
-      QVERIFY2(w->isEnabled() == !(e.state & D), qPrintable(what + " enabled"));
-      QVERIFY2(Checked(w) == bool(e.state & C), qPrintable(what + " checked"));
-      QVERIFY2(w->font().bold() == bool(e.state & B), qPrintable(what + " bold"));
-      QVERIFY2(w->property("helpContext").toInt() == e.help, qPrintable(what + " help"));
-      QVERIFY2(w->toolTip() == QString(e.toolTip), qPrintable(what + " tool tip"));
+    QCOMPARE(ui().shpStatus->fillColor(), QColor(255, 0, 0));
+    QCOMPARE(ui().lblConStatus->text(), QString("Device Disconnected"));
+    for (const char* name :
+         {"cmdSend", "cmdBeep", "cmdLoad", "cmdPlay", "cmdDefTune", "cmdVtrim"}) {
+      QVERIFY2(!named(name)->isEnabled(), name);
     }
-    QVERIFY(c<QLabel>("labGTLT")->font().pointSize() > c<QLabel>("Label1")->font().pointSize());
-    QCOMPARE(c<StatusLamp>("shpStatus")->fillColor(), QColor(255, 0, 0));
-    QCOMPARE(c<QSlider>("sliderThres")->minimum(), 0);
-    QCOMPARE(c<QSlider>("sliderThres")->maximum(), 100);
-    for (const Place& p : kPlaces) {
-      const QRect r = c(p.name)->geometry();
-      const auto px = [](int twips) { return qRound(twips / 15.0); };
-      if (p.left >= 0) QCOMPARE(r.topLeft(), QPoint(px(p.left), px(p.top)));
-      QCOMPARE(r.size(), QSize(px(p.width), px(p.height)));
+    QVERIFY(ui().cmdVtrim->isHidden());
+    QVERIFY(ui().chkGreset->isChecked() && ui().chkMreset->isChecked());
+    QVERIFY(ui().optZ10[0]->isChecked() && !ui().chkRev->isChecked());
+    QCOMPARE(ui().cmdBeep->toolTip(), QString("Play selected frequency & duration"));
+    // Each field is shown by the control of its name; every list starts empty, and takes typing
+    // only where its field is typed into.
+    for (const FieldInfo& info : AllFields()) {
+      QWidget* control = FieldControl(ui(), info.field);
+      QVERIFY2(control->objectName().startsWith(info.control), info.control);
+      auto* combo = qobject_cast<QComboBox*>(control);
+      if (combo == nullptr) continue;
+      QVERIFY2(combo->isEditable() == (info.kind == ControlKind::EditableList), info.control);
+      QVERIFY2(combo->currentIndex() == -1 && combo->currentText().isEmpty(), info.control);
     }
+    QStringList trims;
+    for (int i = 0; i < ui().cboVtrim->count(); ++i) trims << ui().cboVtrim->itemText(i);
+    QCOMPARE(trims.join(' '), QString("-7 -6 -5 -4 -3 -2 -1 0 1 2 3 4 5 6 7"));
   }
 
   // A screen reader names every input control by the label in front of it on its row (the
@@ -263,34 +150,9 @@ class frmMainTest : public QObject, public WindowFixture {
     QCOMPARE(inputs, 22 + 6);
   }
 
-  // Every list shows its field's items (one table for the window, the tool and the checks),
-  // takes typing only when it is editable, and starts empty with nothing selected.
-  void listsHoldTheirItemsWithNothingSelected() {
-    const auto expect = [&](const char* name, bool editable, QStringList items) {
-      auto* combo = c<QComboBox>(name);
-      QStringList shown;
-      for (int i = 0; i < combo->count(); ++i) shown << combo->itemText(i);
-      QVERIFY2(shown == items, name);
-      QVERIFY2(combo->isEditable() == editable, name);
-      QVERIFY2(combo->currentIndex() == -1 && combo->currentText().isEmpty(), name);
-    };
-    int lists = 0;
-    for (const FieldInfo& info : AllFields()) {
-      if (info.kind != ControlKind::EditableList && info.kind != ControlKind::PickList) continue;
-      QStringList items;
-      for (const char* item : info.items) items << item;
-      expect(info.control, info.kind == ControlKind::EditableList, items);
-      ++lists;
-    }
-    QCOMPARE(lists, 18);
-    expect("cboVtrim", false,
-           {"-7", "-6", "-5", "-4", "-3", "-2", "-1", "0", "1", "2", "3", "4", "5", "6", "7"});
-  }
-
-  // With the texts the controls hold in use, nothing is cut off and nothing lies on another
-  // control, on any page.
+  // With the widest texts the controls hold in use, nothing is cut off and nothing lies on
+  // another control, on any page.
   void nothingClippedOrOverlapping() {
-    // The widest texts the lists hold once an entry is settled.
     const std::pair<const char*, const char*> texts[] = {
         {"cboLowV", "12.0"},    {"cboLowV", "OFF"},    {"cboFreq", "2358"},
         {"cboDur", "0.816"},    {"cboGtime", "65"},    {"cboVminDly", "5000"},
@@ -300,28 +162,27 @@ class frmMainTest : public QObject, public WindowFixture {
         {"txtThres", "100"},
     };
     for (const auto& [name, text] : texts) {
-      QWidget* w = c(name);
-      QRect field;
+      QWidget* w = named(name);
+      QRect field = w->contentsRect().adjusted(3, 0, -3, 0);
       if (auto* combo = qobject_cast<QComboBox*>(w)) {
         QStyleOptionComboBox option;
         option.initFrom(combo);
         option.editable = combo->isEditable();
         field = combo->style()->subControlRect(QStyle::CC_ComboBox, &option,
                                                QStyle::SC_ComboBoxEditField, combo);
-      } else {
-        field = w->contentsRect().adjusted(3, 0, -3, 0);
       }
       QVERIFY2(w->fontMetrics().horizontalAdvance(text) <= field.width(),
                qPrintable(QString("%1 cannot show %2").arg(name, text)));
     }
-    c<QLabel>("lblConStatus")->setText("Device Connected");
-    c<QLabel>("lblVersion")->setText("Version 3.1");
+    ui().lblConStatus->setText("Device Connected");
+    ui().lblVersion->setText("Version 3.1");
 
     const auto textFits = [](QWidget* w) {
-      const QString caption = Caption(w);
-      if (caption.isEmpty() || qobject_cast<QComboBox*>(w) || qobject_cast<QLineEdit*>(w)) {
-        return true;
-      }
+      QString caption;
+      if (auto* label = qobject_cast<QLabel*>(w)) caption = label->text();
+      if (auto* button = qobject_cast<QAbstractButton*>(w)) caption = button->text();
+      if (auto* box = qobject_cast<QGroupBox*>(w)) caption = box->title();
+      if (caption.isEmpty()) return true;
       if (auto* wrap = qobject_cast<WrapButton*>(w)) return wrap->captionHeight() <= w->height();
       if (auto* label = qobject_cast<QLabel*>(w); label && label->wordWrap()) {
         return w->fontMetrics().boundingRect(w->rect(), Qt::TextWordWrap, caption).height() <=
@@ -333,115 +194,77 @@ class frmMainTest : public QObject, public WindowFixture {
     // Two sibling controls overlap when their rectangles meet; for labels only the text counts.
     const auto extent = [](QWidget* w) {
       if (auto* label = qobject_cast<QLabel*>(w); label && !label->wordWrap()) {
-        const int width = w->fontMetrics().horizontalAdvance(label->text());
-        return QRect(w->pos(), QSize(width, w->height()));
+        return QRect(w->pos(),
+                     QSize(w->fontMetrics().horizontalAdvance(label->text()), w->height()));
       }
       return w->geometry();
     };
-    const QStringList containers = {"fraSettings", "fraMelody", "fraAdvanced", "fraVtrim",
-                                    "fraTransfer", "Frame1",    "Frame2",      "Frame3"};
-    for (const QString& name : containers) {
+    // The window's own controls too, but for the tab strip and its pages, which lie on top of
+    // each other, and the calibration page, which lies over everything when it is open.
+    const QList<QWidget*> stacked = {ui().TabStrip1, ui().fraSettings, ui().fraMelody,
+                                     ui().fraAdvanced};
+    for (QWidget* box : std::initializer_list<QWidget*>{
+             window_.get(), ui().fraSettings, ui().fraMelody, ui().fraAdvanced, ui().fraVtrim,
+             ui().fraTransfer, ui().Frame1, ui().Frame2, ui().Frame3}) {
       const QList<QWidget*> children =
-          c(qPrintable(name))->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+          box->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
       for (QWidget* w : children) {
         if (w->objectName().isEmpty()) continue;
         QVERIFY2(textFits(w), qPrintable(w->objectName() + " is clipped"));
-        const QRect inside = c(qPrintable(name))->contentsRect();
-        QVERIFY2(inside.contains(w->geometry()),
-                 qPrintable(QString("%1 %2,%3 %4x%5 sticks out of %6 %7,%8 %9x%10")
-                                .arg(w->objectName())
-                                .arg(w->x())
-                                .arg(w->y())
-                                .arg(w->width())
-                                .arg(w->height())
-                                .arg(name)
-                                .arg(inside.x())
-                                .arg(inside.y())
-                                .arg(inside.width())
-                                .arg(inside.height())));
+        QVERIFY2(box->contentsRect().contains(w->geometry()),
+                 qPrintable(w->objectName() + " sticks out of " + box->objectName()));
         for (QWidget* other : children) {
-          if (other == w || other->objectName().isEmpty()) continue;
+          if (other == w || other->objectName().isEmpty() || w == ui().fraVtrim ||
+              other == ui().fraVtrim || (stacked.contains(w) && stacked.contains(other))) {
+            continue;
+          }
           QVERIFY2(!extent(w).intersects(extent(other)),
                    qPrintable(w->objectName() + " overlaps " + other->objectName()));
         }
       }
     }
-    for (const char* name : {"Label9", "lblConStatus", "lblVersion", "cmdHelp", "cmdExit"}) {
-      QVERIFY2(textFits(c(name)), name);
-    }
-    QVERIFY(!extent(c("lblConStatus")).intersects(extent(c("lblVersion"))));
   }
 
-  void tabsBringTheirPageToTheFrontAndHideTheCalibrationPage() {
-    const QStringList pages = {"fraSettings", "fraMelody", "fraAdvanced"};
-    const auto front = [&] {
-      QStringList visible;
-      for (const QString& page : pages + QStringList{"fraVtrim"}) {
-        if (c(qPrintable(page))->isVisible()) visible << page;
-      }
-      return visible;
-    };
-    QCOMPARE(front(), QStringList{"fraSettings"});
-    QTabBar* bar = c<QTabWidget>("TabStrip1")->tabBar();
-    QCOMPARE(bar->count(), 3);
-    const QStringList captions = {"S&ettings", "&Melody", "&Advanced"};
-    const QStringList tips = {"Basic Parameter Settings", "Melody Settings",
-                              "Advanced Parameter Settings"};
-    for (int i = 0; i < 3; ++i) {
-      QCOMPARE(bar->tabText(i), captions[i]);
-      QCOMPARE(bar->tabToolTip(i), tips[i]);
-    }
+  // A tab, clicked or by its access key, brings its page to the front and closes the
+  // calibration page, also when it is the tab already selected.
+  void tabsBringTheirPageToTheFront() {
+    QCOMPARE(visiblePages(), QStringList{"Basic Settings"});
+    QTabBar* bar = ui().TabStrip1->tabBar();
+    QStringList tabs;
+    for (int i = 0; i < bar->count(); ++i) tabs << bar->tabText(i) + ": " + bar->tabToolTip(i);
+    QCOMPARE(tabs, (QStringList{"S&ettings: Basic Parameter Settings", "&Melody: Melody Settings",
+                                "&Advanced: Advanced Parameter Settings"}));
+    const QStringList pages = {"Basic Settings", "Tune Control", "Advanced Parameters"};
     for (int i : {1, 2, 0, 2}) {
-      // The calibration page is open; choosing any tab, the selected one too, closes it.
-      c("fraVtrim")->show();
-      c("fraVtrim")->raise();
+      ui().fraVtrim->show();
+      ui().fraVtrim->raise();
       QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(i).center());
-      QCOMPARE(front(), QStringList{pages[i]});
+      QCOMPARE(visiblePages(), QStringList{pages[i]});
     }
-    // The same with the access key of the selected tab.
-    c("fraVtrim")->show();
+    ui().fraVtrim->show();
     QTest::keyClick(window_.get(), Qt::Key_A, Qt::AltModifier);
-    QCOMPARE(front(), QStringList{"fraAdvanced"});
+    QCOMPARE(visiblePages(), QStringList{"Advanced Parameters"});
     QTest::keyClick(window_.get(), Qt::Key_E, Qt::AltModifier);
-    QCOMPARE(front(), QStringList{"fraSettings"});
-  }
-
-  void accessKeysReachTheVisiblePageOnly() {
-    QSignalSpy basic(c<QPushButton>("cmdDefSet"), &QPushButton::clicked);
-    QSignalSpy advanced(c<QPushButton>("cmdDefAdv"), &QPushButton::clicked);
-    // A button's access key clicks it after a short press animation.
-    QTest::keyClick(window_.get(), Qt::Key_D, Qt::AltModifier);
-    QTRY_COMPARE(basic.count(), 1);
-    QCOMPARE(advanced.count(), 0);
-    QTest::keyClick(window_.get(), Qt::Key_A, Qt::AltModifier);
-    QTest::keyClick(window_.get(), Qt::Key_D, Qt::AltModifier);
-    QTRY_COMPARE(advanced.count(), 1);
-    QCOMPARE(basic.count(), 1);
+    QCOMPARE(visiblePages(), QStringList{"Basic Settings"});
   }
 
   void helpOpensTheTopicOfTheButtonOrTheFocusedControl() {
-    QTest::mouseClick(c<QPushButton>("cmdDefSet"), Qt::LeftButton);  // texts the checks accept
-    QTest::mouseClick(c<QPushButton>("cmdHelp"), Qt::LeftButton);
-    struct Focus {
-      const char* control;
-      int context;
-    };
-    const Focus focus[] = {{"cboFreq", 3030}, {"cboDur", 3060},    {"txtThres", 3000},
-                           {"chkRev", 3010},  {"cmdDefSet", 3080}, {"TabStrip1", 2000}};
-    for (const Focus& f : focus) {
-      QWidget* w =
-          f.control == QString("TabStrip1") ? c<QTabWidget>("TabStrip1")->tabBar() : c(f.control);
+    QTest::mouseClick(ui().cmdDefSet, Qt::LeftButton);  // texts the checks accept
+    QTest::mouseClick(ui().cmdHelp, Qt::LeftButton);
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{ui().cboFreq, ui().cboDur, ui().txtThres, ui().chkRev,
+                                         ui().cmdDefSet, ui().TabStrip1->tabBar()}) {
       w->setFocus(Qt::OtherFocusReason);
       QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
     }
     QTest::keyClick(window_.get(), Qt::Key_M, Qt::AltModifier);
-    c("txtTuneFile")->setFocus();
+    ui().txtTuneFile->setFocus();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
 
     QList<int> contexts;
-    for (const auto& request : dialogs_->help) {
-      contexts << request.context;
-      QVERIFY(request.file.endsWith("/vexarohelp.html"));
+    for (const auto& [file, context] : dialogs_->help) {
+      contexts << context;
+      QVERIFY(file.endsWith("/vexarohelp.html"));
     }
     QCOMPARE(contexts, (QList<int>{900, 3030, 3060, 3000, 3010, 3080, 2000, 4010}));
     QVERIFY(dialogs_->messages.empty());
@@ -458,9 +281,6 @@ class frmMainTest : public QObject, public WindowFixture {
     dialogs.ShowHelp("/nonexistent/vexarohelp.html", 900);
     QVERIFY(browser->toPlainText().contains("Help is not available"));
     QVERIFY(QApplication::activeModalWidget() == nullptr);
-  }
-
-  void fileFilterBecomesQtsForm() {
     QCOMPARE(
         QtFileFilter("RTTTL RingTone Files (*.txt; *.rtttl)|*.txt;*.rtttl| All Files (*.*)|*.*"),
         QString("RTTTL RingTone Files (*.txt; *.rtttl) (*.txt *.rtttl);; All Files (*.*) (*)"));
@@ -468,19 +288,192 @@ class frmMainTest : public QObject, public WindowFixture {
 
   void exitUnloadsTheWindow() {
     QSignalSpy unloaded(window_.get(), &frmMain::unloaded);
-    QTest::mouseClick(c<QPushButton>("cmdExit"), Qt::LeftButton);
+    QTest::mouseClick(ui().cmdExit, Qt::LeftButton);
     QCOMPARE(unloaded.count(), 1);
     QVERIFY(!window_->isVisible());
   }
 
-  void showsTheConnectionAsTheSearchFindsIt() {
-    platform_->addInterface({"/dev/hidraw1", 0x04D8, 0x47A1}, true).openError =
-        OpenError::NoPermission;
-    QTRY_COMPARE_WITH_TIMEOUT(c<QLabel>("lblConStatus")->text(), QString("No Access to Device"),
-                              3000);
-    platform_->interfaces().back().openError.reset();
-    QTRY_COMPARE_WITH_TIMEOUT(c<QLabel>("lblConStatus")->text(), QString("Device Connected"), 3000);
-    QCOMPARE(c<StatusLamp>("shpStatus")->fillColor(), QColor(0, 255, 0));
+  // Editing the settings.
+
+  // Accepted entries are written back as the device will keep them. A refused one shows, while
+  // the message is up, the text as cut and mended; when it is closed, the restore text, and the
+  // field has the focus again. The low-battery range is that of the device read.
+  void entriesAreCheckedWhenTheFieldIsLeft() {
+    fillDefaults();
+    using W = WindowControls;
+    struct Entry {
+      QComboBox* W::*field;
+      const char* typed;
+      Qt::Key leaveBy;
+      std::uint8_t range;   // address 24: 0 for 7 V, 1 for 70 V
+      const char* shown;    // after leaving; while the message is up when refused
+      const char* message;  // nullptr: accepted
+      const char* restored;
+    };
+    const Entry cases[] = {
+        {&W::cboFreq, "12345", Qt::Key_Tab, 0, "1234", nullptr, nullptr},
+        {&W::cboDur, "0,0625", Qt::Key_Backtab, 0, "0.062", nullptr, nullptr},
+        {&W::cboLowV, "7.5", Qt::Key_Tab, 1, "7.5", nullptr, nullptr},
+        {&W::cboFreq, "2,358", Qt::Key_Tab, 0, "2,35", "Frequency must be between 500 and 5000 Hz",
+         "2358"},
+        {&W::cboDur, "1,2345", Qt::Key_Backtab, 0, "1.234",
+         "Duration must be between 0.032 and 1.0 Sec", "0.250"},
+        {&W::cboLowV, "7,5", Qt::Key_Tab, 0, "7.5", "Voltage must be between 0.00V(OFF) and 7.00V",
+         "4.60"},
+        {&W::cboVminDly, "5030", Qt::Key_Tab, 0, "5040",
+         "Minimum Voltage Capture Time must be between 20 and 5000 mS", "100"},
+    };
+    for (const Entry& e : cases) {
+      QComboBox* combo = ui().*e.field;
+      const QString row = QString("%1 \"%2\"").arg(combo->objectName(), e.typed);
+      settings_[24] = e.range;
+      dialogs_->messages.clear();
+      QString behind;
+      dialogs_->whileShown = [&] { behind = combo->currentText(); };
+      typeInto(combo, e.typed);
+      QTest::keyClick(QApplication::focusWidget(), e.leaveBy);
+      if (e.message == nullptr) {
+        QVERIFY2(dialogs_->messages.empty(), qPrintable(row));
+        QVERIFY2(combo->currentText() == e.shown, qPrintable(row + ": " + combo->currentText()));
+        QVERIFY2(!combo->hasFocus(), qPrintable(row));
+      } else {
+        expectRefusals(combo, 1, e.message, e.restored);
+        QVERIFY2(behind == e.shown, qPrintable(row + ": " + behind));
+      }
+    }
+  }
+
+  void pickingAnAnnotatedItemLeavesTheNumber() {
+    fillDefaults();
+    QComboBox* combo = ui().cboFreq;
+    QTest::mouseClick(combo->lineEdit(), Qt::LeftButton);
+    combo->showPopup();
+    QAbstractItemView* view = combo->view();
+    QTRY_VERIFY(view->isVisible());
+    const QRect item = view->visualRect(view->model()->index(0, 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, item.center());
+    QTRY_VERIFY(!view->isVisible());
+    QCOMPARE(combo->currentText(), QString("1568 (G6)"));
+    QTest::mouseClick(ui().cboDur->lineEdit(), Qt::LeftButton);
+    QCOMPARE(combo->currentText(), QString("1568"));
+    QVERIFY(dialogs_->messages.empty());
+  }
+
+  // The user's action that left a refused field does not happen: not a click, not an access
+  // key, not another tab.
+  void theActionThatLeftARefusedFieldDoesNothing() {
+    fillDefaults();
+    QSignalSpy defaults(ui().cmdDefSet, &QPushButton::clicked);
+    QTabBar* tabs = ui().TabStrip1->tabBar();
+    const std::function<void()> leave[] = {
+        [&] { QTest::mouseClick(ui().cmdDefSet, Qt::LeftButton); },
+        [&] {
+          QTest::keyClick(QApplication::focusWidget(), Qt::Key_D, Qt::AltModifier);
+          QTest::qWait(150);  // longer than a button's press animation
+        },
+        [&] { QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center()); },
+        [&] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::AltModifier); },
+    };
+    for (std::size_t i = 0; i < std::size(leave); ++i) {
+      typeInto(ui().cboDur, "5");
+      leave[i]();
+      expectRefusals(ui().cboDur, i + 1, "Duration must be between 0.032 and 1.0 Sec", "0.250");
+    }
+    QCOMPARE(defaults.count(), 0);
+    QCOMPARE(ui().TabStrip1->currentIndex(), 0);
+    QVERIFY(ui().fraSettings->isVisible());
+  }
+
+  // With real modal message boxes: the box taking the activation, and the field the focus was
+  // moving to (empty here, so also refused), give no second box.
+  void aModalMessageBoxGivesNoSecondCheck() {
+    QtDialogs dialogs;
+    destroyWindow();
+    makeWindow(&dialogs);
+    dialogs.setWindow(window_.get());
+    QStringList seen;
+    QTimer closer;
+    connect(&closer, &QTimer::timeout, [&] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        seen << box->windowTitle() + ": " + box->text();
+        QVERIFY(box->icon() == QMessageBox::Warning);
+        box->button(QMessageBox::Ok)->click();
+      }
+    });
+    closer.start(15);
+    QComboBox* freq = ui().cboFreq;
+    QTest::mouseClick(freq->lineEdit(), Qt::LeftButton);
+    QTest::keyClicks(freq->lineEdit(), "6000");
+    QTest::keyClick(freq->lineEdit(), Qt::Key_Tab);  // to the empty "Beep Duration:"
+    QTRY_COMPARE(seen.size(), 1);
+    QTest::qWait(100);
+    activate();
+    QCOMPARE(seen, QStringList{"Value Entry Error: Frequency must be between 500 and 5000 Hz"});
+    QCOMPARE(freq->currentText(), QString("2358"));
+    QTRY_VERIFY(freq->hasFocus());
+  }
+
+  void thresholdTextAndSliderFollowEachOther() {
+    QLineEdit* text = ui().txtThres;
+    QSlider* slider = ui().sliderThres;
+    struct Typed {
+      const char* typed;
+      const char* text;
+      int slider;
+    };
+    // Typed one character at a time: "50abc" has moved the slider to 50 by its second one.
+    const Typed cases[] = {{"150", "100", 100},  {"-5", "0", 0},         {"12.5", "12.5", 12},
+                           {"13.5", "13.5", 14}, {"50abc", "50abc", 50}, {"-", "-", 50},
+                           {"", "", 50},         {"1e999", "100", 100}};
+    for (const Typed& t : cases) {
+      text->setFocus();
+      text->selectAll();
+      QTest::keyClick(text, Qt::Key_Delete);
+      QTest::keyClicks(text, t.typed);
+      QCOMPARE(text->text(), QString(t.text));
+      QCOMPARE(slider->value(), t.slider);
+    }
+    slider->setFocus();
+    slider->setValue(30);
+    for (int i = 0; i < 5; ++i) QTest::keyClick(slider, Qt::Key_Right);
+    QCOMPARE(slider->value(), 35);
+    QCOMPARE(text->text(), QString("35"));
+
+    QTest::mouseClick(ui().chkRev, Qt::LeftButton);
+    QCOMPARE(ui().labGTLT->text(), QString("<"));
+    ui().chkRev->setChecked(false);
+    QCOMPARE(ui().labGTLT->text(), QString(">"));
+    QVERIFY(dialogs_->messages.empty());
+  }
+
+  // Each Defaults button fills its own page and leaves the other as it is; nothing goes to the
+  // device, nothing is checked. A pick-only list takes only one of its items.
+  void defaultsFillTheirOwnPageOnly() {
+    fillDefaults();
+    SettingsPage& page = window_->settingsPage();
+    const SettingsTexts factory = page.Texts();
+    for (const auto& [field, text] : kNonFactoryTexts) QVERIFY(page.SetText(field, text));
+    QVERIFY(!page.SetText(Field::cboStartBeeps, "7"));
+    const SettingsTexts edited = page.Texts();
+    settings_[24] = 1;
+
+    click(ui().cmdDefAdv);
+    for (const FieldInfo& info : AllFields()) {
+      const SettingsTexts& expected = info.page == Page::Advanced ? factory : edited;
+      QCOMPARE(page.Text(info.field).toStdString(), TextOf(expected, info.field));
+    }
+    QVERIFY(ui().optZ10[0]->isChecked());
+
+    click(ui().cmdDefSet);
+    for (const FieldInfo& info : AllFields()) {
+      if (info.field == Field::cboLowV) continue;
+      QCOMPARE(page.Text(info.field).toStdString(), TextOf(factory, info.field));
+    }
+    QCOMPARE(page.Text(Field::cboLowV), QString("OFF"));  // a 70 V device was read
+    QCOMPARE(ui().sliderThres->value(), 70);
+    QCOMPARE(ui().labGTLT->text(), QString(">"));
+    QVERIFY(dialogs_->messages.empty());
+    QCOMPARE(platform_->firmware().reportsReceived(), std::size_t{0});
   }
 };
 
