@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "SimulatedLink.h"
 #include "link/ApiUSBRoutines.h"
 #include "link/CommandExchange.h"
 #include "link/DeviceContract.h"
@@ -20,7 +21,6 @@
 #include "settings/SettingsRead.h"
 #include "settings/SettingsRecord.h"
 #include "simulator/SimulatedDevice.h"
-#include "SimulatedLink.h"
 
 namespace vexaro::bench {
 
@@ -60,7 +60,7 @@ void PlainTransferF2(benchmark::State& state) {
   if (!Open(state, device)) return;
   const std::size_t before = device.reportsSoFar();
   for (auto _ : state) {
-    benchmark::DoNotOptimize(device.usb.PlainTransfer({command::kReadByte, 2}));
+    benchmark::DoNotOptimize(device.usb.plainTransfer({command::kReadByte, 2}));
   }
   CheckReports(state, device, before, 2);
 }

@@ -10,9 +10,9 @@ namespace vexaro {
 
 class IdleHost final : public LinkHost {
  public:
-  void SetPollTimer(bool) override {}
-  void ProcessEvents() override {}
-  void EndProgram() override { ended = true; }
+  void setPollTimer(bool) override {}
+  void processEvents() override {}
+  void endProgram() override { ended = true; }
   bool ended = false;
 };
 

@@ -15,12 +15,12 @@ namespace {
 // Nothing here should ask for a dialog; one that is asked for is said on standard error.
 class NoDialogs final : public vexaro::Dialogs {
  public:
-  void ShowMessage(const QString& title, const QString& text, Icon) override {
-    std::cerr << "window_screenshots: message \"" << title.toStdString() << "\": "
-              << text.toStdString() << '\n';
+  void showMessage(const QString& title, const QString& text, Icon) override {
+    std::cerr << "window_screenshots: message \"" << title.toStdString()
+              << "\": " << text.toStdString() << '\n';
   }
-  std::optional<QString> OpenFile(const QString&, const QString&) override { return {}; }
-  void ShowHelp(const QString&, int) override {}
+  std::optional<QString> openFile(const QString&, const QString&) override { return {}; }
+  void showHelp(const QString&, int) override {}
 };
 
 }  // namespace

@@ -9,8 +9,8 @@
 namespace vexaro {
 
 int AdcCommand(CliSession& session, std::ostream& out, std::ostream& err) {
-  const std::uint8_t high = session.usb().PlainTransfer({command::kAdHigh, 0, 0});
-  const std::uint8_t low = session.usb().PlainTransfer({command::kAdLow, 0, 0});
+  const std::uint8_t high = session.usb().plainTransfer({command::kAdHigh, 0, 0});
+  const std::uint8_t low = session.usb().plainTransfer({command::kAdLow, 0, 0});
   if (!session.link().DeviceDetected) {
     return Fail(err, kExitDeviceLost, "device lost while reading the A/D value.");
   }
@@ -44,7 +44,7 @@ int TrimCommand(CliSession& session, std::optional<int> value, std::ostream& out
     }
     return kExitDone;
   }
-  const std::uint8_t stored = session.usb().PlainTransfer({command::kReadByte, kTrimAddress});
+  const std::uint8_t stored = session.usb().plainTransfer({command::kReadByte, kTrimAddress});
   if (!session.link().DeviceDetected) {
     return Fail(err, kExitDeviceLost, "device lost while reading the trim.");
   }

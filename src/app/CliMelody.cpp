@@ -90,7 +90,7 @@ int PlayCommand(CliSession& session, bool wait, std::ostream& err) {
     return kExitDone;
   }
   // Start it and leave it playing: one reply shows that the device took the command.
-  session.usb().PlainTransfer({command::kPlay, 0, 0});
+  session.usb().plainTransfer({command::kPlay, 0, 0});
   if (!session.link().DeviceDetected) return DeviceLost(err, "before it answered");
   return kExitDone;
 }

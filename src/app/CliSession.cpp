@@ -36,7 +36,7 @@ std::string WhyNoDevice(const LinkState& link) {
   return "no Vexaro found (vendor 04d8, product 47a1).";
 }
 
-int CliSession::Connect(HidPlatform& platform, const std::string& devicePath, std::ostream& err) {
+int CliSession::connect(HidPlatform& platform, const std::string& devicePath, std::ostream& err) {
   if (!devicePath.empty()) {
     // Only a path that the enumeration returned is ever opened.
     std::optional<HidInterfaceInfo> named;
@@ -54,7 +54,7 @@ int CliSession::Connect(HidPlatform& platform, const std::string& devicePath, st
     if (!IsVexaro(*named)) {
       return Fail(err, kExitNoDevice, devicePath + " is not a Vexaro (vendor 04d8, product 47a1).");
     }
-    usb_.RestrictToPath(devicePath);
+    usb_.restrictToPath(devicePath);
   }
   if (usb_.FindDevice()) return 0;
   return Fail(err, kExitNoDevice, WhyNoDevice(link_));

@@ -34,12 +34,12 @@ class CliSession final : public LinkHost {
 
   // Finds and opens the device (the one at `devicePath` when given): 0, or the exit status
   // after one sentence on `err`.
-  int Connect(HidPlatform& platform, const std::string& devicePath, std::ostream& err);
+  int connect(HidPlatform& platform, const std::string& devicePath, std::ostream& err);
 
   // The tool has no poll timer and no window; losing the device ends the command.
-  void SetPollTimer(bool) override {}
-  void ProcessEvents() override {}
-  void EndProgram() override {}
+  void setPollTimer(bool) override {}
+  void processEvents() override {}
+  void endProgram() override {}
 
  private:
   LinkState link_;  // written by usb_ alone

@@ -9,7 +9,7 @@
 
 namespace vexaro {
 
-Result<std::unique_ptr<PlatformChoice>> PlatformChoice::Make(const PlatformOptions& options,
+Result<std::unique_ptr<PlatformChoice>> PlatformChoice::make(const PlatformOptions& options,
                                                              std::ostream& traceOut) {
   std::unique_ptr<PlatformChoice> choice(new PlatformChoice);
   if (options.simulate) {
@@ -41,7 +41,7 @@ Result<std::unique_ptr<PlatformChoice>> PlatformChoice::Make(const PlatformOptio
   return choice;
 }
 
-Result<void> PlatformChoice::SaveSimulatedStore() {
+Result<void> PlatformChoice::saveSimulatedStore() {
   if (simulated_ == nullptr || simulateFile_.empty()) return {};
   return SaveStoreFile(simulateFile_, simulated_->firmware().store());
 }

@@ -26,7 +26,7 @@ class PlatformChoice {
  public:
   // Builds the platform. Fails on a simulated-device file that is malformed or could not be
   // written back at the end: nothing has been sent.
-  static Result<std::unique_ptr<PlatformChoice>> Make(const PlatformOptions& options,
+  static Result<std::unique_ptr<PlatformChoice>> make(const PlatformOptions& options,
                                                       std::ostream& traceOut);
 
   HidPlatform& platform() { return traced_ ? *traced_ : *base_; }
@@ -35,7 +35,7 @@ class PlatformChoice {
 
   // Writes the simulated memory to its file, when there is one; the programs call it as they end,
   // after closing every device handle.
-  Result<void> SaveSimulatedStore();
+  Result<void> saveSimulatedStore();
 
  private:
   PlatformChoice() = default;

@@ -99,7 +99,7 @@ int Peek(CliSession& session, unsigned address, unsigned count, std::ostream& ou
   std::string lines;
   for (unsigned a = address; a < address + count; ++a) {
     const std::uint8_t value =
-        session.usb().PlainTransfer({command::kReadByte, static_cast<std::uint8_t>(a)});
+        session.usb().plainTransfer({command::kReadByte, static_cast<std::uint8_t>(a)});
     if (!session.link().DeviceDetected) {
       return Fail(err, kExitDeviceLost,
                   "device lost while reading address " + std::to_string(a) + ".");
@@ -432,7 +432,7 @@ int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::o
   if (const auto* offline = std::get_if<Offline>(&steps.run)) return (*offline)(out, err);
 
   platformOptions.simulatedLatency = std::chrono::microseconds(0);
-  const Result<std::unique_ptr<PlatformChoice>> made = PlatformChoice::Make(platformOptions, err);
+  const Result<std::unique_ptr<PlatformChoice>> made = PlatformChoice::make(platformOptions, err);
   if (!made) return Fail(err, kExitBadInput, made.why());
   PlatformChoice& choice = **made;
   std::unique_ptr<HidPlatform> tracedOverride;
@@ -449,11 +449,11 @@ int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::o
       return (*onPlatform)(platform, devicePath, out, err);
     }
     CliSession session(platform, choice.trace());
-    if (const int status = session.Connect(platform, devicePath, err); status != 0) return status;
+    if (const int status = session.connect(platform, devicePath, err); status != 0) return status;
     return std::get<OnDevice>(steps.run)(session, out, err);
   };
   const int status = runCommand();
-  if (const Result<void> saved = choice.SaveSimulatedStore(); !saved) {
+  if (const Result<void> saved = choice.saveSimulatedStore(); !saved) {
     std::string saveError = saved.why();
     saveError.pop_back();  // its full stop
     Fail(err, kExitDeviceLost,

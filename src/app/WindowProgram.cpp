@@ -15,10 +15,10 @@ constexpr const char* kFileErrorTitle = "File Error";
 
 int RunWindowProgram(const PlatformOptions& options, bool calibrationSwitch, Dialogs& dialogs,
                      std::ostream& err, const std::function<void(QWidget*)>& windowShown) {
-  const Result<std::unique_ptr<PlatformChoice>> made = PlatformChoice::Make(options, err);
+  const Result<std::unique_ptr<PlatformChoice>> made = PlatformChoice::make(options, err);
   if (!made) {
     err << "vexaro-link: " << made.why() << '\n';
-    dialogs.ShowMessage(kFileErrorTitle,
+    dialogs.showMessage(kFileErrorTitle,
                         QString::fromStdString(made.why()) + " Nothing was sent; the program ends.",
                         Dialogs::Icon::Warning);
     return 2;
@@ -40,12 +40,12 @@ int RunWindowProgram(const PlatformOptions& options, bool calibrationSwitch, Dia
     if (windowShown) windowShown(nullptr);
   }
 
-  if (const Result<void> saved = choice->SaveSimulatedStore(); !saved) {
+  if (const Result<void> saved = choice->saveSimulatedStore(); !saved) {
     std::string saveError = saved.why();
     saveError.pop_back();  // its full stop
     saveError += ", so what the simulated device stored in this run is lost.";
     err << "vexaro-link: " << saveError << '\n';
-    dialogs.ShowMessage(kFileErrorTitle, QString::fromStdString(saveError), Dialogs::Icon::Warning);
+    dialogs.showMessage(kFileErrorTitle, QString::fromStdString(saveError), Dialogs::Icon::Warning);
     return 3;
   }
   return status;

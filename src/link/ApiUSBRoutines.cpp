@@ -47,7 +47,7 @@ bool ApiUSBRoutines::FindDevice() {
   link_.ServiceFailure = platform_.serviceFailure();  // as the enumeration found it
   for (const HidInterfaceInfo& candidate : interfaces) {
     if (!onlyPath_.empty() && candidate.path != onlyPath_) continue;
-    if (IsVexaro(candidate) && OpenMatch(candidate)) {
+    if (IsVexaro(candidate) && openMatch(candidate)) {
       link_.DeviceDetected = true;
       return true;
     }
@@ -55,7 +55,7 @@ bool ApiUSBRoutines::FindDevice() {
   return false;
 }
 
-bool ApiUSBRoutines::OpenMatch(const HidInterfaceInfo& candidate) {
+bool ApiUSBRoutines::openMatch(const HidInterfaceInfo& candidate) {
   // The first device passed by is the one a user is told about.
   const auto passBy = [&](const std::string& reason) {
     trace_.note("skipping " + candidate.path + ": " + reason);
@@ -132,7 +132,7 @@ void ApiUSBRoutines::CloseDeviceHandles() {
   link_.ReadHandle.reset();
 }
 
-std::uint8_t ApiUSBRoutines::PlainTransfer(std::initializer_list<std::uint8_t> leadingBytes) {
+std::uint8_t ApiUSBRoutines::plainTransfer(std::initializer_list<std::uint8_t> leadingBytes) {
   WriteOutputReport(leadingBytes);
   ReadInputReport();
   return link_.InputReport[0];

@@ -30,7 +30,7 @@ class ApiUSBRoutines {
   const LinkState& link() const { return link_; }
 
   // Restricts discovery to the interface at `path` (the --device option). Empty: any interface.
-  void RestrictToPath(std::string path) { onlyPath_ = std::move(path); }
+  void restrictToPath(std::string path) { onlyPath_ = std::move(path); }
 
   // Searches the HID interfaces in the platform's order for the first device with our vendor and
   // product ID that opens twice and has usable report lengths. Sets DeviceDetected to the result,
@@ -52,15 +52,15 @@ class ApiUSBRoutines {
 
   // Counts the device as not detected, so that the next poll searches for it again (the search
   // closes whatever handles are still open).
-  void ForgetDevice() { link_.DeviceDetected = false; }
+  void forgetDevice() { link_.DeviceDetected = false; }
 
   // A plain transfer: sets the leading bytes of OutputReport (the rest keep their values), writes,
   // reads and returns the reply byte. 0 when the device did not answer (DeviceDetected is then
   // false).
-  std::uint8_t PlainTransfer(std::initializer_list<std::uint8_t> leadingBytes);
+  std::uint8_t plainTransfer(std::initializer_list<std::uint8_t> leadingBytes);
 
  private:
-  bool OpenMatch(const HidInterfaceInfo& candidate);
+  bool openMatch(const HidInterfaceInfo& candidate);
 
   HidPlatform& platform_;
   LinkState& link_;

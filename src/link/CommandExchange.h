@@ -14,11 +14,11 @@ class LinkHost {
  public:
   virtual ~LinkHost() = default;
   // Switches the connection monitor's once-a-second poll off and on.
-  virtual void SetPollTimer(bool enabled) = 0;
+  virtual void setPollTimer(bool enabled) = 0;
   // Handles pending user input and drawing, so the program stays responsive while it waits.
-  virtual void ProcessEvents() = 0;
+  virtual void processEvents() = 0;
   // The device is gone in the middle of an exchange: the program ends, without a message.
-  virtual void EndProgram() = 0;
+  virtual void endProgram() = 0;
 };
 
 class CommandExchange {
@@ -32,8 +32,8 @@ class CommandExchange {
   [[nodiscard]] bool SendCommand(std::uint8_t command, std::uint8_t argument1,
                                  std::uint8_t argument2);
 
-  // True while an exchange is waiting (a handler run from ProcessEvents is nested in it).
-  bool Busy() const { return depth_ > 0; }
+  // True while an exchange is waiting (a handler run from processEvents is nested in it).
+  bool busy() const { return depth_ > 0; }
 
  private:
   ApiUSBRoutines& usb_;

@@ -51,7 +51,7 @@ std::optional<std::uint8_t> ReadTuneImage(ApiUSBRoutines& usb, const LinkState& 
                                           TuneImage& image) {
   for (std::size_t i = 0; i < image.size(); ++i) {
     const auto address = static_cast<std::uint8_t>(kMelodyAddress + i);
-    const std::uint8_t value = usb.PlainTransfer({command::kReadByte, address});
+    const std::uint8_t value = usb.plainTransfer({command::kReadByte, address});
     if (!link.DeviceDetected) return address;
     image[i] = value;
   }

@@ -57,23 +57,23 @@ class ItemReader {
  public:
   explicit ItemReader(std::string_view contents) : contents_(contents) {}
 
-  bool AtEnd() const { return pos_ >= contents_.size(); }
+  bool atEnd() const { return pos_ >= contents_.size(); }
 
   // The next item, lower-cased (ASCII letters only). Blanks before it and at its end are
   // dropped, so "8g5  ," is a G in octave 5, not a note that ends in a blank.
-  std::string Next() {
-    while (!AtEnd() && IsBlank(contents_[pos_])) ++pos_;
+  std::string next() {
+    while (!atEnd() && IsBlank(contents_[pos_])) ++pos_;
     const std::size_t start = pos_;
-    while (!AtEnd() && !IsItemEnd(contents_[pos_])) ++pos_;
+    while (!atEnd() && !IsItemEnd(contents_[pos_])) ++pos_;
     std::size_t end = pos_;
     while (end > start && IsBlank(contents_[end - 1])) --end;
     std::string item(contents_.substr(start, end - start));
     for (char& c : item) {
       if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }
-    if (!AtEnd()) {
+    if (!atEnd()) {
       const char end = contents_[pos_++];
-      if (end == '\r' && !AtEnd() && contents_[pos_] == '\n') ++pos_;
+      if (end == '\r' && !atEnd() && contents_[pos_] == '\n') ++pos_;
     }
     return item;
   }
@@ -228,8 +228,8 @@ Result<std::vector<TuneNote>> ParseRingTone(std::string_view contents, int raise
   try {
     Defaults defaults;
     ItemReader reader(contents);
-    while (!reader.AtEnd() && notes.size() < kMaxTuneNotes) {
-      std::string item = reader.Next();
+    while (!reader.atEnd() && notes.size() < kMaxTuneNotes) {
+      std::string item = reader.next();
       // Defaults items may stand anywhere in the file and hold for every later note.
       TakeDefault(item, "d=", "default duration", defaults.duration);
       TakeDefault(item, "o=", "default octave", defaults.octave);

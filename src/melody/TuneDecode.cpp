@@ -190,7 +190,7 @@ struct TempoScore {
   std::array<int, kLevels> served{};
   int tempo = 0;
 
-  bool BetterThan(const TempoScore& other, int upToLevel) const {
+  bool betterThan(const TempoScore& other, int upToLevel) const {
     for (int level = upToLevel; level >= 0; --level) {
       if (served[level] != other.served[level]) return served[level] > other.served[level];
     }
@@ -248,7 +248,7 @@ int ChooseTempo(const std::vector<NoteCodes>& notes) {
     best = TempoScore{served[1], 1};
     for (int tempo = 2; tempo <= kMaxTempo; ++tempo) {
       const TempoScore score{served[tempo], tempo};
-      if (score.BetterThan(best, level)) best = score;
+      if (score.betterThan(best, level)) best = score;
     }
     if (best.served[level] == static_cast<int>(notes.size())) break;
   }

@@ -9,7 +9,7 @@ namespace vexaro {
 std::optional<std::uint8_t> ReadSettingsBytes(ApiUSBRoutines& usb, const LinkState& link,
                                               DeviceSettings& settings) {
   for (std::uint8_t a = 0; a < kSettingsAddressCount; ++a) {
-    const std::uint8_t value = usb.PlainTransfer({command::kReadByte, a});
+    const std::uint8_t value = usb.plainTransfer({command::kReadByte, a});
     if (!link.DeviceDetected) {
       std::fill(settings.begin() + a, settings.begin() + kSettingsAddressCount, 0);
       return a;

@@ -56,7 +56,7 @@ class Shower {
   explicit Shower(const DeviceSettings& b, ShownSettings& shown) : b_(b), shown_(shown) {}
 
   template <typename MakeText>
-  void Text(Field field, std::uint8_t address, MakeText makeText) {
+  void text(Field field, std::uint8_t address, MakeText makeText) {
     try {
       shown_.texts.push_back({field, makeText()});
     } catch (const NotConvertible&) {
@@ -65,7 +65,7 @@ class Shower {
   }
 
   // A pick-only list: the text must be one of its items.
-  void Item(Field field, std::uint8_t address, const std::string& text) {
+  void item(Field field, std::uint8_t address, const std::string& text) {
     if (!IsItem(field, text)) throw ShowFailure{field, address, b_[address]};
     shown_.texts.push_back({field, text});
   }
@@ -85,49 +85,49 @@ ShownSettings ShowSettings(const DeviceSettings& b) {
   Shower show(b, shown);
   const auto decimal = [&](std::uint8_t a) { return std::to_string(b[a]); };
   try {
-    show.Text(Field::txtThres, kThreshold,
+    show.text(Field::txtThres, kThreshold,
               [&] { return Picture(static_cast<std::int16_t>(b[kThreshold] - 100), "###"); });
-    show.Text(Field::chkRev, kReverse, [&] {
+    show.text(Field::chkRev, kReverse, [&] {
       if (b[kReverse] > 1) throw NotConvertible{};
       return decimal(kReverse);
     });
-    show.Text(Field::cboLowV, kLowVoltageLow, [&]() -> std::string {
+    show.text(Field::cboLowV, kLowVoltageLow, [&]() -> std::string {
       const int v = 256 * b[kLowVoltageHigh] + b[kLowVoltageLow];
       if (v == 0) return "OFF";
       return shown.range70 ? Picture(v / 10.0, "0.0") : Picture(v / 100.0, "0.00");
     });
-    show.Text(Field::cboFreq, kBeepPeriod, [&] { return PeriodText(b[kBeepPeriod]); });
-    show.Text(Field::cboDur, kBeepLength,
+    show.text(Field::cboFreq, kBeepPeriod, [&] { return PeriodText(b[kBeepPeriod]); });
+    show.text(Field::cboDur, kBeepLength,
               [&] { return LengthText(b[kBeepLength], b[kBeepPeriod], "0.###"); });
-    show.Item(Field::cboStartBeeps, kPowerUpBeeps, decimal(kPowerUpBeeps));
-    show.Item(Field::cboVlowBeeps, kAlertBeeps, decimal(kAlertBeeps));
-    show.Text(Field::cboVlowDly, kAlertDelay,
+    show.item(Field::cboStartBeeps, kPowerUpBeeps, decimal(kPowerUpBeeps));
+    show.item(Field::cboVlowBeeps, kAlertBeeps, decimal(kAlertBeeps));
+    show.text(Field::cboVlowDly, kAlertDelay,
               [&] { return Picture(b[kAlertDelay] / 50.0, "0.0"); });
-    show.Text(Field::cboGtime, kGlitchPeriod,
+    show.text(Field::cboGtime, kGlitchPeriod,
               [&] { return Picture(b[kGlitchPeriod] * 0.256, "##"); });
-    show.Text(Field::chkGreset, kClearAfterReport,
+    show.text(Field::chkGreset, kClearAfterReport,
               [&] { return std::to_string(b[kClearAfterReport] & 1); });
-    show.Item(Field::cboCmdTime, kCommandWindow, Picture(b[kCommandWindow] * 0.5, "0.0"));
-    show.Item(Field::cboVcycles, kVoltageCycles, decimal(kVoltageCycles));
-    show.Item(Field::cboGcycles, kGlitchCycles, decimal(kGlitchCycles));
+    show.item(Field::cboCmdTime, kCommandWindow, Picture(b[kCommandWindow] * 0.5, "0.0"));
+    show.item(Field::cboVcycles, kVoltageCycles, decimal(kVoltageCycles));
+    show.item(Field::cboGcycles, kGlitchCycles, decimal(kGlitchCycles));
     shown.gateReached = true;
     if (HasVersion30Fields(b)) {
-      show.Item(Field::cboMcycles, kMinVoltageCycles, decimal(kMinVoltageCycles));
-      show.Text(Field::cboVminDly, kMinVoltageCapture,
+      show.item(Field::cboMcycles, kMinVoltageCycles, decimal(kMinVoltageCycles));
+      show.text(Field::cboVminDly, kMinVoltageCapture,
                 [&] { return std::to_string(b[kMinVoltageCapture] * 20); });
-      show.Text(Field::chkMreset, kClearAfterReport,
+      show.text(Field::chkMreset, kClearAfterReport,
                 [&] { return std::to_string(Int16((b[kClearAfterReport] & 2) / 2)); });
     }
-    show.Text(Field::optZ10, kZeroOutput, [&] { return b[kZeroOutput] == 0 ? "0" : "1"; });
-    show.Text(Field::cboZeFreq, kZePeriod, [&] { return PeriodText(b[kZePeriod]); });
-    show.Text(Field::cboZeDur, kZeLength,
+    show.text(Field::optZ10, kZeroOutput, [&] { return b[kZeroOutput] == 0 ? "0" : "1"; });
+    show.text(Field::cboZeFreq, kZePeriod, [&] { return PeriodText(b[kZePeriod]); });
+    show.text(Field::cboZeDur, kZeLength,
               [&] { return LengthText(b[kZeLength], b[kZePeriod], "0.000"); });
-    show.Text(Field::cboRoFreq, kRoPeriod, [&] { return PeriodText(b[kRoPeriod]); });
-    show.Text(Field::cboRoDur, kRoLength,
+    show.text(Field::cboRoFreq, kRoPeriod, [&] { return PeriodText(b[kRoPeriod]); });
+    show.text(Field::cboRoDur, kRoLength,
               [&] { return LengthText(b[kRoLength], b[kRoPeriod], "0.000"); });
-    show.Text(Field::cboIBpause, kInterBeepPause,
+    show.text(Field::cboIBpause, kInterBeepPause,
               [&] { return Picture(b[kInterBeepPause] * 16 / 1000.0, "0.000"); });
-    show.Text(Field::cboIDpause, kInterDigitPause,
+    show.text(Field::cboIDpause, kInterDigitPause,
               [&] { return Picture(b[kInterDigitPause] * 16 / 1000.0, "0.00"); });
   } catch (const ShowFailure& failure) {
     shown.failure = failure;

@@ -245,7 +245,7 @@ OpenResult SimulatedPlatform::open(const std::string& path) {
     if (interface.info.path != path) continue;
     if (interface.openError) return {nullptr, *interface.openError};
     if (interface.isVexaro && firmware_.unplugged()) return {nullptr, OpenError::Failed};
-    if (interface.isVexaro) firmware_.DropPendingReplies();
+    if (interface.isVexaro) firmware_.dropPendingReplies();
     ++opens_[path];
     return {std::make_unique<SimulatedHandle>(interface, interface.isVexaro ? &firmware_ : nullptr,
                                               closes_[path]),

@@ -99,7 +99,7 @@ class SimulatedFirmware {
 
   // A new open sees only the reports that arrive after it, as on hidraw: replies still waiting
   // for a reader that is gone are dropped.
-  void DropPendingReplies() { replies_.clear(); }
+  void dropPendingReplies() { replies_.clear(); }
 
  private:
   void answer(std::uint8_t byte) { replies_.push_back(byte); }

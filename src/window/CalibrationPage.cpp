@@ -25,7 +25,7 @@ void CalibrationPage::cmdVtrim_Click() {
   c_.fraVtrim->setVisible(true);
   c_.fraVtrim->raise();
 
-  const std::uint8_t stored = usb_.PlainTransfer({command::kReadByte, kTrimAddress});
+  const std::uint8_t stored = usb_.plainTransfer({command::kReadByte, kTrimAddress});
   const int trim = DecodeTrim(stored);
   QComboBox* list = c_.cboVtrim;
   if (trim < -kMaxTrim || trim > kMaxTrim) {
@@ -62,8 +62,8 @@ void CalibrationPage::cboVtrim_Click() {
 void CalibrationPage::cmdReadAD_Click() {
   // Two plain transfers with nothing between them; a lost device reads as 0 and the connection
   // monitor searches again.
-  const std::uint8_t high = usb_.PlainTransfer({command::kAdHigh, 0, 0});
-  const std::uint8_t low = usb_.PlainTransfer({command::kAdLow, 0, 0});
+  const std::uint8_t high = usb_.plainTransfer({command::kAdHigh, 0, 0});
+  const std::uint8_t low = usb_.plainTransfer({command::kAdLow, 0, 0});
   const int value = AdValue(high, low);
   c_.lblADvalue->setText("A/D Value: " + QString::number(value));
   const TrimEstimates estimates = Estimates(value);

@@ -16,14 +16,14 @@ class Dialogs {
   virtual ~Dialogs() = default;
 
   // A message with a single OK button; returns when the user has closed it.
-  virtual void ShowMessage(const QString& title, const QString& text, Icon icon) = 0;
+  virtual void showMessage(const QString& title, const QString& text, Icon icon) = 0;
 
   // A file-open dialog. `filter` is the list of "description|patterns" pairs joined by "|", as
   // "Text (*.txt)|*.txt|All (*.*)|*.*". Returns the chosen path, or nothing when cancelled.
-  virtual std::optional<QString> OpenFile(const QString& title, const QString& filter) = 0;
+  virtual std::optional<QString> openFile(const QString& title, const QString& filter) = 0;
 
   // The help file at the topic with this context number.
-  virtual void ShowHelp(const QString& helpFile, int context) = 0;
+  virtual void showHelp(const QString& helpFile, int context) = 0;
 };
 
 // The Qt dialogs, modal to `window`.
@@ -33,9 +33,9 @@ class QtDialogs final : public Dialogs {
   ~QtDialogs() override;
   void setWindow(QWidget* window) { window_ = window; }
 
-  void ShowMessage(const QString& title, const QString& text, Icon icon) override;
-  std::optional<QString> OpenFile(const QString& title, const QString& filter) override;
-  void ShowHelp(const QString& helpFile, int context) override;
+  void showMessage(const QString& title, const QString& text, Icon icon) override;
+  std::optional<QString> openFile(const QString& title, const QString& filter) override;
+  void showHelp(const QString& helpFile, int context) override;
 
  private:
   QWidget* window_ = nullptr;

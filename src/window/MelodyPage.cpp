@@ -44,7 +44,7 @@ void MelodyPage::cmdLoad_Click() {
     }
     if (!loaded) {
       // Whatever the cause, nothing has been sent.
-      dialogs_.ShowMessage("File Error", "File \"" + name + "\" Not Found!",
+      dialogs_.showMessage("File Error", "File \"" + name + "\" Not Found!",
                            Dialogs::Icon::Warning);
     } else if (!UploadTuneImage(exchange_, image)) {
       return;  // the device is gone and the program ends
@@ -65,7 +65,7 @@ void MelodyPage::cmdDefTune_Click() {
   c_.cmdPlay->setFocus();
 }
 
-void MelodyPage::SetPlayingLook(bool playing) {
+void MelodyPage::setPlayingLook(bool playing) {
   QPushButton* play = c_.cmdPlay;
   play->setText(playing ? kStopCaption : kPlayCaption);
   play->setEnabled(true);
@@ -78,13 +78,13 @@ void MelodyPage::SetPlayingLook(bool playing) {
 
 void MelodyPage::cmdPlay_Click() {
   if (c_.cmdPlay->text() != kStopCaption) {
-    SetPlayingLook(true);
+    setPlayingLook(true);
     // Waits while the melody plays; a click on "Stop" meanwhile runs this handler again, inside
     // this one, and its stop's acknowledgement ends this wait too.
     if (!exchange_.SendCommand(command::kPlay, 0, 0)) return;
   }
   if (!exchange_.SendCommand(command::kStop, 0, 0)) return;
-  SetPlayingLook(false);
+  setPlayingLook(false);
 }
 
 void MelodyPage::cmdBeep_Click() {
@@ -97,7 +97,7 @@ void MelodyPage::cmdBeep_Click() {
   const std::optional<NoteCodes> codes =
       frequency && seconds ? BeepCodes(*frequency, *seconds) : std::nullopt;
   if (!codes) {
-    dialogs_.ShowMessage("Beep Error",
+    dialogs_.showMessage("Beep Error",
                          "This beep cannot be sounded: the frequency must be between 500 and "
                          "5000 Hz and the duration between 0.032 and 1.0 Sec.",
                          Dialogs::Icon::Warning);
@@ -109,7 +109,7 @@ void MelodyPage::cmdBeep_Click() {
 
 void MelodyPage::cmdBrowse_Click() {
   const std::optional<QString> path =
-      dialogs_.OpenFile("Open Melody File",
+      dialogs_.openFile("Open Melody File",
                         "RTTTL RingTone Files (*.txt; *.rtttl)|*.txt;*.rtttl| All Files (*.*)|*.*");
   if (!path || path->isEmpty()) return;
   c_.txtTuneFile->setText(*path);

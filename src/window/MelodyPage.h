@@ -24,7 +24,7 @@ class MelodyPage final : public QObject {
  private:
   // While a melody plays, the controls that would start another transfer are off, but for Stop
   // and Test Beep (whose acknowledgement ends the melody); so is Browse.
-  void SetPlayingLook(bool playing);
+  void setPlayingLook(bool playing);
 
   const WindowControls& c_;
   CommandExchange& exchange_;

@@ -27,7 +27,7 @@ class HelpViewer final : public QWidget {
     layout->addWidget(browser_);
   }
 
-  void Show(const QString& helpFile, int context) {
+  void showTopic(const QString& helpFile, int context) {
     if (QFileInfo(helpFile).isReadable()) {
       QUrl url = QUrl::fromLocalFile(helpFile);
       url.setFragment(QString::number(context));
@@ -73,7 +73,7 @@ QtDialogs::~QtDialogs() {
   if (helpViewer_ != nullptr && helpViewer_->parent() == nullptr) delete helpViewer_;
 }
 
-void QtDialogs::ShowMessage(const QString& title, const QString& text, Icon icon) {
+void QtDialogs::showMessage(const QString& title, const QString& text, Icon icon) {
   const QMessageBox::Icon qtIcon = icon == Icon::Critical  ? QMessageBox::Critical
                                    : icon == Icon::Warning ? QMessageBox::Warning
                                                            : QMessageBox::Information;
@@ -81,7 +81,7 @@ void QtDialogs::ShowMessage(const QString& title, const QString& text, Icon icon
   box.exec();
 }
 
-std::optional<QString> QtDialogs::OpenFile(const QString& title, const QString& filter) {
+std::optional<QString> QtDialogs::openFile(const QString& title, const QString& filter) {
   QFileDialog dialog(window_, title, QDir::currentPath(), QtFileFilter(filter));
   dialog.setFileMode(QFileDialog::ExistingFile);
   // The descriptions already name their patterns.
@@ -90,9 +90,9 @@ std::optional<QString> QtDialogs::OpenFile(const QString& title, const QString& 
   return dialog.selectedFiles().front();
 }
 
-void QtDialogs::ShowHelp(const QString& helpFile, int context) {
+void QtDialogs::showHelp(const QString& helpFile, int context) {
   if (helpViewer_ == nullptr) helpViewer_ = new HelpViewer(window_);
-  static_cast<HelpViewer*>(helpViewer_.data())->Show(helpFile, context);
+  static_cast<HelpViewer*>(helpViewer_.data())->showTopic(helpFile, context);
 }
 
 }  // namespace vexaro

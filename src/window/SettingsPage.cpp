@@ -65,7 +65,7 @@ SettingsPage::~SettingsPage() {
   qApp->removeEventFilter(this);
 }
 
-QString SettingsPage::Text(Field field) const {
+QString SettingsPage::text(Field field) const {
   QWidget* control = FieldControl(c_, field);
   switch (Info(field).kind) {
     case ControlKind::TextBox:
@@ -81,14 +81,14 @@ QString SettingsPage::Text(Field field) const {
   return {};
 }
 
-SettingsTexts SettingsPage::Texts() const {
+SettingsTexts SettingsPage::texts() const {
   SettingsTexts texts;
   for (const FieldInfo& info : AllFields())
-    TextOf(texts, info.field) = Text(info.field).toStdString();
+    TextOf(texts, info.field) = text(info.field).toStdString();
   return texts;
 }
 
-bool SettingsPage::SetText(Field field, const QString& text) {
+bool SettingsPage::setText(Field field, const QString& text) {
   QWidget* control = FieldControl(c_, field);
   switch (Info(field).kind) {
     case ControlKind::TextBox:
@@ -120,19 +120,19 @@ bool SettingsPage::SetText(Field field, const QString& text) {
 void SettingsPage::cmdDefSet_Click() {
   c_.sliderThres->setValue(kDefaultThreshold);
   for (const FieldText& d : BasicDefaults(settings_)) {
-    SetText(d.field, QString::fromStdString(d.text));
+    setText(d.field, QString::fromStdString(d.text));
     if (d.field == Field::chkRev) c_.labGTLT->setText(">");
   }
 }
 
 void SettingsPage::cmdDefAdv_Click() {
-  for (const FieldText& d : AdvancedDefaults()) SetText(d.field, QString::fromStdString(d.text));
+  for (const FieldText& d : AdvancedDefaults()) setText(d.field, QString::fromStdString(d.text));
 }
 
 bool SettingsPage::ReadDeviceSettings() {
   if (ReadSettingsBytes(usb_, link_, settings_)) {
     // The device was lost part way: the bytes after it would all read as 0.
-    ShowSettingsFailure();
+    showSettingsFailure();
     return false;
   }
   const ShownSettings shown = ShowSettings(settings_);
@@ -143,7 +143,7 @@ bool SettingsPage::ReadDeviceSettings() {
       c_.cboLowV->clear();
       for (const char* item : LowVoltageItems70()) c_.cboLowV->addItem(item);
     }
-    SetText(t.field, QString::fromStdString(t.text));
+    setText(t.field, QString::fromStdString(t.text));
   }
   if (shown.gateReached && !HasVersion30Fields(settings_)) {
     // Older firmware has no minimum-voltage report; the controls stay off for the run.
@@ -153,14 +153,14 @@ bool SettingsPage::ReadDeviceSettings() {
     }
   }
   if (shown.failure) {
-    ShowSettingsFailure();
+    showSettingsFailure();
     return false;
   }
   return true;
 }
 
-void SettingsPage::ShowSettingsFailure() {
-  dialogs_.ShowMessage("Upload Error",
+void SettingsPage::showSettingsFailure() {
+  dialogs_.showMessage("Upload Error",
                        "An error occured while reading the device data. Default values will be "
                        "shown.",
                        Dialogs::Icon::Critical);
@@ -169,10 +169,10 @@ void SettingsPage::ShowSettingsFailure() {
 }
 
 void SettingsPage::cmdSend_Click() {
-  const EncodedSettings encoded = EncodeSettings(Texts(), settings_);
+  const EncodedSettings encoded = EncodeSettings(texts(), settings_);
   if (encoded.failure) {
     const FieldInfo& info = Info(encoded.failure->field);
-    dialogs_.ShowMessage(
+    dialogs_.showMessage(
         "Send Error",
         QString("%1 holds \"%2\", which cannot be stored in the device. Nothing was sent.")
             .arg(info.label, QString::fromStdString(encoded.failure->text)),
@@ -210,14 +210,14 @@ void SettingsPage::chkRev_Click(bool checked) {
   c_.labGTLT->setText(checked ? "<" : ">");
 }
 
-QComboBox* SettingsPage::FocusedCheckedField() const {
+QComboBox* SettingsPage::focusedCheckedField() const {
   for (const auto& [combo, field] : checkedFields_) {
     if (Inside(QApplication::focusWidget(), combo)) return combo;
   }
   return nullptr;
 }
 
-bool SettingsPage::CheckField(QComboBox* combo, Field field) {
+bool SettingsPage::checkField(QComboBox* combo, Field field) {
   if (checking_) return true;
   checking_ = true;
   const CheckResult result = CheckEntry(field, combo->currentText().toStdString(), settings_);
@@ -228,7 +228,7 @@ bool SettingsPage::CheckField(QComboBox* combo, Field field) {
     // Every step writes its text back to the field: the user sees what was refused.
     const QString refused = QString::fromStdString(result.refused);
     if (refused != combo->currentText()) combo->setEditText(refused);
-    dialogs_.ShowMessage(kEntryErrorTitle, QString::fromStdString(result.message),
+    dialogs_.showMessage(kEntryErrorTitle, QString::fromStdString(result.message),
                          Dialogs::Icon::Warning);
     // The restore text of the range in force when the message is closed.
     combo->setEditText(RuleFor(field, settings_)->restoreText);
@@ -254,7 +254,7 @@ bool SettingsPage::eventFilter(QObject* watched, QEvent* event) {
           Inside(QApplication::focusWidget(), combo->view())) {
         break;
       }
-      if (!CheckField(combo, checked->second) && reason == Qt::MouseFocusReason) {
+      if (!checkField(combo, checked->second) && reason == Qt::MouseFocusReason) {
         // The click that moved the focus out of a refused field does nothing.
         swallowPress_ = true;
         QTimer::singleShot(0, this, [this] { swallowPress_ = false; });
@@ -270,9 +270,9 @@ bool SettingsPage::eventFilter(QObject* watched, QEvent* event) {
       }
       swallowRelease_ = false;
       // A tab chosen with the mouse takes no focus: leaving the field is checked first.
-      QComboBox* focused = FocusedCheckedField();
+      QComboBox* focused = focusedCheckedField();
       if (focused != nullptr && qobject_cast<QTabBar*>(watched) != nullptr &&
-          !CheckField(focused, checkedFields_.at(focused))) {
+          !checkField(focused, checkedFields_.at(focused))) {
         swallowRelease_ = true;
         return true;
       }
@@ -286,10 +286,10 @@ bool SettingsPage::eventFilter(QObject* watched, QEvent* event) {
       break;
     case QEvent::Shortcut: {
       // An access key (a button, a tab) acts only once the field it leaves is accepted.
-      QComboBox* focused = FocusedCheckedField();
+      QComboBox* focused = focusedCheckedField();
       auto* target = qobject_cast<QWidget*>(watched);
       if (focused != nullptr && target != nullptr && !Inside(target, focused) &&
-          !CheckField(focused, checkedFields_.at(focused))) {
+          !checkField(focused, checkedFields_.at(focused))) {
         return true;
       }
       break;

@@ -23,11 +23,11 @@ class SettingsPage final : public QObject {
   ~SettingsPage() override;
 
   // The text of a field's control (check boxes "0"/"1", the zero-output group its index).
-  QString Text(Field field) const;
-  SettingsTexts Texts() const;
+  QString text(Field field) const;
+  SettingsTexts texts() const;
   // Puts a text into a field's control as the program does (no entry check). A pick-only list
   // takes only one of its items: false, and nothing changed, for any other text.
-  bool SetText(Field field, const QString& text);
+  bool setText(Field field, const QString& text);
 
   void cmdDefSet_Click();
   void cmdDefAdv_Click();
@@ -47,13 +47,13 @@ class SettingsPage final : public QObject {
  private:
   // Checks the field as the user leaves it. False when the entry was refused: the message has
   // been shown, the restore text put back and the focus returned to the field.
-  bool CheckField(QComboBox* combo, Field field);
+  bool checkField(QComboBox* combo, Field field);
   // The editable field that has the focus, if it has an entry check.
-  QComboBox* FocusedCheckedField() const;
+  QComboBox* focusedCheckedField() const;
   void sliderThres_Change(int value);
   void txtThres_Change(const QString& text);
   void chkRev_Click(bool checked);
-  void ShowSettingsFailure();
+  void showSettingsFailure();
 
   const WindowControls& c_;
   ApiUSBRoutines& usb_;

@@ -273,25 +273,25 @@ class Builder {
   explicit Builder(W& controls) : controls_(controls) {}
 
   void Make(QLabel*& label, const ControlSpec& entry, QWidget* parent) {
-    label = new QLabel(Text(entry), parent);
+    label = new QLabel(text(entry), parent);
     label->setWordWrap((entry.flags & kWrap) != 0);
     label->setTextFormat(Qt::PlainText);
   }
   void Make(QPushButton*& button, const ControlSpec& entry, QWidget* parent) {
-    button = new QPushButton(Text(entry), parent);
+    button = new QPushButton(text(entry), parent);
   }
   void Make(WrapButton*& button, const ControlSpec& entry, QWidget* parent) {
-    button = new WrapButton(Text(entry), parent);
+    button = new WrapButton(text(entry), parent);
   }
   void Make(QLineEdit*& box, const ControlSpec& entry, QWidget* parent) {
-    box = new QLineEdit(Text(entry), parent);
+    box = new QLineEdit(text(entry), parent);
   }
   void Make(QCheckBox*& box, const ControlSpec& entry, QWidget* parent) {
-    box = new QCheckBox(Text(entry), parent);
+    box = new QCheckBox(text(entry), parent);
     box->setChecked((entry.flags & kChecked) != 0);
   }
   void Make(QRadioButton*& option, const ControlSpec& entry, QWidget* parent) {
-    option = new QRadioButton(Text(entry), parent);
+    option = new QRadioButton(text(entry), parent);
     option->setChecked((entry.flags & kChecked) != 0);
   }
   void Make(QComboBox*& combo, const ControlSpec& entry, QWidget* parent) {
@@ -299,7 +299,7 @@ class Builder {
     combo->setEditable((entry.flags & kEditable) != 0);
     if (combo->isEditable()) combo->setCompleter(nullptr);  // what is typed stays as typed
     combo->setInsertPolicy(QComboBox::NoInsert);
-    combo->addItems(ItemsOf(combo));
+    combo->addItems(itemsOf(combo));
     combo->setCurrentIndex(-1);  // empty text, no item selected
     combo->setMaxVisibleItems(15);
     // The list may be wider than the box, so that annotated items show whole.
@@ -313,7 +313,7 @@ class Builder {
     slider->setPageStep(10);
   }
   void Make(QGroupBox*& box, const ControlSpec& entry, QWidget* parent) {
-    box = new QGroupBox(Text(entry), parent);
+    box = new QGroupBox(text(entry), parent);
     if (entry.flags & kPage) box->setAutoFillBackground(true);
   }
   void Make(StatusLamp*& lamp, const ControlSpec&, QWidget* parent) {
@@ -328,12 +328,12 @@ class Builder {
   }
 
  private:
-  static QString Text(const ControlSpec& entry) {
+  static QString text(const ControlSpec& entry) {
     return entry.text != nullptr ? QString(entry.text) : QString();
   }
 
   // The trims, or the items of the settings field that the list shows.
-  QStringList ItemsOf(const QComboBox* combo) const {
+  QStringList itemsOf(const QComboBox* combo) const {
     QStringList items;
     if (combo == controls_.cboVtrim) {
       for (int trim = -7; trim <= 7; ++trim) items << QString::number(trim);

@@ -42,8 +42,8 @@ constexpr int kFontPointSize = 8;
 
 }  // namespace
 
-frmMain::frmMain(ApiUSBRoutines& usb, const LinkState& link, DeviceSettings& settings, Dialogs& dialogs,
-                 QWidget* parent)
+frmMain::frmMain(ApiUSBRoutines& usb, const LinkState& link, DeviceSettings& settings,
+                 Dialogs& dialogs, QWidget* parent)
     : QWidget(parent), usb_(usb), link_(link), dialogs_(dialogs), exchange_(usb, *this) {
   setObjectName("frmMain");
   setWindowTitle("Vexaro  -  Version 3.0");
@@ -59,7 +59,7 @@ frmMain::frmMain(ApiUSBRoutines& usb, const LinkState& link, DeviceSettings& set
   calibrationPage_ = std::make_unique<CalibrationPage>(controls_, usb_, exchange_);
 
   auto* help = new QShortcut(QKeySequence::HelpContents, this);
-  connect(help, &QShortcut::activated, this, &frmMain::ShowContextHelp);
+  connect(help, &QShortcut::activated, this, &frmMain::showContextHelp);
   connect(controls_.cmdHelp, &QPushButton::clicked, this, &frmMain::cmdHelp_Click);
   connect(controls_.cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
   QTabWidget* tabs = controls_.TabStrip1;
@@ -70,7 +70,7 @@ frmMain::frmMain(ApiUSBRoutines& usb, const LinkState& link, DeviceSettings& set
 
   // Form_Load: the basic settings in front, no device detected yet.
   TabStrip1_Click(0);
-  usb_.ForgetDevice();
+  usb_.forgetDevice();
 
   Timer1_ = new QTimer(this);
   Timer1_->setObjectName("Timer1");
@@ -98,7 +98,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-QString frmMain::HelpFilePath() {
+QString frmMain::helpFilePath() {
   const QDir programDir(QApplication::applicationDirPath());
   const QString besideProgram = programDir.filePath(kHelpFileName);
   if (QFileInfo::exists(besideProgram)) return besideProgram;
@@ -113,10 +113,10 @@ QString frmMain::HelpFilePath() {
 }
 
 void frmMain::cmdHelp_Click() {
-  dialogs_.ShowHelp(HelpFilePath(), kOverviewTopic);
+  dialogs_.showHelp(helpFilePath(), kOverviewTopic);
 }
 
-void frmMain::ShowContextHelp() {
+void frmMain::showContextHelp() {
   int context = kOverviewTopic;
   for (QWidget* w = QApplication::focusWidget(); w != nullptr && w != this; w = w->parentWidget()) {
     if (const QVariant value = w->property(kHelpContextProperty); value.isValid()) {
@@ -124,7 +124,7 @@ void frmMain::ShowContextHelp() {
       break;
     }
   }
-  dialogs_.ShowHelp(HelpFilePath(), context);
+  dialogs_.showHelp(helpFilePath(), context);
 }
 
 void frmMain::cmdExit_Click() {
@@ -144,23 +144,23 @@ void frmMain::closeEvent(QCloseEvent* event) {
 void frmMain::Timer1_Timer() {
   Timer1_->stop();
   if (link_.DeviceDetected) {
-    if (usb_.PlainTransfer({command::kStatusPoll}) != kAcknowledge) {
+    if (usb_.plainTransfer({command::kStatusPoll}) != kAcknowledge) {
       close();
       return;
     }
   } else if (usb_.FindDevice()) {
-    ShowConnected();
+    showConnected();
     if (settingsPage_->ReadDeviceSettings() && calibrationSwitch_) {
       controls_.cmdVtrim->setVisible(true);
       controls_.cmdVtrim->setEnabled(true);
     }
   } else {
-    ShowSearching();
+    showSearching();
   }
   if (!unloaded_) Timer1_->start();
 }
 
-void frmMain::ShowConnected() {
+void frmMain::showConnected() {
   // V. Trim comes back with the calibration switch once the settings have been read.
   for (QWidget* control : controls_.transfer) {
     if (control != controls_.cmdVtrim) control->setEnabled(true);
@@ -171,7 +171,7 @@ void frmMain::ShowConnected() {
   controls_.lblVersion->setText("Version ");
 }
 
-void frmMain::ShowSearching() {
+void frmMain::showSearching() {
   for (QWidget* control : controls_.transfer) control->setEnabled(false);
   controls_.shpStatus->setFillColor(QColor(255, 0, 0));
   controls_.lblVersion->clear();
@@ -206,7 +206,7 @@ void frmMain::ShowSearching() {
   }
 }
 
-void frmMain::SetPollTimer(bool enabled) {
+void frmMain::setPollTimer(bool enabled) {
   if (enabled && !unloaded_) {
     Timer1_->start();
   } else {
@@ -214,11 +214,11 @@ void frmMain::SetPollTimer(bool enabled) {
   }
 }
 
-void frmMain::ProcessEvents() {
+void frmMain::processEvents() {
   QApplication::processEvents();
 }
 
-void frmMain::EndProgram() {
+void frmMain::endProgram() {
   close();
 }
 

@@ -40,12 +40,12 @@ class frmMain final : public QWidget, public LinkHost {
   void Timer1_Timer();
 
   // LinkHost: the exchange's view of the window.
-  void SetPollTimer(bool enabled) override;
-  void ProcessEvents() override;
-  void EndProgram() override;
+  void setPollTimer(bool enabled) override;
+  void processEvents() override;
+  void endProgram() override;
 
   // Where the help file is looked for: beside the program, else in the installed data folder.
-  static QString HelpFilePath();
+  static QString helpFilePath();
 
  signals:
   // The window was unloaded: the program ends.
@@ -58,12 +58,12 @@ class frmMain final : public QWidget, public LinkHost {
  private:
   void TabStrip1_Click(int index);
   void cmdHelp_Click();
-  void ShowContextHelp();
+  void showContextHelp();
   void cmdExit_Click();
   // The connected look: green lamp, "Device Connected", "Version ", the device buttons enabled.
-  void ShowConnected();
+  void showConnected();
   // A search that found nothing: the disconnected look, or "No Access to Device".
-  void ShowSearching();
+  void showSearching();
 
   ApiUSBRoutines& usb_;
   const LinkState& link_;

@@ -77,7 +77,7 @@ void hid_free_enumeration(hid_device_info* info) {
 hid_device* hid_open_path(const char* path) {
   for (StandInDevice& device : Library().devices) {
     if (device.path != path) continue;
-    device.firmware.DropPendingReplies();
+    device.firmware.dropPendingReplies();
     return new hid_device_{&device};
   }
   return nullptr;

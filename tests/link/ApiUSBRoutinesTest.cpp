@@ -58,7 +58,7 @@ TEST_P(Discovery, FindsTheFirstUsableMatchAndLeavesNothingElseOpen) {
   SimulatedPlatform platform{SimulatedPlatform::Empty{}};
   c.setUp(platform);
   TracedLink t(platform);
-  if (*c.onlyPath) t.usb.RestrictToPath(c.onlyPath);
+  if (*c.onlyPath) t.usb.restrictToPath(c.onlyPath);
   const bool found = *c.found != '\0';
   EXPECT_EQ(t.usb.FindDevice(), found);
   EXPECT_EQ(t.link.DeviceDetected, found);
@@ -118,8 +118,8 @@ TEST(PlainTransfer, OutputReportLayoutAndCarriedOverArguments) {
   t.usb.ReadInputReport();
   EXPECT_EQ(t.link.InputReport[0], kAcknowledge);
   // The status poll sets only its command byte: the arguments of the store come along.
-  EXPECT_EQ(t.usb.PlainTransfer({command::kStatusPoll}), kAcknowledge);
-  EXPECT_EQ(t.usb.PlainTransfer({command::kReadByte, 28}), 119);
+  EXPECT_EQ(t.usb.plainTransfer({command::kStatusPoll}), kAcknowledge);
+  EXPECT_EQ(t.usb.plainTransfer({command::kReadByte, 28}), 119);
   EXPECT_THAT(t.text.str(),
               HasSubstr("hid> 00 54 1c 77 00 00 00 00 00\nhid< 00 06 00 00 00 00 00 00 00\n"
                         "hid> 00 73 1c 77 00 00 00 00 00\nhid< 00 06 00 00 00 00 00 00 00\n"
@@ -143,7 +143,7 @@ TEST(PlainTransfer, NumberedAndShortReports) {
     TracedLink t(platform);
     ASSERT_TRUE(t.usb.FindDevice());
     t.link.InputReport.fill(0xEE);
-    EXPECT_EQ(t.usb.PlainTransfer({command::kReadByte, 2, 9}), 31);
+    EXPECT_EQ(t.usb.plainTransfer({command::kReadByte, 2, 9}), 31);
     EXPECT_EQ(t.link.InputReport, input);
     EXPECT_THAT(t.text.str(), HasSubstr(trace));
   }
@@ -152,7 +152,7 @@ TEST(PlainTransfer, NumberedAndShortReports) {
   TracedLink t(platform);
   ASSERT_TRUE(t.usb.FindDevice());
   t.link.OutputReportId = 0;  // a report under another ID reaches the device, which drops it
-  EXPECT_EQ(t.usb.PlainTransfer({command::kReadByte, 2}), 0);
+  EXPECT_EQ(t.usb.plainTransfer({command::kReadByte, 2}), 0);
   EXPECT_FALSE(t.link.DeviceDetected);
 }
 
@@ -165,16 +165,16 @@ TEST(PlainTransfer, LostDeviceLeavesZerosAndClosesEachHandleOnce) {
              : platform.firmware().faults().failingRead) = 2;
     TracedLink t(platform);
     ASSERT_TRUE(t.usb.FindDevice());
-    EXPECT_EQ(t.usb.PlainTransfer({command::kReadByte, 2}), 31);
+    EXPECT_EQ(t.usb.plainTransfer({command::kReadByte, 2}), 31);
     t.link.InputReport.fill(0xEE);
-    EXPECT_EQ(t.usb.PlainTransfer({command::kReadByte, 2}), 0);
+    EXPECT_EQ(t.usb.plainTransfer({command::kReadByte, 2}), 0);
     EXPECT_EQ(t.link.InputReport, (std::array<std::uint8_t, 8>{}));
     EXPECT_FALSE(t.link.DeviceDetected);
     EXPECT_EQ(platform.openHandles(), timeOut ? 0 : 2);
     if (timeOut) {
       // A transfer without handles ends as a time-out too, at once.
       t.link.InputReport.fill(0xEE);
-      EXPECT_EQ(t.usb.PlainTransfer({command::kStatusPoll}), 0);
+      EXPECT_EQ(t.usb.plainTransfer({command::kStatusPoll}), 0);
       EXPECT_EQ(t.link.InputReport, (std::array<std::uint8_t, 8>{}));
     } else {
       ASSERT_TRUE(t.usb.FindDevice());  // replaces the stale handles

@@ -17,12 +17,12 @@ using Calls = std::vector<std::string>;
 
 class RecordingHost final : public LinkHost {
  public:
-  void SetPollTimer(bool enabled) override { calls.push_back(enabled ? "timer on" : "timer off"); }
-  void ProcessEvents() override {
+  void setPollTimer(bool enabled) override { calls.push_back(enabled ? "timer on" : "timer off"); }
+  void processEvents() override {
     calls.push_back("events");
     if (onEvents) std::exchange(onEvents, nullptr)();
   }
-  void EndProgram() override { calls.push_back("end"); }
+  void endProgram() override { calls.push_back("end"); }
 
   Calls calls;
   std::function<void()> onEvents;  // a handler the user starts while the exchange waits
@@ -47,7 +47,7 @@ TEST(SendCommand, WritesOnceAndReadsUntilTheAcknowledgement) {
               ElementsAre(ReceivedCommand{command::kStoreByte, 28, 119}));
   EXPECT_EQ(f.platform.firmware().store()[28], 119);
   EXPECT_EQ(f.host.calls, (Calls{"timer off", "events", "events", "events", "events", "timer on"}));
-  EXPECT_FALSE(f.exchange.Busy());
+  EXPECT_FALSE(f.exchange.busy());
 }
 
 TEST(SendCommand, LostDeviceEndsTheProgramAndLeavesThePollOff) {
@@ -75,7 +75,7 @@ TEST(SendCommand, LostDeviceEndsTheProgramAndLeavesThePollOff) {
 TEST(SendCommand, NestedExchangeEndsTheOuterOneAndThePollWaitsForIt) {
   ExchangeFixture f;
   f.host.onEvents = [&] {
-    EXPECT_TRUE(f.exchange.Busy());
+    EXPECT_TRUE(f.exchange.busy());
     EXPECT_TRUE(f.exchange.SendCommand(command::kStop, 0, 0));
   };
   ASSERT_TRUE(f.exchange.SendCommand(command::kPlay, 0, 0));

@@ -22,7 +22,7 @@ namespace vexaro {
 class DeviceTest : public QObject, public WindowFixture {
   Q_OBJECT
 
-  QString text(Field field) { return window_->settingsPage().Text(field); }
+  QString text(Field field) { return window_->settingsPage().text(field); }
   QTimer* timer() { return named<QTimer>("Timer1"); }
 
   std::vector<std::uint8_t> melody() {
@@ -35,7 +35,7 @@ class DeviceTest : public QObject, public WindowFixture {
     click(ui().cmdLoad);
   }
 
-  static QString TempFile(const char* name, const std::string& contents) {
+  static QString tempFile(const char* name, const std::string& contents) {
     const QString path = QDir::temp().filePath(name);
     std::ofstream(path.toStdString(), std::ios::binary) << contents;
     return path;
@@ -160,7 +160,7 @@ class DeviceTest : public QObject, public WindowFixture {
     QVERIFY(dialogs_->messages.empty());
     // Lost by a plain transfer, then found again as version 3.0.
     firmware().faults().failingRead = firmware().readsServed() + 1;
-    usb_->PlainTransfer({command::kAdHigh, 0, 0});
+    usb_->plainTransfer({command::kAdHigh, 0, 0});
     firmware().store()[2] = 30;
     firmware().store()[25] = 5;
     window_->Timer1_Timer();
@@ -190,7 +190,7 @@ class DeviceTest : public QObject, public WindowFixture {
 
   void textThatCannotBeStoredIsNamedAndNothingIsSent() {
     connectTo(FactoryStore());
-    window_->settingsPage().SetText(Field::cboZeFreq, "0");  // put there without the entry check
+    window_->settingsPage().setText(Field::cboZeFreq, "0");  // put there without the entry check
     QTest::mouseClick(ui().cmdSend, Qt::LeftButton);
     QCOMPARE(dialogs_->messages.size(), std::size_t{1});
     QCOMPARE(dialogs_->messages[0].text,
@@ -204,14 +204,14 @@ class DeviceTest : public QObject, public WindowFixture {
 
   void loadStoresTheFileAndDefaultTheFactoryTune() {
     connectBlankMelody();
-    load(TempFile("two.txt", "name:d=4,o=5,b=100:8c6,8d6\n"));
+    load(tempFile("two.txt", "name:d=4,o=5,b=100:8c6,8d6\n"));
     std::vector<std::uint8_t> expected(100, 0);
     expected[0] = 119, expected[1] = 20, expected[2] = 106, expected[3] = 22;
     QVERIFY(melody() == expected);
     QVERIFY(ui().cmdPlay->hasFocus());
 
     // Raised by an octave, a C6 is stored as a C7: 60, and 125 for a quarter at 63 bpm.
-    load(TempFile("c6.txt", "x:d=4,o=5,b=63:c6"), true);
+    load(tempFile("c6.txt", "x:d=4,o=5,b=63:c6"), true);
     QCOMPARE(melody()[0], std::uint8_t{60});
     QCOMPARE(melody()[1], std::uint8_t{125});
 
@@ -233,7 +233,7 @@ class DeviceTest : public QObject, public WindowFixture {
 
   void aFileThatCannotBeLoadedSendsNothing() {
     connectBlankMelody();
-    for (const QString& name : {QString("Default"), TempFile("bad.txt", "x:d=4,o=5,b=0:c")}) {
+    for (const QString& name : {QString("Default"), tempFile("bad.txt", "x:d=4,o=5,b=0:c")}) {
       const std::size_t before = firmware().received().size();
       load(name);
       QCOMPARE(firmware().received().size(), before);
@@ -244,7 +244,7 @@ class DeviceTest : public QObject, public WindowFixture {
       QVERIFY(ui().cmdPlay->isEnabled());
       QCOMPARE(melody()[0], std::uint8_t{0xEE});
     }
-    load(TempFile("good.txt", "x:d=4,o=5,b=63:c6"));  // a later good load works
+    load(tempFile("good.txt", "x:d=4,o=5,b=63:c6"));  // a later good load works
     QCOMPARE(melody()[0], std::uint8_t{119});
   }
 
@@ -277,13 +277,13 @@ class DeviceTest : public QObject, public WindowFixture {
   void beepSendsTheCodesOfTheTwoBoxes() {
     connectBlankMelody();
     SettingsPage& settings = window_->settingsPage();
-    settings.SetText(Field::cboFreq, "1568 (G6)");
-    settings.SetText(Field::cboDur, "0.125 (1/8)");
+    settings.setText(Field::cboFreq, "1568 (G6)");
+    settings.setText(Field::cboDur, "0.125 (1/8)");
     click(ui().cmdBeep);
     QVERIFY(firmware().received().back() == (ReceivedCommand{command::kBeep, 80, 12}));
 
     // A text that reached the box without its check cannot make a beep: nothing is sent.
-    settings.SetText(Field::cboFreq, "400");
+    settings.setText(Field::cboFreq, "400");
     const std::size_t before = firmware().received().size();
     click(ui().cmdBeep);
     QCOMPARE(firmware().received().size(), before);

@@ -17,18 +17,18 @@ class FakeDialogs final : public Dialogs {
     Icon icon;
   };
 
-  void ShowMessage(const QString& title, const QString& text, Icon icon) override {
+  void showMessage(const QString& title, const QString& text, Icon icon) override {
     messages.push_back({title, text, icon});
     if (whileShown) whileShown();
   }
-  std::optional<QString> OpenFile(const QString& title, const QString& filter) override {
+  std::optional<QString> openFile(const QString& title, const QString& filter) override {
     fileRequests.push_back({title, filter});
     if (fileAnswers.empty()) return std::nullopt;
     const std::optional<QString> answer = fileAnswers.front();
     fileAnswers.pop_front();
     return answer;
   }
-  void ShowHelp(const QString& file, int context) override { help.emplace_back(file, context); }
+  void showHelp(const QString& file, int context) override { help.emplace_back(file, context); }
 
   std::vector<Message> messages;
   std::vector<std::pair<QString, QString>> fileRequests;  // title, filter

@@ -121,8 +121,8 @@ class FaultMatrixTest : public QObject, public WindowFixture {
           QVERIFY2(settings_[a] == (a < address ? factory[a] : 0),
                    qPrintable(row + QString(": address %1").arg(a)));
         }
-        QCOMPARE(window_->settingsPage().Text(Field::cboLowV), QString("4.60"));
-        QCOMPARE(window_->settingsPage().Text(Field::cboFreq), QString("2358"));
+        QCOMPARE(window_->settingsPage().text(Field::cboLowV), QString("4.60"));
+        QCOMPARE(window_->settingsPage().text(Field::cboFreq), QString("2358"));
         QVERIFY2(firmware().received().size() <= address + 1, qPrintable(row + ": read on"));
         QVERIFY2(!link_->DeviceDetected, qPrintable(row));
         QCOMPARE(unloaded.count(), 0);
@@ -151,7 +151,7 @@ class FaultMatrixTest : public QObject, public WindowFixture {
       failingAtEveryWrite(QString("v%1 Send").arg(version), store, &WindowControls::cmdSend, writes,
                           [&] {
                             for (const auto& [field, text] : kNonFactoryTexts)
-                              window_->settingsPage().SetText(field, text);
+                              window_->settingsPage().setText(field, text);
                           });
     }
   }
@@ -181,14 +181,14 @@ class FaultMatrixTest : public QObject, public WindowFixture {
     int busyLooks = 0;
     QTimer probe;
     connect(&probe, &QTimer::timeout, [&] {
-      if (!window_->exchange().Busy()) return;
+      if (!window_->exchange().busy()) return;
       ++busyLooks;
       for (const char* name : transfers) {
         if (named(name)->isEnabled()) onWhileBusy << name;
       }
     });
     probe.start(0);
-    for (const auto& [field, text] : kNonFactoryTexts) window_->settingsPage().SetText(field, text);
+    for (const auto& [field, text] : kNonFactoryTexts) window_->settingsPage().setText(field, text);
     QTest::keyClick(window_.get(), Qt::Key_S, Qt::AltModifier);  // Send, by its access key
     QTRY_COMPARE(storesWrittenOnce(), std::size_t{23});
     QCOMPARE(firmware().store()[3], std::uint8_t{80});

@@ -75,12 +75,12 @@ class TitlesTest : public QObject, public WindowFixture {
     QtDialogs dialogs;
     dialogs.setWindow(window_.get());
     for (const char* title : {"Upload Error", "Value Entry Error", "File Error"}) {
-      QCOMPARE(titleOfModal([&] { dialogs.ShowMessage(title, "text", Dialogs::Icon::Warning); }),
+      QCOMPARE(titleOfModal([&] { dialogs.showMessage(title, "text", Dialogs::Icon::Warning); }),
                QString(title));
     }
-    QCOMPARE(titleOfModal([&] { dialogs.OpenFile("Open Melody File", "All (*.*)|*.*"); }),
+    QCOMPARE(titleOfModal([&] { dialogs.openFile("Open Melody File", "All (*.*)|*.*"); }),
              QString("Open Melody File"));
-    dialogs.ShowHelp("/nonexistent/vexarohelp.html", 900);
+    dialogs.showHelp("/nonexistent/vexarohelp.html", 900);
     QCOMPARE(NetWmName(window_->findChild<QWidget*>("helpViewer")),
              QString("Vexaro USB Link Help"));
   }

@@ -29,7 +29,7 @@
 
 namespace vexaro {
 
-class frmMainTest : public QObject, public WindowFixture {
+class FrmMainTest : public QObject, public WindowFixture {
   Q_OBJECT
 
   QStringList visiblePages() {
@@ -273,12 +273,12 @@ class frmMainTest : public QObject, public WindowFixture {
   void helpViewerOpensAtTheTopicOrSaysTheFileIsMissing() {
     QtDialogs dialogs;
     dialogs.setWindow(window_.get());
-    dialogs.ShowHelp(VEXARO_SOURCE_DIR "/help/vexarohelp.html", 3030);
+    dialogs.showHelp(VEXARO_SOURCE_DIR "/help/vexarohelp.html", 3030);
     auto* browser = window_->findChild<QTextBrowser*>("helpBrowser");
     QVERIFY(browser != nullptr);
     QCOMPARE(browser->source().fragment(), QString("3030"));
     QVERIFY(browser->toPlainText().contains("Beep Frequency"));
-    dialogs.ShowHelp("/nonexistent/vexarohelp.html", 900);
+    dialogs.showHelp("/nonexistent/vexarohelp.html", 900);
     QVERIFY(browser->toPlainText().contains("Help is not available"));
     QVERIFY(QApplication::activeModalWidget() == nullptr);
     QCOMPARE(
@@ -451,25 +451,25 @@ class frmMainTest : public QObject, public WindowFixture {
   void defaultsFillTheirOwnPageOnly() {
     fillDefaults();
     SettingsPage& page = window_->settingsPage();
-    const SettingsTexts factory = page.Texts();
-    for (const auto& [field, text] : kNonFactoryTexts) QVERIFY(page.SetText(field, text));
-    QVERIFY(!page.SetText(Field::cboStartBeeps, "7"));
-    const SettingsTexts edited = page.Texts();
+    const SettingsTexts factory = page.texts();
+    for (const auto& [field, text] : kNonFactoryTexts) QVERIFY(page.setText(field, text));
+    QVERIFY(!page.setText(Field::cboStartBeeps, "7"));
+    const SettingsTexts edited = page.texts();
     settings_[24] = 1;
 
     click(ui().cmdDefAdv);
     for (const FieldInfo& info : AllFields()) {
       const SettingsTexts& expected = info.page == Page::Advanced ? factory : edited;
-      QCOMPARE(page.Text(info.field).toStdString(), TextOf(expected, info.field));
+      QCOMPARE(page.text(info.field).toStdString(), TextOf(expected, info.field));
     }
     QVERIFY(ui().optZ10[0]->isChecked());
 
     click(ui().cmdDefSet);
     for (const FieldInfo& info : AllFields()) {
       if (info.field == Field::cboLowV) continue;
-      QCOMPARE(page.Text(info.field).toStdString(), TextOf(factory, info.field));
+      QCOMPARE(page.text(info.field).toStdString(), TextOf(factory, info.field));
     }
-    QCOMPARE(page.Text(Field::cboLowV), QString("OFF"));  // a 70 V device was read
+    QCOMPARE(page.text(Field::cboLowV), QString("OFF"));  // a 70 V device was read
     QCOMPARE(ui().sliderThres->value(), 70);
     QCOMPARE(ui().labGTLT->text(), QString(">"));
     QVERIFY(dialogs_->messages.empty());
@@ -479,6 +479,6 @@ class frmMainTest : public QObject, public WindowFixture {
 
 }  // namespace vexaro
 
-VEXARO_WINDOW_TEST_MAIN(vexaro::frmMainTest)
+VEXARO_WINDOW_TEST_MAIN(vexaro::FrmMainTest)
 
 #include "frmMainTest.moc"
