@@ -244,6 +244,33 @@ const ControlLabel kInputLabels[] = {
     {&W::cboIDpause, &W::Label31},    {&W::cboVtrim, &W::Label46},
 };
 
+// The control that shows each settings field.
+const std::pair<Field, Slot> kFieldControls[] = {
+    {Field::txtThres, &W::txtThres},
+    {Field::chkRev, &W::chkRev},
+    {Field::cboLowV, &W::cboLowV},
+    {Field::cboFreq, &W::cboFreq},
+    {Field::cboDur, &W::cboDur},
+    {Field::cboStartBeeps, &W::cboStartBeeps},
+    {Field::cboVlowBeeps, &W::cboVlowBeeps},
+    {Field::cboVlowDly, &W::cboVlowDly},
+    {Field::cboGtime, &W::cboGtime},
+    {Field::chkGreset, &W::chkGreset},
+    {Field::chkMreset, &W::chkMreset},
+    {Field::cboCmdTime, &W::cboCmdTime},
+    {Field::cboVcycles, &W::cboVcycles},
+    {Field::cboGcycles, &W::cboGcycles},
+    {Field::cboMcycles, &W::cboMcycles},
+    {Field::cboVminDly, &W::cboVminDly},
+    {Field::optZ10, Element{&W::optZ10, 0}},
+    {Field::cboZeFreq, &W::cboZeFreq},
+    {Field::cboZeDur, &W::cboZeDur},
+    {Field::cboRoFreq, &W::cboRoFreq},
+    {Field::cboRoDur, &W::cboRoDur},
+    {Field::cboIBpause, &W::cboIBpause},
+    {Field::cboIDpause, &W::cboIDpause},
+};
+
 struct Tab {
   const char* caption;
   const char* toolTip;
@@ -258,12 +285,13 @@ constexpr Tab kTabs[] = {
 // The comparison sign's font; the rest is the window's own.
 constexpr int kLargeFontPointSize = 12;
 
-template <typename T>
-T*& Member(W& controls, T* W::*member) {
+// The member a slot names, in `controls` (a WindowControls, const or not).
+template <typename Controls, typename T>
+auto& Member(Controls& controls, T* W::*member) {
   return controls.*member;
 }
-template <typename T, std::size_t N>
-T*& Member(W& controls, Element<T, N> element) {
+template <typename Controls, typename T, std::size_t N>
+auto& Member(Controls& controls, Element<T, N> element) {
   return (controls.*element.array)[element.index];
 }
 
@@ -406,54 +434,11 @@ WindowControls BuildControls(QWidget& window) {
   return controls;
 }
 
-QWidget* FieldControl(const WindowControls& c, Field field) {
-  switch (field) {
-    case Field::txtThres:
-      return c.txtThres;
-    case Field::chkRev:
-      return c.chkRev;
-    case Field::cboLowV:
-      return c.cboLowV;
-    case Field::cboFreq:
-      return c.cboFreq;
-    case Field::cboDur:
-      return c.cboDur;
-    case Field::cboStartBeeps:
-      return c.cboStartBeeps;
-    case Field::cboVlowBeeps:
-      return c.cboVlowBeeps;
-    case Field::cboVlowDly:
-      return c.cboVlowDly;
-    case Field::cboGtime:
-      return c.cboGtime;
-    case Field::chkGreset:
-      return c.chkGreset;
-    case Field::chkMreset:
-      return c.chkMreset;
-    case Field::cboCmdTime:
-      return c.cboCmdTime;
-    case Field::cboVcycles:
-      return c.cboVcycles;
-    case Field::cboGcycles:
-      return c.cboGcycles;
-    case Field::cboMcycles:
-      return c.cboMcycles;
-    case Field::cboVminDly:
-      return c.cboVminDly;
-    case Field::optZ10:
-      return c.optZ10[0];
-    case Field::cboZeFreq:
-      return c.cboZeFreq;
-    case Field::cboZeDur:
-      return c.cboZeDur;
-    case Field::cboRoFreq:
-      return c.cboRoFreq;
-    case Field::cboRoDur:
-      return c.cboRoDur;
-    case Field::cboIBpause:
-      return c.cboIBpause;
-    case Field::cboIDpause:
-      return c.cboIDpause;
+QWidget* FieldControl(const WindowControls& controls, Field field) {
+  for (const auto& [shown, slot] : kFieldControls) {
+    if (shown == field) {
+      return std::visit([&](auto member) -> QWidget* { return Member(controls, member); }, slot);
+    }
   }
   return nullptr;
 }
