@@ -13,8 +13,9 @@
 #endif
 
 #include "app/BuildInfo.h"
-#include "app/WindowProgram.h"
+#include "app/PlatformChoice.h"
 #include "window/ApplicationIdentity.h"
+#include "window/WindowProgram.h"
 
 namespace {
 
@@ -48,6 +49,15 @@ constexpr bool kDisplayMayBeMissing = true;
 #else
 constexpr bool kDisplayMayBeMissing = false;
 #endif
+
+// The chosen platform as the window program takes it, or the sentence saying why there is none.
+vexaro::Result<vexaro::WindowPlatform> ForTheWindow(
+    const vexaro::Result<std::unique_ptr<vexaro::PlatformChoice>>& choice) {
+  if (!choice) return vexaro::Failure{choice.why()};
+  vexaro::PlatformChoice* const chosen = choice->get();
+  return vexaro::WindowPlatform{chosen->platform(), chosen->trace(),
+                                [chosen] { return chosen->saveSimulatedStore(); }};
+}
 
 bool HasDisplay() {
   return !qEnvironmentVariableIsEmpty("DISPLAY") ||
@@ -100,9 +110,11 @@ int main(int argc, char** argv) {
   options.simulate = parser.isSet(simulate);
   options.simulateFile = parser.value(simulate).toStdString();
   options.trace = parser.isSet(trace);
+  const vexaro::Result<std::unique_ptr<vexaro::PlatformChoice>> choice =
+      vexaro::PlatformChoice::make(options, std::cerr);
   vexaro::QtDialogs dialogs;
   // The calibration switch is the argument string left after the options, exactly "kalfo".
-  return vexaro::RunWindowProgram(options, parser.positionalArguments().join(' ') == "kalfo",
-                                  dialogs, std::cerr,
-                                  [&dialogs](QWidget* window) { dialogs.setWindow(window); });
+  return vexaro::RunWindowProgram(
+      ForTheWindow(choice), parser.positionalArguments().join(' ') == "kalfo", dialogs, std::cerr,
+      [&dialogs](QWidget* window) { dialogs.setWindow(window); });
 }

@@ -1,4 +1,4 @@
-#include "app/WindowProgram.h"
+#include "window/WindowProgram.h"
 
 #include <QApplication>
 
@@ -13,22 +13,22 @@ constexpr const char* kFileErrorTitle = "File Error";
 
 }  // namespace
 
-int RunWindowProgram(const PlatformOptions& options, bool calibrationSwitch, Dialogs& dialogs,
-                     std::ostream& err, const std::function<void(QWidget*)>& windowShown) {
-  const Result<std::unique_ptr<PlatformChoice>> made = PlatformChoice::make(options, err);
-  if (!made) {
-    err << "vexaro-link: " << made.why() << '\n';
-    dialogs.showMessage(kFileErrorTitle,
-                        QString::fromStdString(made.why()) + " Nothing was sent; the program ends.",
-                        Dialogs::Icon::Warning);
+int RunWindowProgram(const Result<WindowPlatform>& platform, bool calibrationSwitch,
+                     Dialogs& dialogs, std::ostream& err,
+                     const std::function<void(QWidget*)>& windowShown) {
+  if (!platform) {
+    err << "vexaro-link: " << platform.why() << '\n';
+    dialogs.showMessage(
+        kFileErrorTitle,
+        QString::fromStdString(platform.why()) + " Nothing was sent; the program ends.",
+        Dialogs::Icon::Warning);
     return 2;
   }
-  PlatformChoice* const choice = made->get();
 
   int status = 0;
   {
     LinkState link;
-    ApiUSBRoutines usb(choice->platform(), link, choice->trace());
+    ApiUSBRoutines usb(platform->platform, link, platform->trace);
     DeviceSettings DeviceSettings{};
     frmMain window(usb, link, DeviceSettings, dialogs);
     if (windowShown) windowShown(&window);
@@ -40,7 +40,8 @@ int RunWindowProgram(const PlatformOptions& options, bool calibrationSwitch, Dia
     if (windowShown) windowShown(nullptr);
   }
 
-  if (const Result<void> saved = choice->saveSimulatedStore(); !saved) {
+  if (!platform->saveSimulatedStore) return status;
+  if (const Result<void> saved = platform->saveSimulatedStore(); !saved) {
     std::string saveError = saved.why();
     saveError.pop_back();  // its full stop
     saveError += ", so what the simulated device stored in this run is lost.";

@@ -7,9 +7,10 @@
 #include <random>
 #include <sstream>
 
-#include "app/WindowProgram.h"
+#include "app/PlatformChoice.h"
 #include "simulator/SimulatedStoreFile.h"
 #include "window/WindowFixture.h"
+#include "window/WindowProgram.h"
 
 namespace vexaro {
 
@@ -53,7 +54,15 @@ class WindowProgramTest : public QObject {
         }
       });
       closer.start(0);
-      QCOMPARE(RunWindowProgram(options, false, dialogs, err), status);
+      // The platform as the window program's main makes it.
+      const Result<std::unique_ptr<PlatformChoice>> choice = PlatformChoice::make(options, err);
+      const auto platform = [&]() -> Result<WindowPlatform> {
+        if (!choice) return Failure{choice.why()};
+        PlatformChoice* const chosen = choice->get();
+        return WindowPlatform{chosen->platform(), chosen->trace(),
+                              [chosen] { return chosen->saveSimulatedStore(); }};
+      };
+      QCOMPARE(RunWindowProgram(platform(), false, dialogs, err), status);
       QCOMPARE(dialogs.messages.size(), std::size_t{message.isEmpty() ? 0u : 1u});
       if (!message.isEmpty()) {
         QCOMPARE(dialogs.messages[0].title, QString("File Error"));

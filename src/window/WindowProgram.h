@@ -1,0 +1,36 @@
+#pragma once
+// The window program once Qt and its command line are set up: the window and its event loop on
+// the platform main chose, and the simulated device's memory kept in its file. Apart from main so
+// that tests run it with their own dialogs.
+
+#include <QWidget>
+#include <functional>
+#include <ostream>
+
+#include "common/Result.h"
+#include "link/HidPlatform.h"
+#include "link/TrafficTrace.h"
+#include "window/Dialogs.h"
+
+namespace vexaro {
+
+// What the window program needs of the platform its main chose; all of it outlives the run.
+struct WindowPlatform {
+  HidPlatform& platform;
+  TrafficTrace& trace;
+  // Writes the simulated device's memory back to its file, when there is one; called after every
+  // device handle is closed.
+  std::function<Result<void>()> saveSimulatedStore;
+};
+
+// Shows the window on `platform` and runs it until it is unloaded. Returns the program's exit
+// status: 2 when the platform could not be made (its sentence says why, e.g. the simulated
+// device's file cannot be read or could not be written back; nothing is sent), 3 when writing
+// the simulated memory back at the end failed, otherwise the event loop's. Each of those failures
+// is one "File Error" message box and one line on `err`. `windowShown` is told the window while
+// it is there and nullptr after, as the parent of dialogs.
+int RunWindowProgram(const Result<WindowPlatform>& platform, bool calibrationSwitch,
+                     Dialogs& dialogs, std::ostream& err,
+                     const std::function<void(QWidget*)>& windowShown = {});
+
+}  // namespace vexaro
