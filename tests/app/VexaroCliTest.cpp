@@ -104,6 +104,7 @@ const CliCase kCliCases[] = {
     {"ListWhenTheHidServiceDidNotStart", {"list"}, [](SimulatedPlatform& p) { p.failedService = "hid_init failed"; }, 1, "", "vexaro: the HID service could not be started (hid_init failed), so no device can be reached.\n"},
     {"PeekNamesTheDeviceItCannotUseAndWhy", {"peek", "0"}, [](SimulatedPlatform& p) { AddVexaro(p, "/dev/hidraw1"); p.interfaces().back().descriptor.clear(); }, 1, "", "vexaro: the Vexaro at /dev/hidraw1 cannot be used: its report descriptor cannot be read.\n"},
     {"PeekWithoutPermissionNamesTheUdevRule", {"peek", "0"}, [](SimulatedPlatform& p) { AddVexaro(p, "/dev/hidraw1", OpenError::NoPermission); }, 1, "", "no permission to open /dev/hidraw1; " NO_PERMISSION_ADVICE},
+    {"NoPermissionIsToldBeforeAnUnusableDevice", {"peek", "0"}, [](SimulatedPlatform& p) { AddVexaro(p, "/dev/hidraw1", OpenError::Failed); AddVexaro(p, "/dev/hidraw2", OpenError::NoPermission); }, 1, "", "no permission to open /dev/hidraw2; " NO_PERMISSION_ADVICE},
     {"DeviceLostPrintsNothing", {"peek", "0", "29"}, OnDevice([](SimulatedFirmware& f) { f.faults().silentAtReport = 5; }), 3, "", "device lost while reading address 4."},
     {"DeviceOptionPicksThatDevice", {"--device", "/dev/hidraw2", "peek", "9"}, [](SimulatedPlatform& p) { p.addInterface({"/dev/hidraw1", kVexaroVendorId, kVexaroProductId}, false); AddVexaro(p, "/dev/hidraw2"); }, 0, "9: 170\n", ""},
     {"DeviceOptionRefusesAPathNotEnumerated", {"--device", "/dev/null", "peek", "0"}, OnDevice(), 1, "", "/dev/null is not a HID device on this machine."},
