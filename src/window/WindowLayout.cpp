@@ -300,29 +300,29 @@ class Builder {
  public:
   explicit Builder(W& controls) : controls_(controls) {}
 
-  void Make(QLabel*& label, const ControlSpec& entry, QWidget* parent) {
+  void make(QLabel*& label, const ControlSpec& entry, QWidget* parent) {
     label = new QLabel(text(entry), parent);
     label->setWordWrap((entry.flags & kWrap) != 0);
     label->setTextFormat(Qt::PlainText);
   }
-  void Make(QPushButton*& button, const ControlSpec& entry, QWidget* parent) {
+  void make(QPushButton*& button, const ControlSpec& entry, QWidget* parent) {
     button = new QPushButton(text(entry), parent);
   }
-  void Make(WrapButton*& button, const ControlSpec& entry, QWidget* parent) {
+  void make(WrapButton*& button, const ControlSpec& entry, QWidget* parent) {
     button = new WrapButton(text(entry), parent);
   }
-  void Make(QLineEdit*& box, const ControlSpec& entry, QWidget* parent) {
+  void make(QLineEdit*& box, const ControlSpec& entry, QWidget* parent) {
     box = new QLineEdit(text(entry), parent);
   }
-  void Make(QCheckBox*& box, const ControlSpec& entry, QWidget* parent) {
+  void make(QCheckBox*& box, const ControlSpec& entry, QWidget* parent) {
     box = new QCheckBox(text(entry), parent);
     box->setChecked((entry.flags & kChecked) != 0);
   }
-  void Make(QRadioButton*& option, const ControlSpec& entry, QWidget* parent) {
+  void make(QRadioButton*& option, const ControlSpec& entry, QWidget* parent) {
     option = new QRadioButton(text(entry), parent);
     option->setChecked((entry.flags & kChecked) != 0);
   }
-  void Make(QComboBox*& combo, const ControlSpec& entry, QWidget* parent) {
+  void make(QComboBox*& combo, const ControlSpec& entry, QWidget* parent) {
     combo = new QComboBox(parent);
     combo->setEditable((entry.flags & kEditable) != 0);
     if (combo->isEditable()) combo->setCompleter(nullptr);  // what is typed stays as typed
@@ -333,21 +333,21 @@ class Builder {
     // The list may be wider than the box, so that annotated items show whole.
     combo->view()->setMinimumWidth(combo->view()->sizeHintForColumn(0) + 8);
   }
-  void Make(QSlider*& slider, const ControlSpec&, QWidget* parent) {
+  void make(QSlider*& slider, const ControlSpec&, QWidget* parent) {
     slider = new QSlider(Qt::Horizontal, parent);
     slider->setRange(0, 100);
     slider->setTickPosition(QSlider::TicksBelow);
     slider->setTickInterval(10);
     slider->setPageStep(10);
   }
-  void Make(QGroupBox*& box, const ControlSpec& entry, QWidget* parent) {
+  void make(QGroupBox*& box, const ControlSpec& entry, QWidget* parent) {
     box = new QGroupBox(text(entry), parent);
     if (entry.flags & kPage) box->setAutoFillBackground(true);
   }
-  void Make(StatusLamp*& lamp, const ControlSpec&, QWidget* parent) {
+  void make(StatusLamp*& lamp, const ControlSpec&, QWidget* parent) {
     lamp = new StatusLamp(parent);
   }
-  void Make(QTabWidget*& tabs, const ControlSpec&, QWidget* parent) {
+  void make(QTabWidget*& tabs, const ControlSpec&, QWidget* parent) {
     tabs = new QTabWidget(parent);
     for (const Tab& tab : kTabs) {
       const int index = tabs->addTab(new QWidget, tab.caption);
@@ -399,7 +399,7 @@ WindowControls BuildControls(QWidget& window) {
     QWidget* widget = std::visit(
         [&](auto slot) -> QWidget* {
           auto& member = Member(controls, slot);
-          builder.Make(member, entry, parent);
+          builder.make(member, entry, parent);
           return member;
         },
         entry.slot);

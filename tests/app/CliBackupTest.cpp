@@ -160,7 +160,7 @@ TEST(CliRestore, DeviceLostPartWaySaysHowFar) {
   };
   // clang-format on
   for (const auto& [args, reports, error] : cases) {
-    CliDevice device([&](SimulatedFirmware& f) { f.faults().unplugAfter = reports; });
+    CliDevice device([n = reports](SimulatedFirmware& f) { f.faults().unplugAfter = n; });
     const CliOutcome run = device(args);
     EXPECT_EQ(run.status, kExitDeviceLost) << error;
     EXPECT_THAT(run.err, HasSubstr(error));

@@ -176,7 +176,8 @@ TEST(CliSet, TurnOnOutsideTheSliderIsReadAndStoredAsTheBoxHoldsIt) {
   const std::tuple<int, const char*, int> cases[] = {
       {50, "turn-on: 0\n", 100}, {255, "turn-on: 100\n", 200}, {150, "turn-on: 50\n", 150}};
   for (const auto& [byte, shown, stored] : cases) {
-    CliDevice device([&](SimulatedFirmware& f) { f.store()[9] = static_cast<std::uint8_t>(byte); });
+    CliDevice device(
+        [b = byte](SimulatedFirmware& f) { f.store()[9] = static_cast<std::uint8_t>(b); });
     EXPECT_THAT(device({"read"}).out, HasSubstr(shown)) << byte;
     ASSERT_EQ(device({"set", "reverse=1"}).status, kExitDone);
     EXPECT_EQ(device.store()[9], stored) << byte;
