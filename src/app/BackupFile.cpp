@@ -10,6 +10,7 @@
 #include <optional>
 #include <sstream>
 
+#include "app/FileAccess.h"
 #include "calibration/Trim.h"
 #include "common/Utf8Path.h"
 #include "settings/SettingsFields.h"
@@ -122,9 +123,9 @@ std::string BackupText(const Backup& backup, const std::vector<std::string>& not
 }
 
 Result<Backup> ReadBackupFile(const std::string& path) {
-  std::ifstream in(PathFromUtf8(path), std::ios::binary);
-  if (!in) return Failure{"cannot read " + path + "."};
-  const nlohmann::ordered_json file = nlohmann::ordered_json::parse(in, nullptr, false);
+  const Result<std::string> text = ReadWholeFile(path);
+  if (!text) return Failure{text.why()};
+  const nlohmann::ordered_json file = nlohmann::ordered_json::parse(*text, nullptr, false);
   if (file.is_discarded()) return Failure{path + " is not a JSON file."};
   if (!file.is_object() || !file.contains(kFormatKey)) {
     return Failure{path + " is not a file that 'vexaro backup' wrote (it has no \"" + kFormatKey +

@@ -1,13 +1,10 @@
 #include "app/CliBackup.h"
 
-#include <filesystem>
-#include <fstream>
-
 #include "app/CliCalibration.h"
 #include "app/CliMelody.h"
 #include "app/CliSettings.h"
+#include "app/FileAccess.h"
 #include "app/VexaroCli.h"
-#include "common/Utf8Path.h"
 #include "link/DeviceContract.h"
 #include "melody/MelodyLoad.h"
 #include "melody/TuneDecode.h"
@@ -23,20 +20,6 @@ int ReadMelody(CliSession& session, TuneImage& image, std::ostream& err) {
                 "device lost while reading address " + std::to_string(*lost) + ".");
   }
   return kExitDone;
-}
-
-// Writes the whole text to a file beside `path`, then puts it in place, so that an existing
-// backup is never left half overwritten.
-bool WriteWhole(const std::string& path, const std::string& text) {
-  const std::filesystem::path temporary = PathFromUtf8(path + ".part");
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!(out << text) || !out.flush()) return false;
-  }
-  std::error_code ec;
-  std::filesystem::rename(temporary, PathFromUtf8(path), ec);
-  if (ec) std::filesystem::remove(temporary, ec);
-  return !ec;
 }
 
 }  // namespace
@@ -62,8 +45,8 @@ int BackupCommand(CliSession& session, const std::string& file, std::ostream& er
   for (const StoredNote& n : DecodeTuneImage(backup.melody).notes) {
     notes.push_back(NoteLine(notes.size() + 1, n.Frequency, n.Length, n.IsPause, n.codes, n.Name));
   }
-  if (!WriteWhole(file, BackupText(backup, notes))) {
-    return Fail(err, kExitBadInput, "cannot write " + file + ".");
+  if (const Result<void> written = WriteWholeFile(file, BackupText(backup, notes)); !written) {
+    return Fail(err, kExitBadInput, written.why());
   }
   return kExitDone;
 }

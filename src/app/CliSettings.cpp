@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "app/FileAccess.h"
 #include "app/VexaroCli.h"
 #include "common/Utf8Path.h"
 #include "link/DeviceContract.h"
@@ -134,9 +135,9 @@ Result<SetRequest> ParseSetRequest(const std::vector<std::string>& assignments,
     return {};
   };
   if (!fromFile.empty()) {
-    std::ifstream in(PathFromUtf8(fromFile), std::ios::binary);
-    if (!in) return Failure{"cannot read " + fromFile + "."};
-    const nlohmann::ordered_json object = nlohmann::ordered_json::parse(in, nullptr, false);
+    const Result<std::string> text = ReadWholeFile(fromFile);
+    if (!text) return Failure{text.why()};
+    const nlohmann::ordered_json object = nlohmann::ordered_json::parse(*text, nullptr, false);
     if (object.is_discarded() || !object.is_object()) {
       return Failure{fromFile +
                      " does not hold a JSON object such as 'vexaro read --json' prints."};

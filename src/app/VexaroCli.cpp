@@ -348,10 +348,8 @@ constexpr Subcommand kSubcommands[] = {
     {"poke", "Store VALUE at address ADDR", PokeSetup},
 };
 
-}  // namespace
-
-int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                 HidPlatform* platformOverride) {
+int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                   HidPlatform* platformOverride) {
   PlatformOptions platformOptions;
   std::string devicePath;
   CLI::App app{"Reads and writes the memory of a Vexaro over USB.", "vexaro"};
@@ -360,7 +358,8 @@ int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::o
   app.allow_windows_style_options(false);
   app.footer(
       "Exit status: 0 done, 1 no device (or no permission to open it), 2 bad input (nothing "
-      "sent), 3 device lost or not answering (or the simulated memory not saved).");
+      "sent), 3 device lost or not answering (or the simulated memory not saved), 4 an error "
+      "this program did not expect.");
   app.require_subcommand(0, 1);
   app.set_version_flag("--version", std::string("vexaro ") + kVersion);
   bool printUdevRules = false;
@@ -461,6 +460,29 @@ int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::o
     return status != kExitDone ? status : kExitDeviceLost;
   }
   return status;
+}
+
+}  // namespace
+
+int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                 HidPlatform* platformOverride) {
+  try {
+    return RunCommandLine(args, out, err, platformOverride);
+  } catch (const std::exception& e) {
+    return Fail(err, kExitInternalError, UnexpectedError(e.what()));
+  } catch (...) {
+    return Fail(err, kExitInternalError, UnexpectedError("no details given"));
+  }
+}
+
+std::string UnexpectedError(const std::string& what) {
+  // What the library says, on one line and of a readable length.
+  std::string said;
+  for (const char c : what.substr(0, 200)) {
+    said += static_cast<unsigned char>(c) < 0x20 || c == 0x7f ? ' ' : c;
+  }
+  return "the command stopped on an error this program did not expect (" + said +
+         "); please report it.";
 }
 
 }  // namespace vexaro

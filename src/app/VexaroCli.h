@@ -3,7 +3,7 @@
 //
 // Exit status: 0 done, 1 no device (or no permission to open it), 2 bad input (nothing sent),
 // 3 device lost, not answering, or holding data that cannot be shown (or the simulated device's
-// memory could not be saved).
+// memory could not be saved), 4 an error this program did not expect (a fault to report).
 
 #include <ostream>
 #include <string>
@@ -18,11 +18,15 @@ enum ExitStatus : int {
   kExitNoDevice = 1,
   kExitBadInput = 2,
   kExitDeviceLost = 3,
+  kExitInternalError = 4,
 };
 
 // Runs one command line (without the program name). `platform`, when given, stands in for the
 // platform that --simulate or the real HID service would give.
 int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                  HidPlatform* platform = nullptr);
+
+// The sentence for an exception that no command caught (`what` as the exception tells it).
+std::string UnexpectedError(const std::string& what);
 
 }  // namespace vexaro

@@ -5,7 +5,9 @@
 #include "link/windows/WinText.h"
 #endif
 
-int main(int argc, char** argv) {
+namespace {
+
+int Run(int argc, char** argv) {
 #ifdef _WIN32
   // Windows gives argv in the ANSI code page; the tool works in UTF-8, as on every other system.
   static_cast<void>(argc);
@@ -16,4 +18,18 @@ int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
 #endif
   return vexaro::RunVexaroCli(args, std::cout, std::cerr);
+}
+
+}  // namespace
+
+// Whatever escapes is told in one sentence, never as an abort and a core dump.
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::exception& e) {
+    std::cerr << "vexaro: " << vexaro::UnexpectedError(e.what()) << '\n';
+  } catch (...) {
+    std::cerr << "vexaro: " << vexaro::UnexpectedError("no details given") << '\n';
+  }
+  return vexaro::kExitInternalError;
 }

@@ -38,6 +38,16 @@ Result<DeviceStore> LoadStoreFile(const std::string& path) {
     return factory;
   }
 
+  // A folder would read as a file of no bytes, and a pipe would wait for a writer.
+  const std::filesystem::file_status status = std::filesystem::status(PathFromUtf8(path), ec);
+  if (std::filesystem::is_directory(status)) {
+    return Failure{"Cannot read the simulated device file " + path +
+                   ": it is a folder, not a file."};
+  }
+  if (!ec && !std::filesystem::is_regular_file(status)) {
+    return Failure{"Cannot read the simulated device file " + path +
+                   ": it is a device or a pipe, not a file."};
+  }
   std::ifstream in(PathFromUtf8(path), std::ios::binary);
   if (!in) return Failure{"Cannot read the simulated device file " + path + "."};
 
