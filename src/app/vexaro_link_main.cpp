@@ -32,7 +32,7 @@ void OnTerminationSignal(int) {
 void QuitOnTerminationSignals(QApplication& application) {
   if (::pipe(signalPipe) != 0) return;
   auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &application);
-  QObject::connect(notifier, &QSocketNotifier::activated, &application, &QApplication::quit);
+  QObject::connect(notifier, &QSocketNotifier::activated, &application, vexaro::EndWindowProgram);
   struct sigaction action {};
   action.sa_handler = OnTerminationSignal;
   sigemptyset(&action.sa_mask);

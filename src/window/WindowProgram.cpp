@@ -1,6 +1,7 @@
 #include "window/WindowProgram.h"
 
 #include <QApplication>
+#include <QDialog>
 
 #include "link/ApiUSBRoutines.h"
 #include "window/frmMain.h"
@@ -50,6 +51,14 @@ int RunWindowProgram(const Result<WindowPlatform>& platform, bool calibrationSwi
     return 3;
   }
   return status;
+}
+
+void EndWindowProgram() {
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    auto* dialog = qobject_cast<QDialog*>(widget);
+    if (dialog != nullptr && dialog->isVisible() && dialog->isModal()) dialog->reject();
+  }
+  QApplication::quit();
 }
 
 }  // namespace vexaro

@@ -33,4 +33,9 @@ int RunWindowProgram(const Result<WindowPlatform>& platform, bool calibrationSwi
                      Dialogs& dialogs, std::ostream& err,
                      const std::function<void(QWidget*)>& windowShown = {});
 
+// Ends the program as closing its window does (a termination signal calls it). Open modal boxes
+// are closed first: each runs an event loop of its own, and before the window's loop has started
+// (the start-up "File Error" box) quitting alone would leave that box, and the program, running.
+void EndWindowProgram();
+
 }  // namespace vexaro

@@ -1,6 +1,7 @@
 // The window program from its start to its end, on the simulated device with its memory in a
 // file: memory that cannot be kept is said in a message box, never lost silently.
 
+#include <QDialog>
 #include <QTimer>
 #include <filesystem>
 #include <functional>
@@ -73,6 +74,37 @@ class WindowProgramTest : public QObject {
       }
       fs::remove_all(dir);
     }
+  }
+
+  // A termination signal while the start-up "File Error" box is open (before the window's event
+  // loop runs) ends the program, as it does once the window is up.
+  void endingWhileTheStartUpBoxIsOpenEndsTheProgram() {
+    QtDialogs dialogs;
+    std::ostringstream err;
+    QString endedBox;
+    QTimer ender;
+    QObject::connect(&ender, &QTimer::timeout, [&] {
+      if (QWidget* box = QApplication::activeModalWidget(); box != nullptr && endedBox.isEmpty()) {
+        endedBox = box->windowTitle();
+        EndWindowProgram();
+      }
+    });
+    ender.start(10);
+    // Left open after a second, the box is closed here, and the test fails.
+    bool stillOpen = false;
+    QTimer fallback;
+    fallback.setSingleShot(true);
+    QObject::connect(&fallback, &QTimer::timeout, [&] {
+      if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+        stillOpen = true;
+        box->reject();
+      }
+    });
+    fallback.start(1000);
+    const Result<WindowPlatform> failed = Failure{"the memory file is a folder."};
+    QCOMPARE(RunWindowProgram(failed, false, dialogs, err), 2);
+    QCOMPARE(endedBox, QString("File Error"));
+    QVERIFY(!stillOpen);
   }
 };
 
