@@ -249,6 +249,23 @@ TEST(CliSimulateFile, MemoryThatCannotBeKeptIsNeverASilentSuccess) {
   }
 }
 
+// An exception that no command catches (here: standard output failing) is one sentence and exit
+// status 4, not an abort.
+TEST(CliInformation, AnUnexpectedErrorIsOneSentence) {
+  struct Failing final : std::streambuf {
+    int overflow(int) override { return traits_type::eof(); }
+  } failing;
+  std::ostream out(&failing);
+  out.exceptions(std::ios::badbit);
+  std::ostringstream err;
+  EXPECT_EQ(RunVexaroCli({"--simulate", "peek", "0"}, out, err), kExitInternalError);
+  const std::string said = err.str();
+  EXPECT_THAT(said, ::testing::StartsWith("vexaro: the command stopped on an error this program "
+                                          "did not expect ("));
+  EXPECT_THAT(said, ::testing::EndsWith("); please report it.\n"));
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1);
+}
+
 // The help names every command.
 TEST(CliInformation, HelpNamesEveryCommand) {
   const std::string help = RunCli({"--help"}).out;

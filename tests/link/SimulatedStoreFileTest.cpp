@@ -45,6 +45,11 @@ TEST(StoreFile, MalformedFileIsAnErrorAndIsLeftAsItWas) {
     EXPECT_THAT(loaded.why(), ::testing::HasSubstr(error));
     EXPECT_EQ(ReadTestFile(path), text);  // never a silent factory reset
   }
+  // A folder is no file of 0 bytes.
+  const Result<DeviceStore> folder = LoadStoreFile(TestFolder().string());
+  ASSERT_FALSE(folder);
+  EXPECT_EQ(folder.why(), "Cannot read the simulated device file " + TestFolder().string() +
+                              ": it is a folder, not a file.");
 }
 
 }  // namespace

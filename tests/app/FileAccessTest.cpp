@@ -1,0 +1,241 @@
+// The files that backup writes and restore and set --from read: every way a file cannot be put in
+// place or read is one sentence and a non-zero exit, and an earlier backup stays as it was.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <set>
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#endif
+
+#include "support/CliRun.h"
+#include "support/TestFiles.h"
+
+namespace vexaro {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Root may write and read whatever the permissions say: such cases cannot be made for it.
+bool IsRoot() {
+#ifdef _WIN32
+  return false;
+#else
+  return ::geteuid() == 0;
+#endif
+}
+
+std::set<std::string> NamesIn(const fs::path& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder))
+    names.insert(entry.path().filename().string());
+  return names;
+}
+
+const std::string kEarlier = "{ \"an earlier backup\": 1 }\n";
+
+TEST(BackupFile, IsPutInPlaceWholeOrNotAtAll) {
+  struct Case {
+    const char* name;
+    // Makes the case in `folder`, where "b.json" holds kEarlier, and returns the path to back up
+    // to. The folder's listing after the run must be the same as before it.
+    std::function<fs::path(const fs::path& folder)> make;
+    std::string error;  // standard error, FILE for the path; empty: the backup is written
+    std::function<void(const fs::path& file)> check;  // more to check afterwards, or null
+  };
+  const Case cases[] = {
+      {"a folder",
+       [](const fs::path& d) {
+         fs::create_directories(d / "sub" / "x");
+         return d / "sub";
+       },
+       "cannot write FILE: it is a folder, not a file; nothing was written.", nullptr},
+      {"no such folder", [](const fs::path& d) { return d / "none" / "b.json"; },
+       "cannot write FILE: its folder does not exist; nothing was written.", nullptr},
+#ifndef _WIN32
+      {"a pipe",
+       [](const fs::path& d) {
+         ::mkfifo((d / "pipe").c_str(), 0600);
+         return d / "pipe";
+       },
+       "cannot write FILE: it is a device or a pipe, not a file; nothing was written.",
+       [](const fs::path& f) { EXPECT_TRUE(fs::is_fifo(f)); }},
+      {"a read-only folder",
+       [](const fs::path& d) {
+         fs::permissions(d, fs::perms::owner_read | fs::perms::owner_exec);
+         return d / "b.json";
+       },
+       "cannot write FILE: this user may not make a file in its folder; the file already there is "
+       "unchanged.",
+       nullptr},
+      // The name of old, FILE.part, taken by a link to another file.
+      {"a link planted at the old temporary name",
+       [](const fs::path& d) {
+         fs::create_symlink("victim", d / "b.json.part");
+         std::ofstream(d / "victim") << "victim";
+         return d / "b.json";
+       },
+       "",
+       [](const fs::path& f) {
+         EXPECT_EQ(ReadTestFile(f.string() + ".part"), "victim");
+         EXPECT_TRUE(fs::is_symlink(f.string() + ".part"));
+       }},
+      {"the replaced file's permissions",
+       [](const fs::path& d) {
+         fs::permissions(d / "b.json",
+                         fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+         return d / "b.json";
+       },
+       "",
+       [](const fs::path& f) {
+         EXPECT_EQ(fs::status(f).permissions(),
+                   fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+       }},
+      {"a new file's permissions", [](const fs::path& d) { return d / "new.json"; }, "",
+       [](const fs::path& f) {
+         const mode_t mask = ::umask(0);
+         ::umask(mask);
+         EXPECT_EQ(static_cast<mode_t>(fs::status(f).permissions()), 0666 & ~mask);
+       }},
+      {"a link to the backup",
+       [](const fs::path& d) {
+         fs::create_symlink("b.json", d / "link");
+         return d / "link";
+       },
+       "",
+       [](const fs::path& f) {
+         EXPECT_TRUE(fs::is_symlink(f));
+         EXPECT_THAT(ReadTestFile((f.parent_path() / "b.json").string()),
+                     ::testing::HasSubstr("\"melody\""));
+       }},
+#endif
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (IsRoot() && std::string(c.name) == "a read-only folder") {
+      std::cout << "Not run as root, who may write in a read-only folder: " << c.name << '\n';
+      continue;
+    }
+    const fs::path folder = TestFolder() / c.name;
+    fs::create_directories(folder);
+    std::ofstream(folder / "b.json") << kEarlier;
+    const fs::path file = c.make(folder);
+    std::set<std::string> names = NamesIn(folder);
+    if (c.error.empty()) names.insert(file.filename().string());
+
+    const CliOutcome run = CliDevice()({"backup", file.string()});
+    fs::permissions(folder, fs::perms::owner_all);
+    std::string error = c.error;
+    if (!error.empty())
+      error = "vexaro: " + error.replace(error.find("FILE"), 4, file.string()) + "\n";
+    EXPECT_EQ(run.err, error);
+    EXPECT_EQ(run.status, error.empty() ? kExitDone : kExitBadInput);
+    EXPECT_EQ(NamesIn(folder), names);  // no file left behind
+    if (error.empty()) {
+      EXPECT_NE(ReadTestFile(file.string()).find("\"melody\""), std::string::npos);
+    } else {
+      EXPECT_EQ(ReadTestFile((folder / "b.json").string()), kEarlier);
+    }
+    if (c.check) c.check(file);
+  }
+}
+
+#ifndef _WIN32
+// A write that fails part way (here: past the file size this process may write, as on a full
+// disk) leaves the earlier backup and no part of the new one.
+TEST(BackupFile, AWriteThatFailsPartWayLeavesTheEarlierBackup) {
+  const fs::path folder = TestFolder() / "limited";
+  fs::create_directories(folder);
+  const fs::path file = folder / "b.json";
+  std::ofstream(file) << kEarlier;
+  rlimit before{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
+  const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit limited = before;
+  limited.rlim_cur = 1000;  // a backup is some 3600 bytes
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+  const CliOutcome run = CliDevice()({"backup", file.string()});
+  ::setrlimit(RLIMIT_FSIZE, &before);
+  std::signal(SIGXFSZ, previousHandler);
+  EXPECT_EQ(run.status, kExitBadInput);
+  EXPECT_EQ(run.err, "vexaro: cannot write " + file.string() +
+                         ": file too large; the file already there is unchanged.\n");
+  EXPECT_EQ(ReadTestFile(file.string()), kEarlier);
+  EXPECT_EQ(NamesIn(folder), std::set<std::string>{"b.json"});
+}
+#endif
+
+// restore and set --from read only an ordinary file of at most 1 MiB; anything else is one
+// sentence and exit status 2, before the device is reached.
+TEST(BackupFile, OnlyAnOrdinaryFileOfAtMostOneMebibyteIsRead) {
+  const std::string backup = (TestFolder() / "whole.json").string();
+  ASSERT_EQ(CliDevice()({"backup", backup}).status, kExitDone);
+  const std::string settings = CliDevice()({"read", "--json"}).out;
+  // A file of exactly `size` bytes that holds `text`, padded with blanks.
+  const auto padded = [](const std::string& name, std::string text, std::size_t size) {
+    text.insert(text.size() - 2, size - text.size(), ' ');
+    return TestFile(name, text);
+  };
+  constexpr std::size_t kMebibyte = 1 << 20;
+  const std::string kNull =
+#ifdef _WIN32
+      "NUL";
+#else
+      "/dev/null";
+#endif
+  struct Case {
+    std::string restored;      // read by restore
+    std::string settingsFile;  // read by set --from
+    std::string reason;        // empty: read and stored
+  };
+  std::vector<Case> cases = {
+      {TestFolder().string(), TestFolder().string(), "it is a folder, not a file"},
+      {kNull, kNull, "it is a device or a pipe, not a file"},
+      {(TestFolder() / "none.json").string(), (TestFolder() / "none.json").string(),
+       "there is no such file"},
+      {padded("big.json", ReadTestFile(backup), kMebibyte + 1),
+       padded("big-settings.json", settings, kMebibyte + 1),
+       "it is larger than 1 MiB, far more than a backup or a settings file holds"},
+      {padded("limit.json", ReadTestFile(backup), kMebibyte),
+       padded("limit-settings.json", settings, kMebibyte), ""},
+  };
+#ifndef _WIN32
+  const std::string pipe = (TestFolder() / "pipe").string();
+  ::mkfifo(pipe.c_str(), 0600);  // opened for reading, it would wait for a writer
+  cases.push_back({pipe, pipe, "it is a device or a pipe, not a file"});
+  if (IsRoot()) {
+    std::cout << "Not run as root, who may read any file: a file this user may not read.\n";
+  } else {
+    const std::string locked = TestFile("locked.json", "{}");
+    fs::permissions(locked, fs::perms::none);
+    cases.push_back({locked, locked, "this user may not read it"});
+  }
+#endif
+  for (const Case& c : cases) {
+    for (const auto& args : {std::vector<std::string>{"--trace", "restore", c.restored},
+                             {"--trace", "set", "--from", c.settingsFile}}) {
+      SCOPED_TRACE(args[1] + " " + args.back());
+      CliDevice device;
+      const DeviceStore before = device.store();
+      const CliOutcome run = device(args);
+      if (c.reason.empty()) {
+        EXPECT_EQ(run.status, kExitDone) << run.err;
+        continue;
+      }
+      EXPECT_EQ(run.status, kExitBadInput);
+      EXPECT_EQ(run.err, "vexaro: cannot read " + args.back() + ": " + c.reason + ".\n");
+      EXPECT_EQ(device.store(), before);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vexaro
