@@ -50,6 +50,9 @@ TEST(CheckEntry, CutCommaQuantumAndBounds) {
       {cboLowV, "7.5", "4.60", false, 255, k7V}, {cboLowV, "7.5", "7.5", true, 1},
       {cboLowV, "70", "70", true, 1}, {cboLowV, "70.1", "OFF", false, 1, k70V},
       {cboLowV, "-1", "4.60", false}, {cboLowV, "-1", "OFF", false, 1}, {cboLowV, "1e999", "4.60", false},
+      // Only the three letters of OFF skip the number's steps: any other text has its comma made a
+      // point (and reads as 0, off).
+      {cboLowV, "OF,", "OF.", true}, {cboLowV, "O,F", "O.F", true}, {cboLowV, ",FF", ".FF", true, 1},
       // Fields without a check keep any text.
       {txtThres, "abc", "abc", true}, {cboStartBeeps, "9", "9", true},
   };
