@@ -72,10 +72,12 @@ TEST(CliBackup, RestoredOntoAFactoryDeviceReadsBackByteForByte) {
 TEST(CliTune, EveryRealSongComesBackThroughItsRingToneText) {
   std::ifstream songs(VEXARO_DATA_DIR "/rtttl-songs.txt");
   int count = 0;
+  std::map<std::string, std::string> byName;
   for (std::string song; std::getline(songs, song);) {
     if (song.empty()) continue;
     ++count;
     const std::string name = song.substr(0, song.find(':'));
+    byName[name] = song;
     CliDevice device;
     ASSERT_EQ(device({"load", TestFile("song.txt", song)}).status, kExitDone) << name;
     const CliOutcome tune = device({"tune", "--rtttl"});
@@ -86,6 +88,22 @@ TEST(CliTune, EveryRealSongComesBackThroughItsRingToneText) {
     EXPECT_EQ(again.melody(), device.melody()) << name << ": " << tune.out;
   }
   EXPECT_GT(count, 10);
+
+  // What a person reads: the tempo, default length and octave, dots and octave digits that the
+  // search prefers among the texts that store the same bytes.
+  // clang-format off
+  const std::pair<std::string, const char*> golden[] = {
+      {"", "vexaro:d=8,o=7,b=301:d#.,d.,d#.,p.,2d.,4d.,4d.,4d.,4c.,2d.,2p.,d#.,d.,d#.,p.,2d.,4d.,4d.,4d.,4c.,2d.,2p.,d#.,d.,d#.,p.,2d#.,4d#.,4d#.,4d#.,4f.,2d#.,2p.,d#.,d.,d#.,p.,2d.,4d.,4d.,4d.,4c.,2d."},
+      {byName["Zelda1"], "vexaro:d=8,o=6,b=250:2a#5,2f.5,4a#5,a#5,c,d,d#,1f,4p,4f,f.,f#,g#.,1a#.,a#.,g#,f#.,4g#.,f#.,1f,2f,4d#,d#,f,1f#,4f,4d#,4c#,c#,d#,1f,4d#,4c#,4c,c,d,1e,2g,4f,f5,f5,4f5,f5,f5,4f5,f5,f5,4f5,4f5,2a#5"},
+      {byName["ZeldaOvrGB"], "vexaro:d=8,o=5,b=120:c.,16a4,2d4,c,16c,16d,16d#,16f,4g.,16a,16a#,a.,g.,f,g.,16c,1c6,p,g,d#6,d6,d#6,f6,g6,16c6,16g6,4c.7,g6,f6,d#6,f6,16a#,16f6,4a#.6,f6,d#6,d6,d#.6,16g,4g.,16g,16f,d#,f,1g"},
+      {"top:d=4,o=6,b=120:c,d,e,c8,g", "vexaro:d=4,o=6,b=120:c,d,e,c8,g"},
+  };
+  // clang-format on
+  for (const auto& [song, text] : golden) {
+    CliDevice device;
+    if (!song.empty()) ASSERT_EQ(device({"load", TestFile("golden.txt", song)}).status, kExitDone);
+    EXPECT_EQ(device({"tune", "--rtttl"}).out, std::string(text) + "\n") << song;
+  }
 
   CliDevice device;
   ASSERT_EQ(device({"load", VEXARO_DATA_DIR "/two-notes.txt"}).status, kExitDone);

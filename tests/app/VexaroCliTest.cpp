@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <utility>
 
 #include "support/CliRun.h"
@@ -122,6 +123,7 @@ const CliCase kCliCases[] = {
     {"ReadStopsAtTheFirstLostTransfer", {"read"}, OnDevice([](SimulatedFirmware& f) { f.faults().failingRead = 12; }), 3, "", "device lost while reading address 11."},
     {"SetRefusedByTheEntryCheckWritesNothing", {"set", "beep-duration=0.5", "beep-frequency=6000"}, OnDevice(), 2, "", "beep-frequency: Frequency must be between 500 and 5000 Hz."},
     {"SetUnknownKey", {"--simulate", "set", "volume=11"}, nullptr, 2, "", "there is no setting \"volume\""},
+    {"SetFromAFileThatIsNotJson", {"--simulate", "set", "--from", VEXARO_DATA_DIR "/two-notes.txt"}, nullptr, 2, "", "two-notes.txt does not hold a JSON object such as 'vexaro read --json' prints."},
     {"SetWithoutEquals", {"--simulate", "set", "turn-on"}, nullptr, 2, "", "\"turn-on\" is not of the form key=value."},
     {"SetPickOnlyNotAnItem", {"--simulate", "set", "command-window=2.25"}, nullptr, 2, "", "command-window must be one of 1.0, 1.5, 2.0, 2.5, 3.0, 3.5, 4.0"},
     {"SetGatedFieldOnOlderFirmware", {"set", "min-voltage-capture=200"}, OnDevice([](SimulatedFirmware& f) { f.store()[2] = 29; }), 2, "", "min-voltage-capture needs firmware 3.0 or later; this device has 2.9."},
@@ -168,6 +170,26 @@ TEST(CliSet, StoresLikeTheSendButtonAndABackupRestoresEveryByte) {
   EXPECT_NE(device.store(), saved);
   ASSERT_EQ(device({"set", "--from", backup}).status, kExitDone);
   EXPECT_EQ(device.store(), saved);
+}
+
+// Firmware older than 3.0 lacks exactly the three minimum-voltage settings: each of them is
+// refused there, every other setting is taken.
+TEST(CliSet, OlderFirmwareRefusesTheMinimumVoltageSettingsAlone) {
+  const std::set<std::string> gated = {"clear-min-voltage", "min-voltage-cycles",
+                                       "min-voltage-capture"};
+  std::istringstream lines(kFactoryRead);
+  for (std::string line; std::getline(lines, line);) {
+    const std::string key = line.substr(0, line.find(':'));
+    if (key == "version" || key == "range") continue;
+    CliDevice device([](SimulatedFirmware& f) { f.store()[2] = 29; });
+    const CliOutcome run = device({"set", key + "=" + line.substr(key.size() + 2)});
+    if (gated.contains(key)) {
+      EXPECT_EQ(run.status, kExitBadInput) << key;
+      EXPECT_EQ(run.err, "vexaro: " + key + " needs firmware 3.0 or later; this device has 2.9.\n");
+    } else {
+      EXPECT_EQ(run.status, kExitDone) << key << ": " << run.err;
+    }
+  }
 }
 
 // A turn-on byte outside 100 to 200 reads as the window's box shows it, and is stored back as

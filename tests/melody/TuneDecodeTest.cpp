@@ -40,6 +40,7 @@ TEST(FindRingToneText, LoadsAsTheSameBytesOrSaysWhichNotesCannot) {
       {"fifty notes and no closing pair", Fifty(), ""},
       {"a pitch code only octave 9 gives, first", Image({15, 40, 119, 20}), ""},
       {"a pitch code only octave 9 gives, later", Image({119, 20, 15, 40}), ""},
+      {"two pauses that only tempo 2 serves", Image({0, 76, 0, 126}), ""},
       {"a pitch code no note gives", Image({119, 20, 118, 20}),
        "note 2 (pitch code 118, 1059.32 Hz): no note is played with this pitch code; the nearest, C6, has 119."},
       {"the longest and the shortest pause need tempos far apart", Image({0, 255, 0, 1}), "duration code"},
