@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <set>
 
 #ifndef _WIN32
@@ -24,14 +25,30 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Root may write and read whatever the permissions say: such cases cannot be made for it.
-bool IsRoot() {
-#ifdef _WIN32
-  return false;
-#else
-  return ::geteuid() == 0;
+// Root may write and read whatever the permissions say. Run as root, a command given to this
+// runs as the user nobody (uid 65534) instead, so that permissions apply.
+class AsAnotherUser {
+ public:
+  AsAnotherUser() {
+#ifndef _WIN32
+    switched_ = ::geteuid() == 0 && ::setegid(kNobody) == 0 && ::seteuid(kNobody) == 0;
 #endif
-}
+  }
+  AsAnotherUser(const AsAnotherUser&) = delete;
+  AsAnotherUser& operator=(const AsAnotherUser&) = delete;
+  ~AsAnotherUser() {
+#ifndef _WIN32
+    if (switched_) EXPECT_TRUE(::seteuid(0) == 0 && ::setegid(0) == 0);
+#endif
+  }
+  bool switched() const {
+    return switched_;
+  }
+
+ private:
+  static constexpr unsigned kNobody = 65534;
+  bool switched_ = false;
+};
 
 std::set<std::string> NamesIn(const fs::path& folder) {
   std::set<std::string> names;
@@ -50,6 +67,10 @@ TEST(BackupFile, IsPutInPlaceWholeOrNotAtAll) {
     std::function<fs::path(const fs::path& folder)> make;
     std::string error;  // standard error, FILE for the path; empty: the backup is written
     std::function<void(const fs::path& file)> check;  // more to check afterwards, or null
+    // Run as nobody when the test runs as root; `needsRoot`: the case needs a file of another
+    // user, and is left out when the test does not run as root.
+    bool anotherUser = false;
+    bool needsRoot = false;
   };
   const Case cases[] = {
       {"a folder",
@@ -70,12 +91,21 @@ TEST(BackupFile, IsPutInPlaceWholeOrNotAtAll) {
        [](const fs::path& f) { EXPECT_TRUE(fs::is_fifo(f)); }},
       {"a read-only folder",
        [](const fs::path& d) {
-         fs::permissions(d, fs::perms::owner_read | fs::perms::owner_exec);
+         fs::permissions(d, fs::perms::all & ~(fs::perms::owner_write | fs::perms::group_write |
+                                               fs::perms::others_write));
          return d / "b.json";
        },
        "cannot write FILE: this user may not make a file in its folder; the file already there is "
        "unchanged.",
-       nullptr},
+       nullptr, true},
+      // A shared folder (sticky, as /tmp) where FILE belongs to another user.
+      {"a file of another user in a shared folder",
+       [](const fs::path& d) {
+         fs::permissions(d, fs::perms::all | fs::perms::sticky_bit);
+         return d / "b.json";
+       },
+       "cannot write FILE: this user may not replace it; the file already there is unchanged.",
+       nullptr, true, true},
       // The name of old, FILE.part, taken by a link to another file.
       {"a link planted at the old temporary name",
        [](const fs::path& d) {
@@ -120,8 +150,8 @@ TEST(BackupFile, IsPutInPlaceWholeOrNotAtAll) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    if (IsRoot() && std::string(c.name) == "a read-only folder") {
-      std::cout << "Not run as root, who may write in a read-only folder: " << c.name << '\n';
+    if (c.needsRoot && !AsAnotherUser().switched()) {
+      std::cout << "Left out, as it needs a file of another user: " << c.name << '\n';
       continue;
     }
     const fs::path folder = TestFolder() / c.name;
@@ -131,7 +161,11 @@ TEST(BackupFile, IsPutInPlaceWholeOrNotAtAll) {
     std::set<std::string> names = NamesIn(folder);
     if (c.error.empty()) names.insert(file.filename().string());
 
-    const CliOutcome run = CliDevice()({"backup", file.string()});
+    const CliOutcome run = [&] {
+      const std::optional<AsAnotherUser> user =
+          c.anotherUser ? std::make_optional<AsAnotherUser>() : std::nullopt;
+      return CliDevice()({"backup", file.string()});
+    }();
     fs::permissions(folder, fs::perms::owner_all);
     std::string error = c.error;
     if (!error.empty())
@@ -195,6 +229,7 @@ TEST(BackupFile, OnlyAnOrdinaryFileOfAtMostOneMebibyteIsRead) {
     std::string restored;      // read by restore
     std::string settingsFile;  // read by set --from
     std::string reason;        // empty: read and stored
+    bool anotherUser = false;  // run as nobody when the test runs as root
   };
   std::vector<Case> cases = {
       {TestFolder().string(), TestFolder().string(), "it is a folder, not a file"},
@@ -211,13 +246,9 @@ TEST(BackupFile, OnlyAnOrdinaryFileOfAtMostOneMebibyteIsRead) {
   const std::string pipe = (TestFolder() / "pipe").string();
   ::mkfifo(pipe.c_str(), 0600);  // opened for reading, it would wait for a writer
   cases.push_back({pipe, pipe, "it is a device or a pipe, not a file"});
-  if (IsRoot()) {
-    std::cout << "Not run as root, who may read any file: a file this user may not read.\n";
-  } else {
-    const std::string locked = TestFile("locked.json", "{}");
-    fs::permissions(locked, fs::perms::none);
-    cases.push_back({locked, locked, "this user may not read it"});
-  }
+  const std::string locked = TestFile("locked.json", "{}");
+  fs::permissions(locked, fs::perms::none);
+  cases.push_back({locked, locked, "this user may not read it", true});
 #endif
   for (const Case& c : cases) {
     for (const auto& args : {std::vector<std::string>{"--trace", "restore", c.restored},
@@ -225,7 +256,11 @@ TEST(BackupFile, OnlyAnOrdinaryFileOfAtMostOneMebibyteIsRead) {
       SCOPED_TRACE(args[1] + " " + args.back());
       CliDevice device;
       const DeviceStore before = device.store();
-      const CliOutcome run = device(args);
+      const CliOutcome run = [&] {
+        const std::optional<AsAnotherUser> user =
+            c.anotherUser ? std::make_optional<AsAnotherUser>() : std::nullopt;
+        return device(args);
+      }();
       if (c.reason.empty()) {
         EXPECT_EQ(run.status, kExitDone) << run.err;
         continue;
