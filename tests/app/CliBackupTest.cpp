@@ -101,7 +101,9 @@ TEST(CliTune, EveryRealSongComesBackThroughItsRingToneText) {
   // clang-format on
   for (const auto& [song, text] : golden) {
     CliDevice device;
-    if (!song.empty()) ASSERT_EQ(device({"load", TestFile("golden.txt", song)}).status, kExitDone);
+    if (!song.empty()) {
+      ASSERT_EQ(device({"load", TestFile("golden.txt", song)}).status, kExitDone);
+    }
     EXPECT_EQ(device({"tune", "--rtttl"}).out, std::string(text) + "\n") << song;
   }
 
