@@ -38,6 +38,7 @@ inline constexpr const char* kMayNotMakeFile = "this user may not make a file in
 inline constexpr const char* kMayNotReplace = "this user may not replace it";
 inline constexpr const char* kDiskFull = "the disk is full";
 inline constexpr const char* kReadOnlyDisk = "the disk is read-only";
+inline constexpr const char* kNoName = "cannot write a file without a name.";
 inline constexpr const char* kLinkToNothing = "it is a symbolic link to a file that does not exist";
 }  // namespace file_texts
 

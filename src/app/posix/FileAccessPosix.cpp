@@ -115,7 +115,7 @@ Result<std::string> ReadWholeFile(const std::string& path) {
 }
 
 Result<void> WriteWholeFile(const std::string& path, const std::string& text) {
-  if (path.empty()) return CannotWrite(path, texts::kNoSuchFile, false);
+  if (path.empty()) return Failure{texts::kNoName};
   // A symbolic link at `path` names the file to replace; the link itself stays.
   std::string target = path;
   struct stat link {};
@@ -162,7 +162,8 @@ Result<void> WriteWholeFile(const std::string& path, const std::string& text) {
     if (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) {
       [[maybe_unused]] const int ignored = ::fchown(file.get(), old.st_uid, old.st_gid);
     }
-    if (::fchmod(file.get(), old.st_mode & 07777) != 0) return fail(SystemReason(errno));
+    // Read, write and run for each class of user, never set-user-ID and the like.
+    if (::fchmod(file.get(), old.st_mode & 0777) != 0) return fail(SystemReason(errno));
   } else if (::fchmod(file.get(), NewFileMode()) != 0) {
     return fail(SystemReason(errno));
   }
@@ -176,10 +177,8 @@ Result<void> WriteWholeFile(const std::string& path, const std::string& text) {
   // The rename is only on disk once the folder is.
   const Descriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (directory.get() >= 0 && ::fsync(directory.get()) != 0 && errno != EINVAL) {
-    return Failure{"cannot write " + path +
-                   ": it was put in place, but its folder could not be "
-                   "flushed to disk (" +
-                   SystemReason(errno) + ")."};
+    return Failure{"cannot write " + path + ": it was put in place, but its folder could not be " +
+                   "flushed to disk (" + SystemReason(errno) + ")."};
   }
   return {};
 }

@@ -111,7 +111,7 @@ Result<std::string> ReadWholeFile(const std::string& path) {
 }
 
 Result<void> WriteWholeFile(const std::string& path, const std::string& text) {
-  if (path.empty()) return CannotWrite(path, texts::kNoSuchFile, false);
+  if (path.empty()) return Failure{texts::kNoName};
   const std::filesystem::path target = PathFromUtf8(path);
   const std::wstring targetName = target.wstring();
   const DWORD attributes = GetFileAttributesW(targetName.c_str());
