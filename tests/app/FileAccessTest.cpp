@@ -156,7 +156,7 @@ TEST(BackupFile, IsPutInPlaceWholeOrNotAtAll) {
     }
     const fs::path folder = TestFolder() / c.name;
     fs::create_directories(folder);
-    std::ofstream(folder / "b.json") << kEarlier;
+    std::ofstream(folder / "b.json", std::ios::binary) << kEarlier;
     const fs::path file = c.make(folder);
     std::set<std::string> names = NamesIn(folder);
     if (c.error.empty()) names.insert(file.filename().string());
@@ -189,7 +189,7 @@ TEST(BackupFile, AWriteThatFailsPartWayLeavesTheEarlierBackup) {
   const fs::path folder = TestFolder() / "limited";
   fs::create_directories(folder);
   const fs::path file = folder / "b.json";
-  std::ofstream(file) << kEarlier;
+  std::ofstream(file, std::ios::binary) << kEarlier;
   rlimit before{};
   ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
   const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
