@@ -63,10 +63,14 @@ Result<Json> ParseJson(std::string_view text, const std::string& name) {
 
 // The version byte whose version number the window shows as `text`.
 std::optional<std::uint8_t> VersionByte(std::string_view text) {
-  for (int b = 0; b <= 255; ++b) {
-    if (VersionText(static_cast<std::uint8_t>(b)) == text) return static_cast<std::uint8_t>(b);
-  }
-  return std::nullopt;
+  static const std::array<std::string, 256> kTexts = [] {
+    std::array<std::string, 256> texts;
+    for (std::size_t b = 0; b < texts.size(); ++b) texts[b] = VersionText(static_cast<std::uint8_t>(b));
+    return texts;
+  }();
+  const auto found = std::find(kTexts.begin(), kTexts.end(), text);
+  if (found == kTexts.end()) return std::nullopt;
+  return static_cast<std::uint8_t>(found - kTexts.begin());
 }
 
 bool IsSettingKey(const std::string& key) {
