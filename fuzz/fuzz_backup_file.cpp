@@ -25,8 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Result<Backup> back = ParseBackupText(BackupText(memory, {"1: a note"}), "memory");
     FUZZ_CHECK(back.ok());
     FUZZ_CHECK(back->memory == memory);
-    FUZZ_CHECK(std::equal(back->melody.begin(), back->melody.end(),
-                          memory.begin() + kMelodyAddress));
+    FUZZ_CHECK(
+        std::equal(back->melody.begin(), back->melody.end(), memory.begin() + kMelodyAddress));
     return 0;
   }
 

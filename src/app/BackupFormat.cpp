@@ -63,14 +63,16 @@ Result<Json> ParseJson(std::string_view text, const std::string& name) {
 
 // The version byte whose version number the window shows as `text`.
 std::optional<std::uint8_t> VersionByte(std::string_view text) {
-  static const std::array<std::string, 256> kTexts = [] {
+  static const std::array<std::string, 256> versionTexts = [] {
     std::array<std::string, 256> texts;
-    for (std::size_t b = 0; b < texts.size(); ++b) texts[b] = VersionText(static_cast<std::uint8_t>(b));
+    for (std::size_t b = 0; b < texts.size(); ++b) {
+      texts[b] = VersionText(static_cast<std::uint8_t>(b));
+    }
     return texts;
   }();
-  const auto found = std::find(kTexts.begin(), kTexts.end(), text);
-  if (found == kTexts.end()) return std::nullopt;
-  return static_cast<std::uint8_t>(found - kTexts.begin());
+  const auto found = std::find(versionTexts.begin(), versionTexts.end(), text);
+  if (found == versionTexts.end()) return std::nullopt;
+  return static_cast<std::uint8_t>(found - versionTexts.begin());
 }
 
 bool IsSettingKey(const std::string& key) {
@@ -115,9 +117,9 @@ Result<void> HexBytes(const Json& value, std::span<std::uint8_t> bytes, const st
 }
 
 Result<DeviceMemory> MemoryBytes(const Json& value, const std::string& name) {
-  const std::string wanted = "the memory in " + name + " must be " +
-                             std::to_string(kMemoryLines) + " lines of " +
-                             std::to_string(kMemoryLineBytes) + " two-digit hexadecimal bytes";
+  const std::string wanted = "the memory in " + name + " must be " + std::to_string(kMemoryLines) +
+                             " lines of " + std::to_string(kMemoryLineBytes) +
+                             " two-digit hexadecimal bytes";
   if (!value.is_array()) return Failure{wanted + ", not " + Describe(value) + "."};
   if (value.size() != kMemoryLines) {
     return Failure{wanted + "; it holds " + std::to_string(value.size()) + " lines."};
@@ -183,8 +185,8 @@ Result<KeyValues> CheckSettings(const Json& object, const std::string& name) {
 // A setting or trim of the file that is not what its bytes show.
 Failure Edited(const std::string& what, const std::string& name, const std::string& reads,
                const std::string& shows, const std::string& advice) {
-  return Failure{"the " + what + " in " + name + " reads " + reads + ", but its memory bytes show " +
-                 shows + "; " + advice + "."};
+  return Failure{"the " + what + " in " + name + " reads " + reads +
+                 ", but its memory bytes show " + shows + "; " + advice + "."};
 }
 
 // The settings and the trim of a format-2 file against what its memory shows.
@@ -198,7 +200,8 @@ Result<void> CheckTexts(const Backup& backup, const Json& trim, const std::strin
   DeviceSettings settings{};
   std::copy_n(memory.begin(), settings.size() - 2, settings.begin());
   const std::string editAdvice =
-      "a restore stores the bytes, so store an edited setting with 'vexaro set --from " + name + "'";
+      "a restore stores the bytes, so store an edited setting with 'vexaro set --from " + name +
+      "'";
   for (const auto& [key, shown] : SettingsValues(ShowSettings(settings, true))) {
     if (given(key) == shown) continue;
     const bool identity = key == "version" || key == "range";
@@ -335,7 +338,8 @@ Result<KeyValues> ParseSettingsText(std::string_view text, const std::string& na
   KeyValues values;
   for (const auto& [key, value] : parsed->items()) {
     if (!IsSettingKey(key)) {
-      return Failure{"there is no setting " + QuotedText(key) + " (see 'vexaro read' for the keys)."};
+      return Failure{"there is no setting " + QuotedText(key) +
+                     " (see 'vexaro read' for the keys)."};
     }
     if (!value.is_string()) {
       return Failure{name + ": the value of " + QuotedText(key) + " is not a text."};

@@ -40,9 +40,9 @@ using KeyValues = std::vector<std::pair<std::string, std::string>>;
 
 struct Backup {
   int format = kBackupFormat;
-  KeyValues settings;  // key, value, in file order
-  int trim = 0;        // format 1 only
-  TuneImage melody{};  // format 2: memory addresses 28 to 127
+  KeyValues settings;                  // key, value, in file order
+  int trim = 0;                        // format 1 only
+  TuneImage melody{};                  // format 2: memory addresses 28 to 127
   std::optional<DeviceMemory> memory;  // format 2 only
 };
 

@@ -104,9 +104,9 @@ std::string UnshownText(std::uint8_t byte, std::uint8_t address) {
 
 std::string LostWhileStoring(std::size_t stored, std::size_t total, const std::string& what) {
   // The device may have stored the last byte sent and been lost before its acknowledgement.
-  const std::string count = stored < total ? std::to_string(stored) + " or " +
-                                                 std::to_string(stored + 1)
-                                           : std::to_string(stored);
+  const std::string count = stored < total
+                                ? std::to_string(stored) + " or " + std::to_string(stored + 1)
+                                : std::to_string(stored);
   return "device lost after storing " + count + " of " + std::to_string(total) + " " + what;
 }
 
@@ -174,7 +174,8 @@ Result<SetRequest> ParseSetRequest(const std::vector<std::string>& assignments,
     }
     const std::string key = assignment.substr(0, equals);
     if (key != "version" && key != "range" && !FieldByKey(key)) {
-      return Failure{"there is no setting " + QuotedText(key) + " (see 'vexaro read' for the keys)."};
+      return Failure{"there is no setting " + QuotedText(key) +
+                     " (see 'vexaro read' for the keys)."};
     }
     if (key == "version" && !IsVersionText(assignment.substr(equals + 1))) {
       return Failure{"version must be a firmware version from 0.0 to 25.5 such as 3.1, not " +
@@ -258,8 +259,9 @@ int PrepareSettingsWrites(CliSession& session, const SetRequest& request, std::o
   for (const ShowFailure& f : shown.unshown) {
     if (!filled[static_cast<std::size_t>(f.field)]) {
       return Fail(err, kExitDeviceLost,
-                  CannotShow(f) + "; give it a value, or 'vexaro set --defaults' stores the "
-                                  "factory settings.");
+                  CannotShow(f) +
+                      "; give it a value, or 'vexaro set --defaults' stores the "
+                      "factory settings.");
     }
   }
   EncodedSettings encoded = EncodeSettings(texts, settings);

@@ -84,8 +84,8 @@ TEST(CliBackup, RandomMemoriesComeBack) {
   std::mt19937 random(21);
   std::uniform_int_distribution<int> byte(0, 255);
   const std::map<std::size_t, std::pair<int, int>> showable = {
-      {3, {1, 255}},  {8, {1, 5}},   {10, {0, 1}}, {13, {2, 8}}, {14, {1, 5}},
-      {15, {1, 5}},   {16, {0, 5}},  {18, {1, 255}}, {20, {1, 255}}, {25, {1, 5}}};
+      {3, {1, 255}}, {8, {1, 5}},  {10, {0, 1}},   {13, {2, 8}},   {14, {1, 5}},
+      {15, {1, 5}},  {16, {0, 5}}, {18, {1, 255}}, {20, {1, 255}}, {25, {1, 5}}};
   int readable = 0;
   for (int i = 0; i < 400; ++i) {
     DeviceStore memory;
@@ -130,8 +130,10 @@ TEST(CliBackup, RestoresInTheSendOrderThenTheMelodyThenTheTrim) {
   const auto seventyVolts = [](SimulatedFirmware& f) { f.store()[24] = 1; };
   const auto olderFirmware = [](SimulatedFirmware& f) { f.store()[2] = 29; };
   const std::tuple<std::string, std::function<void(SimulatedFirmware&)>, std::size_t, std::uint8_t>
-      parts[] = {{"settings", nullptr, 23, 9},     {"melody", seventyVolts, 100, 28},
-                 {"melody", olderFirmware, 100, 28}, {"trim", seventyVolts, 1, 27},
+      parts[] = {{"settings", nullptr, 23, 9},
+                 {"melody", seventyVolts, 100, 28},
+                 {"melody", olderFirmware, 100, 28},
+                 {"trim", seventyVolts, 1, 27},
                  {"trim", olderFirmware, 1, 27}};
   for (const auto& [part, device, count, first] : parts) {
     CliDevice only(device);
@@ -192,10 +194,10 @@ TEST(CliTune, EveryRealSongComesBackThroughItsRingToneText) {
 TEST(CliRestore, BadFilesWriteNothing) {
   const std::string good = ReadTestFile(FactoryBackup());
   const std::string earlier = ReadTestFile(VEXARO_DATA_DIR "/factory-backup-format1.json");
-  const auto changed = [](const std::string& text, const std::string& from,
-                          const std::string& to) {
+  const auto changed = [](const std::string& text, const std::string& from, const std::string& to) {
     const auto at = text.find(from);
-    return at == std::string::npos ? "(" + from + " not found)" : std::string(text).replace(at, from.size(), to);
+    return at == std::string::npos ? "(" + from + " not found)"
+                                   : std::string(text).replace(at, from.size(), to);
   };
   const auto edited = [&](const std::string& from, const std::string& to) {
     return changed(good, from, to);
@@ -265,12 +267,19 @@ TEST(CliRestore, BadFilesWriteNothing) {
     EXPECT_THAT(run.err, ::testing::Not(HasSubstr("hid> 00 54"))) << c.what;
     EXPECT_EQ(device.store(), before) << c.what;
   }
+  // The sentence for an edited setting points to set --from, which stores the edit.
+  CliDevice editedDevice;
+  const std::string editedFile = TestFile("edited.json", edited("\"2404\"", "\"2500\""));
+  ASSERT_EQ(editedDevice({"set", "--from", editedFile}).status, kExitDone);
+  EXPECT_EQ(editedDevice.store()[18], 50);  // 2500 Hz: 125000 / 2500 ticks
+
   // A trim of 7 is one of the device's.
   CliDevice device;
-  ASSERT_EQ(device({"restore", TestFile("seven.json", changed(earlier, "\"trim\": 0", "\"trim\": 7")),
-                    "--only", "trim"})
-                .status,
-            kExitDone);
+  ASSERT_EQ(
+      device({"restore", TestFile("seven.json", changed(earlier, "\"trim\": 0", "\"trim\": 7")),
+              "--only", "trim"})
+          .status,
+      kExitDone);
   EXPECT_EQ(device.store()[kTrimAddress], 7);
 }
 
