@@ -192,10 +192,10 @@ Failure Edited(const std::string& what, const std::string& name, const std::stri
 // The settings and the trim of a format-2 file against what its memory shows.
 Result<void> CheckTexts(const Backup& backup, const Json& trim, const std::string& name) {
   const DeviceMemory& memory = *backup.memory;
-  const auto given = [&](const std::string& key) {
-    return std::find_if(backup.settings.begin(), backup.settings.end(),
-                        [&](const auto& value) { return value.first == key; })
-        ->second;
+  const auto given = [&](const std::string& key) -> std::string {
+    const auto found = std::find_if(backup.settings.begin(), backup.settings.end(),
+                                    [&](const auto& value) { return value.first == key; });
+    return found == backup.settings.end() ? std::string() : found->second;
   };
   DeviceSettings settings{};
   std::copy_n(memory.begin(), settings.size() - 2, settings.begin());
