@@ -5,8 +5,11 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "app/BackupFormat.h"
 #include "app/FileAccess.h"
 #include "app/VexaroCli.h"
+#include "common/NumberText.h"
+#include "common/QuotedText.h"
 #include "common/Utf8Path.h"
 #include "link/DeviceContract.h"
 #include "settings/FactoryDefaults.h"
@@ -56,24 +59,35 @@ Result<std::string> ControlText(Field field, const std::string& value,
   switch (info.kind) {
     case ControlKind::OptionGroup:
       if (value != kTwoTone && value != kTenBeeps) {
-        return Failure{key + " must be " + kTwoTone + " or " + kTenBeeps + ", not \"" + value +
-                       "\"."};
+        return Failure{key + " must be " + kTwoTone + " or " + kTenBeeps + ", not " +
+                       QuotedText(value) + "."};
       }
       return std::string(value == kTenBeeps ? "1" : "0");
     case ControlKind::CheckBox:
       if (value != "0" && value != "1") {
-        return Failure{key + " must be 0 or 1, not \"" + value + "\"."};
+        return Failure{key + " must be 0 or 1, not " + QuotedText(value) + "."};
       }
       return value;
     case ControlKind::PickList: {
       if (IsItem(field, value)) return value;
       std::string items;
       for (const char* item : info.items) items += (items.empty() ? "" : ", ") + std::string(item);
-      return Failure{key + " must be one of " + items + ", not \"" + value + "\"."};
+      return Failure{key + " must be one of " + items + ", not " + QuotedText(value) + "."};
     }
     case ControlKind::TextBox:
       return value;  // corrected by Fill, as the box corrects a typed text
     case ControlKind::EditableList: {
+      // The box keeps the first few characters of what is typed, which can turn a number out of
+      // range into one inside it ("12500" Hz into "1250"): the whole number is checked too.
+      const std::optional<FieldRule> rule = RuleFor(field, settings);
+      if (rule && rule->cutLength > 0) {
+        std::string whole = value;
+        if (rule->commaToPoint) std::replace(whole.begin(), whole.end(), ',', '.');
+        const Result<double> number = LeadingNumber(whole);
+        if (number && (*number < rule->lower || *number > rule->upper)) {
+          return Failure{key + ": " + rule->message + "."};
+        }
+      }
       const CheckResult checked = CheckEntry(field, value, settings);
       if (!checked.accepted) return Failure{key + ": " + checked.message + "."};
       return checked.text;
@@ -83,6 +97,19 @@ Result<std::string> ControlText(Field field, const std::string& value,
 }
 
 }  // namespace
+
+std::string UnshownText(std::uint8_t byte, std::uint8_t address) {
+  return "cannot be shown (" + std::to_string(byte) + " at address " + std::to_string(address) +
+         ")";
+}
+
+std::string LostWhileStoring(std::size_t stored, std::size_t total, const std::string& what) {
+  // The device may have stored the last byte sent and been lost before its acknowledgement.
+  const std::string count = stored < total
+                                ? std::to_string(stored) + " or " + std::to_string(stored + 1)
+                                : std::to_string(stored);
+  return "device lost after storing " + count + " of " + std::to_string(total) + " " + what;
+}
 
 std::string CannotShow(const ShowFailure& f) {
   return "the device holds " + std::to_string(f.byte) + " at address " + std::to_string(f.address) +
@@ -98,6 +125,10 @@ std::vector<std::pair<std::string, std::string>> SettingsValues(const ShownSetti
   for (const FieldText& shownText : shown.texts) {
     Fill(texts, shownText.field, shownText.text);
     present[static_cast<std::size_t>(shownText.field)] = true;
+  }
+  for (const ShowFailure& f : shown.unshown) {
+    TextOf(texts, f.field) = UnshownText(f.byte, f.address);
+    present[static_cast<std::size_t>(f.field)] = true;
   }
   for (const FieldInfo& info : AllFields()) {
     if (present[static_cast<std::size_t>(info.field)]) {
@@ -127,39 +158,33 @@ Result<SetRequest> ParseSetRequest(const std::vector<std::string>& assignments,
                                    const std::string& fromFile, bool defaults) {
   SetRequest request;
   request.defaults = defaults;
-  const auto add = [&](const std::string& key, const std::string& value) -> Result<void> {
-    if (key != "version" && key != "range" && !FieldByKey(key)) {
-      return Failure{"there is no setting \"" + key + "\" (see 'vexaro read' for the keys)."};
-    }
-    request.values.emplace_back(key, value);
-    return {};
-  };
   if (!fromFile.empty()) {
     const Result<std::string> text = ReadWholeFile(fromFile);
     if (!text) return Failure{text.why()};
-    const nlohmann::ordered_json object = nlohmann::ordered_json::parse(*text, nullptr, false);
-    if (object.is_discarded() || !object.is_object()) {
-      return Failure{fromFile +
-                     " does not hold a JSON object such as 'vexaro read --json' prints."};
-    }
-    for (const auto& [key, value] : object.items()) {
-      if (!value.is_string()) {
-        return Failure{fromFile + ": the value of " + key + " is not a text."};
-      }
-      if (const Result<void> added = add(key, value.get<std::string>()); !added) {
-        return Failure{added.why()};
-      }
-    }
+    Result<KeyValues> values = ParseSettingsText(*text, fromFile);
+    if (!values) return Failure{values.why()};
+    request.values = *std::move(values);
   }
+  std::vector<std::string> given;
   for (const std::string& assignment : assignments) {
     const auto equals = assignment.find('=');
     if (equals == std::string::npos) {
-      return Failure{"\"" + assignment + "\" is not of the form key=value."};
+      return Failure{QuotedText(assignment) + " is not of the form key=value."};
     }
-    if (const Result<void> added = add(assignment.substr(0, equals), assignment.substr(equals + 1));
-        !added) {
-      return Failure{added.why()};
+    const std::string key = assignment.substr(0, equals);
+    if (key != "version" && key != "range" && !FieldByKey(key)) {
+      return Failure{"there is no setting " + QuotedText(key) +
+                     " (see 'vexaro read' for the keys)."};
     }
+    if (key == "version" && !IsVersionText(assignment.substr(equals + 1))) {
+      return Failure{"version must be a firmware version from 0.0 to 25.5 such as 3.1, not " +
+                     QuotedText(assignment.substr(equals + 1)) + "."};
+    }
+    if (std::find(given.begin(), given.end(), key) != given.end()) {
+      return Failure{key + " is given twice, so it is not clear which value counts."};
+    }
+    given.push_back(key);
+    request.values.emplace_back(key, assignment.substr(equals + 1));
   }
   if (request.values.empty() && !request.defaults) {
     return Failure{"set needs key=value pairs, --from FILE or --defaults."};
@@ -169,55 +194,80 @@ Result<SetRequest> ParseSetRequest(const std::vector<std::string>& assignments,
 
 int PrepareSettingsWrites(CliSession& session, const SetRequest& request, std::ostream& err,
                           std::vector<ByteWrite>& writes) {
+  writes.clear();
   DeviceSettings settings{};
   if (const int status = ReadBytes(session, settings, err); status != 0) return status;
 
-  // When every setting the device shows is given, its own texts play no part.
-  const bool complete = std::all_of(AllFields().begin(), AllFields().end(), [&](const auto& info) {
-    return (info.needsVersion30 && !HasVersion30Fields(settings)) ||
-           std::any_of(request.values.begin(), request.values.end(),
-                       [&](const auto& value) { return value.first == info.key; });
-  });
-  SettingsTexts texts;
-  if (request.defaults || complete) {
-    for (const FieldText& d : BasicDefaults(settings)) Fill(texts, d.field, d.text);
-    for (const FieldText& d : AdvancedDefaults()) Fill(texts, d.field, d.text);
-  } else {
-    const ShownSettings shown = ShowSettings(settings);
-    if (shown.failure) {
-      return Fail(
-          err, kExitDeviceLost,
-          CannotShow(*shown.failure) + "; 'vexaro set --defaults' stores the factory settings.");
-    }
-    for (const FieldText& t : shown.texts) Fill(texts, t.field, t.text);
-  }
-
   // Settings of the other voltage range would be read in the wrong unit: refuse them first.
   for (const auto& [key, value] : request.values) {
-    if (key == "range" && value != RangeName(IsRange70(settings))) {
-      return Fail(err, kExitBadInput,
-                  "these settings are for a " + value + " device; this one is " +
-                      RangeName(IsRange70(settings)) + ".");
+    if (key != "range" || value == RangeName(IsRange70(settings))) continue;
+    if (value != RangeName(true) && value != RangeName(false)) {
+      return Fail(err, kExitBadInput, "range must be 7V or 70V, not " + QuotedText(value) + ".");
+    }
+    return Fail(err, kExitBadInput,
+                "these settings are for a " + value + " device; this one is " +
+                    RangeName(IsRange70(settings)) + ".");
+  }
+
+  // The device's own texts, as `read` prints them; a byte that cannot be shown has none to
+  // store, only the text a backup gives it.
+  const ShownSettings shown = ShowSettings(settings, true);
+  std::array<std::string, kFieldCount> own;
+  SettingsTexts texts;
+  std::array<bool, kFieldCount> filled{};
+  for (const auto& [key, value] : SettingsValues(shown)) {
+    if (const std::optional<Field> field = FieldByKey(key)) {
+      own[static_cast<std::size_t>(*field)] = value;
     }
   }
+  for (const FieldText& t : shown.texts) {
+    Fill(texts, t.field, t.text);
+    filled[static_cast<std::size_t>(t.field)] = true;
+  }
+  if (request.defaults) {
+    for (const FieldText& d : BasicDefaults(settings)) Fill(texts, d.field, d.text);
+    for (const FieldText& d : AdvancedDefaults()) Fill(texts, d.field, d.text);
+    filled.fill(true);
+  }
+
+  // As in the window, only a field whose text changes goes through its entry check; a text the
+  // device shows is stored as Send stores it.
+  bool changed = request.defaults;
   for (const auto& [key, value] : request.values) {
     if (key == "version" || key == "range") continue;  // what the device is, not settings
     const Field field = *FieldByKey(key);
+    const auto index = static_cast<std::size_t>(field);
     if (Info(field).needsVersion30 && !HasVersion30Fields(settings)) {
       return Fail(err, kExitBadInput,
-                  key + " needs firmware 3.0 or later; this device has " +
-                      ShowSettings(settings).version + ".");
+                  key + " needs firmware 3.0 or later; this device has " + shown.version + ".");
+    }
+    if (value == own[index]) {
+      for (const FieldText& t : shown.texts) {
+        if (t.field == field) Fill(texts, field, t.text);
+      }
+      continue;
     }
     const Result<std::string> text = ControlText(field, value, settings);
     if (!text) return Fail(err, kExitBadInput, text.why());
     Fill(texts, field, *text);
+    filled[index] = true;
+    changed = true;
   }
+  if (!changed) return kExitDone;  // every text is the device's own: nothing to store
 
+  for (const ShowFailure& f : shown.unshown) {
+    if (!filled[static_cast<std::size_t>(f.field)]) {
+      return Fail(err, kExitDeviceLost,
+                  CannotShow(f) +
+                      "; give it a value, or 'vexaro set --defaults' stores the "
+                      "factory settings.");
+    }
+  }
   EncodedSettings encoded = EncodeSettings(texts, settings);
   if (encoded.failure) {
     return Fail(err, kExitBadInput,
-                Info(encoded.failure->field).key + std::string(" holds \"") +
-                    encoded.failure->text + "\", which cannot be stored in the device.");
+                Info(encoded.failure->field).key + std::string(" holds ") +
+                    QuotedText(encoded.failure->text) + ", which cannot be stored in the device.");
   }
   writes = std::move(encoded.writes);
   return kExitDone;
@@ -238,9 +288,7 @@ int SetSettingsCommand(CliSession& session, const SetRequest& request, std::ostr
     return status;
   }
   if (const std::size_t stored = StoreBytes(session, writes); stored < writes.size()) {
-    return Fail(err, kExitDeviceLost,
-                "device lost after storing " + std::to_string(stored) + " of " +
-                    std::to_string(writes.size()) + " settings bytes.");
+    return Fail(err, kExitDeviceLost, LostWhileStoring(stored, writes.size(), "settings bytes."));
   }
   return kExitDone;
 }

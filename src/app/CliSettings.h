@@ -22,19 +22,22 @@ struct SetRequest {
 };
 
 // Parses `key=value` arguments and, when `fromFile` is not empty, a JSON object such as
-// `read --json` prints (the file's values first); `defaults` as the request's own. Fails with one
-// sentence when the request is not well-formed.
+// `read --json` prints or a backup file's settings (the file's values first, an argument may
+// change one); `defaults` as the request's own. Fails with one sentence when the request is not
+// well-formed: an unknown key, a key given twice, a version no device reports.
 Result<SetRequest> ParseSetRequest(const std::vector<std::string>& assignments,
                                    const std::string& fromFile, bool defaults);
 
-// `vexaro set`: reads the device as the window does, applies each value through the window's
-// entry checks, then stores every field in the Send button's order.
+// `vexaro set`: reads the device as the window does, applies each value that differs from the
+// device's own text through the window's entry checks, then stores every field in the Send
+// button's order (nothing at all when no value differs).
 int SetSettingsCommand(CliSession& session, const SetRequest& request, std::ostream& err);
 
 // What `vexaro set` stores, worked out before the first write: reads the device, checks the
-// request against it and encodes every field. A request that gives every setting the device
-// shows does not need the device's own settings to be showable. 0 with `writes` set, or the exit
-// status after one sentence on `err`.
+// request against it and encodes every field. A value equal to the text the device shows is
+// taken unchecked, as the window checks only a box the user changed; when no value differs,
+// `writes` stays empty. A byte the window cannot show needs a value only when something is
+// stored. 0 with `writes` set, or the exit status after one sentence on `err`.
 int PrepareSettingsWrites(CliSession& session, const SetRequest& request, std::ostream& err,
                           std::vector<ByteWrite>& writes);
 
@@ -45,8 +48,15 @@ std::size_t StoreBytes(CliSession& session, const std::vector<ByteWrite>& writes
 // Why a byte cannot be shown, without the full stop: "the device holds 0 at address 3, ...".
 std::string CannotShow(const ShowFailure& failure);
 
+// The text a backup holds for a byte that cannot be shown: "cannot be shown (0 at address 3)".
+std::string UnshownText(std::uint8_t byte, std::uint8_t address);
+
 // The settings as `read` prints them, key and value in table order, the fields the firmware
-// gate hides left out.
+// gate hides left out. A field in `shown.unshown` reads as its UnshownText.
 std::vector<std::pair<std::string, std::string>> SettingsValues(const ShownSettings& shown);
+
+// The sentence for a device lost part way through storing `total` bytes, of which `stored` were
+// acknowledged: the one sent after them may have been stored too.
+std::string LostWhileStoring(std::size_t stored, std::size_t total, const std::string& what);
 
 }  // namespace vexaro

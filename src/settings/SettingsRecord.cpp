@@ -53,36 +53,58 @@ std::string Upper(std::string text) {
 // Fills ShownSettings step by step; the first byte that cannot be shown ends the filling.
 class Shower {
  public:
-  explicit Shower(const DeviceSettings& b, ShownSettings& shown) : b_(b), shown_(shown) {}
+  Shower(const DeviceSettings& b, ShownSettings& shown, bool everyField)
+      : b_(b), shown_(shown), everyField_(everyField) {}
 
   template <typename MakeText>
   void text(Field field, std::uint8_t address, MakeText makeText) {
     try {
       shown_.texts.push_back({field, makeText()});
     } catch (const NotConvertible&) {
-      throw ShowFailure{field, address, b_[address]};
+      fail(field, address);
     }
   }
 
   // A pick-only list: the text must be one of its items.
   void item(Field field, std::uint8_t address, const std::string& text) {
-    if (!IsItem(field, text)) throw ShowFailure{field, address, b_[address]};
+    if (!IsItem(field, text)) return fail(field, address);
     shown_.texts.push_back({field, text});
   }
 
  private:
+  void fail(Field field, std::uint8_t address) {
+    const ShowFailure failure{field, address, b_[address]};
+    if (!everyField_) throw failure;
+    shown_.unshown.push_back(failure);
+  }
+
   const DeviceSettings& b_;
   ShownSettings& shown_;
+  bool everyField_;
 };
+
+constexpr std::uint8_t kSendOrder30[] = {9,  10, 5,  6,  3,  4,  16, 8,  7,  12, 13, 14,
+                                         15, 25, 26, 11, 17, 18, 19, 20, 21, 22, 23};
+constexpr std::uint8_t kSendOrderOld[] = {9,  10, 5,  6,  3,  4,  16, 8,  7,  12, 13,
+                                          14, 15, 11, 17, 18, 19, 20, 21, 22, 23};
 
 }  // namespace
 
-ShownSettings ShowSettings(const DeviceSettings& b) {
+std::string VersionText(std::uint8_t versionByte) {
+  return Picture(static_cast<float>(versionByte) / 10.0f, "#0.0");
+}
+
+std::span<const std::uint8_t> SendAddresses(bool version30) {
+  if (version30) return kSendOrder30;
+  return kSendOrderOld;
+}
+
+ShownSettings ShowSettings(const DeviceSettings& b, bool everyField) {
   using namespace address;
   ShownSettings shown;
-  shown.version = Picture(static_cast<float>(b[kVersion]) / 10.0f, "#0.0");
+  shown.version = VersionText(b[kVersion]);
   shown.range70 = IsRange70(b);
-  Shower show(b, shown);
+  Shower show(b, shown, everyField);
   const auto decimal = [&](std::uint8_t a) { return std::to_string(b[a]); };
   try {
     show.text(Field::txtThres, kThreshold,

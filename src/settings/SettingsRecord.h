@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -88,10 +89,17 @@ struct ShownSettings {
   // the minimum-voltage controls instead of filling them).
   bool gateReached = false;
   std::optional<ShowFailure> failure;
+  // With `everyField`: each field that cannot be shown, in filling order (`failure` stays empty).
+  std::vector<ShowFailure> unshown;
 };
 
-// Never throws: a byte that cannot be shown ends the filling and is named in `failure`.
-ShownSettings ShowSettings(const DeviceSettings& settings);
+// Never throws: a byte that cannot be shown ends the filling and is named in `failure`. With
+// `everyField` each field is shown on its own instead, as far as its own bytes allow, and the
+// ones that cannot be are listed in `unshown`.
+ShownSettings ShowSettings(const DeviceSettings& settings, bool everyField = false);
+
+// The version number the window shows for a version byte: "3.1" for 31.
+std::string VersionText(std::uint8_t versionByte);
 
 // One byte to store.
 struct ByteWrite {
@@ -99,6 +107,9 @@ struct ByteWrite {
   std::uint8_t value;
   friend bool operator==(const ByteWrite&, const ByteWrite&) = default;
 };
+
+// The addresses the Send button writes, in its order, for firmware 3.0 or later or older.
+std::span<const std::uint8_t> SendAddresses(bool version30);
 
 // A control text that cannot be stored.
 struct EncodeFailure {
