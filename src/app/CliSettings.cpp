@@ -3,14 +3,12 @@
 #include <algorithm>
 #include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "app/BackupFormat.h"
 #include "app/FileAccess.h"
 #include "app/VexaroCli.h"
 #include "common/NumberText.h"
 #include "common/QuotedText.h"
-#include "common/Utf8Path.h"
 #include "link/DeviceContract.h"
 #include "settings/FactoryDefaults.h"
 #include "settings/FieldRules.h"
