@@ -1,7 +1,6 @@
 #include "app/CliSettings.h"
 
 #include <algorithm>
-#include <fstream>
 #include <nlohmann/json.hpp>
 
 #include "app/BackupFormat.h"
