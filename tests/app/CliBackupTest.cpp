@@ -228,7 +228,7 @@ TEST(CliRestore, BadFilesWriteNothing) {
   };
   const auto olderFirmware = [](SimulatedFirmware& f) { f.store()[2] = 29; };
   const auto seventyVolts = [](SimulatedFirmware& f) { f.store()[24] = 1; };
-  const std::string longKey(1 << 20, 'k');
+  const std::string longKey(512 * 1024, 'k');
   struct Case {
     const char* what;
     std::string contents;
@@ -247,7 +247,7 @@ TEST(CliRestore, BadFilesWriteNothing) {
       {"the earlier format's melody", edited("\"notes\"", "\"melody\": \"00\", \"notes\""), nullptr, "holds a key \"melody\" that a backup of format 2 does not have."},
       {"an unknown setting", edited("\"reverse\"", "\"volume\": \"11\", \"reverse\""), nullptr, "holds a setting \"volume\" that no Vexaro has."},
       {"escapes in a key", edited("\"reverse\"", "\"\\u001b[2J\\nx\": \"1\", \"reverse\""), nullptr, "holds a setting \"\\x1b[2J\\nx\" that no Vexaro has."},
-      {"a megabyte key", edited("\"reverse\"", "\"" + longKey + "\": \"1\", \"reverse\""), nullptr, "holds a setting \"" + longKey.substr(0, 40) + "\"... that no Vexaro has."},
+      {"a key of half a megabyte", edited("\"reverse\"", "\"" + longKey + "\": \"1\", \"reverse\""), nullptr, "holds a setting \"" + longKey.substr(0, 40) + "\"... that no Vexaro has."},
       {"a setting missing", edited("    \"beep-duration\": \"0.251\",\n", ""), nullptr, "have no \"beep-duration\"."},
       {"a setting edited", edited("\"2404\"", "\"2400\""), nullptr, "the ze-frequency in BAD reads \"2400\", but its memory bytes show \"2404\"; a restore stores the bytes, so store an edited setting with 'vexaro set --from BAD'."},
       {"the version edited", edited("\"3.1\"", "\"3.0\""), nullptr, "the version in BAD reads \"3.0\", but its memory bytes show \"3.1\"; the version and the range are the device's own and cannot be edited."},

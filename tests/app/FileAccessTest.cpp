@@ -144,7 +144,7 @@ TEST(BackupFile, IsPutInPlaceWholeOrNotAtAll) {
        [](const fs::path& f) {
          EXPECT_TRUE(fs::is_symlink(f));
          EXPECT_THAT(ReadTestFile((f.parent_path() / "b.json").string()),
-                     ::testing::HasSubstr("\"melody\""));
+                     ::testing::HasSubstr("\"memory\""));
        }},
 #endif
   };
@@ -174,7 +174,7 @@ TEST(BackupFile, IsPutInPlaceWholeOrNotAtAll) {
     EXPECT_EQ(run.status, error.empty() ? kExitDone : kExitBadInput);
     EXPECT_EQ(NamesIn(folder), names);  // no file left behind
     if (error.empty()) {
-      EXPECT_NE(ReadTestFile(file.string()).find("\"melody\""), std::string::npos);
+      EXPECT_NE(ReadTestFile(file.string()).find("\"memory\""), std::string::npos);
     } else {
       EXPECT_EQ(ReadTestFile((folder / "b.json").string()), kEarlier);
     }
