@@ -131,7 +131,7 @@ class WinHidDevice final : public HidDevice {
     auto buffer = winhid::OutputBuffer(report, caps_->lengths);
     if (!buffer) return false;
     DWORD written = 0;
-    return Run(std::move(*buffer), false, Milliseconds(winhid::kWriteLimit), nullptr, written) ==
+    return run(std::move(*buffer), false, Milliseconds(winhid::kWriteLimit), nullptr, written) ==
            ReadOutcome::Completed;
   }
 
@@ -140,7 +140,7 @@ class WinHidDevice final : public HidDevice {
     // ReadFile wants room for a whole input report, report-ID byte first, whatever the caller's
     // buffer holds.
     DWORD got = 0;
-    return Run(std::vector<std::uint8_t>(caps_->lengths.input, 0), true, Milliseconds(limit),
+    return run(std::vector<std::uint8_t>(caps_->lengths.input, 0), true, Milliseconds(limit),
                &report, got);
   }
 
@@ -153,7 +153,7 @@ class WinHidDevice final : public HidDevice {
   // Starts one transfer of `data` and waits for it for at most `limitMs`; one that did not end
   // in time is cancelled (winhid::EndOfTransfer decides the rest). A completed read copies what
   // arrived into `into`.
-  ReadOutcome Run(std::vector<std::uint8_t> data, bool reading, DWORD limitMs,
+  ReadOutcome run(std::vector<std::uint8_t> data, bool reading, DWORD limitMs,
                   std::span<std::uint8_t>* into, DWORD& transferred) {
     // A transfer that never ended still owns this handle's driver queue.
     if (stranded_) return ReadOutcome::Failed;
