@@ -14,8 +14,11 @@ bool IsVexaro(const HidInterfaceInfo& info) {
 
 bool SameDevicePath(const std::string& a, const std::string& b) {
 #ifdef _WIN32
-  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-  return std::ranges::equal(a, b, [&](char x, char y) { return lower(x) == lower(y); });
+  const auto lower = [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  };
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [&](char x, char y) { return lower(x) == lower(y); });
 #else
   return a == b;
 #endif

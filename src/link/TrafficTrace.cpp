@@ -54,7 +54,7 @@ class TracingDevice final : public HidDevice {
   bool write(std::span<const std::uint8_t> report) override {
     trace_.sent(report);
     const bool ok = inner_->write(report);
-    if (!ok) trace_.note("write failed on " + path_ + ErrorCode());
+    if (!ok) trace_.note("write failed on " + path_ + errorCode());
     return ok;
   }
 
@@ -68,7 +68,7 @@ class TracingDevice final : public HidDevice {
         trace_.note("read timed out after " + std::to_string(limit.count()) + " ms on " + path_);
         break;
       case ReadOutcome::Failed:
-        trace_.note("read failed on " + path_ + ErrorCode());
+        trace_.note("read failed on " + path_ + errorCode());
         break;
     }
     return outcome;
@@ -79,7 +79,7 @@ class TracingDevice final : public HidDevice {
 
  private:
   // " (error 1167)" when the platform said why, else nothing.
-  std::string ErrorCode() const {
+  std::string errorCode() const {
     const std::uint32_t code = inner_->lastErrorCode();
     return code == 0 ? std::string() : " (error " + std::to_string(code) + ")";
   }

@@ -45,8 +45,11 @@ bool PathMayBeVexaro(std::string_view path) {
   std::snprintf(ids, sizeof ids, "vid_%04x&pid_%04x", unsigned{kVexaroVendorId},
                 unsigned{kVexaroProductId});
   const std::string_view wanted(ids);
-  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-  return !std::ranges::search(path, wanted, [&](char a, char b) { return lower(a) == b; }).empty();
+  const auto lower = [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  };
+  return std::search(path.begin(), path.end(), wanted.begin(), wanted.end(),
+                     [&](char a, char b) { return lower(a) == b; }) != path.end();
 }
 
 ReportLengths LengthsFromCaps(CapsLengths caps, const CapsReportIds& ids) {
