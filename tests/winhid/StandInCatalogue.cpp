@@ -18,7 +18,8 @@ std::vector<std::uint8_t> ParseIds(const std::string& text) {
   std::vector<std::uint8_t> ids;
   if (text == "-") return ids;
   std::istringstream in(text);
-  for (std::string id; std::getline(in, id, ',');) ids.push_back(static_cast<std::uint8_t>(std::stoi(id)));
+  for (std::string id; std::getline(in, id, ',');)
+    ids.push_back(static_cast<std::uint8_t>(std::stoi(id)));
   return ids;
 }
 
@@ -33,9 +34,9 @@ std::string FormatCatalogue(const Catalogue& catalogue) {
   std::ostringstream out;
   if (catalogue.setupFails) out << "fail setupapi\n";
   for (const CatalogueEntry& e : catalogue.interfaces) {
-    out << "interface " << e.path << std::hex << ' ' << e.vendorId << ' ' << e.productId
-        << std::dec << ' ' << e.input << ' ' << e.output << ' ' << Ids(e.inputIds) << ' '
-        << Ids(e.outputIds) << (e.noPreparsed ? " nopreparsed" : "") << (e.noCaps ? " nocaps" : "")
+    out << "interface " << e.path << std::hex << ' ' << e.vendorId << ' ' << e.productId << std::dec
+        << ' ' << e.input << ' ' << e.output << ' ' << Ids(e.inputIds) << ' ' << Ids(e.outputIds)
+        << (e.noPreparsed ? " nopreparsed" : "") << (e.noCaps ? " nocaps" : "")
         << (e.noAttributes ? " noattributes" : "") << '\n';
   }
   return out.str();

@@ -14,7 +14,7 @@ namespace vexaro::standin {
 namespace {
 
 constexpr DWORD kPipeBuffer = 65536;
-constexpr int kListening = 12; // free instances kept waiting for opens (a busy pipe refuses one)
+constexpr int kListening = 12;  // free instances kept waiting for opens (a busy pipe refuses one)
 constexpr std::size_t kQueuedReports = 32;  // per handle, as the HID class driver keeps
 
 std::wstring Wide(const std::string& text) {
@@ -53,7 +53,9 @@ struct StandInDevices::Impl {
   std::map<std::string, int> opens;
   std::atomic<int> openNow{0};
   std::vector<std::unique_ptr<Instance>> instances;
-  std::deque<std::pair<std::chrono::steady_clock::time_point, std::pair<std::size_t, std::vector<std::uint8_t>>>> late;
+  std::deque<std::pair<std::chrono::steady_clock::time_point,
+                       std::pair<std::size_t, std::vector<std::uint8_t>>>>
+      late;
   std::vector<std::size_t> unplugRequests;  // under mutex
   HANDLE wake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
   std::atomic<bool> stop{false};
@@ -63,11 +65,11 @@ struct StandInDevices::Impl {
     auto instance = std::make_unique<Instance>();
     instance->device = device;
     const DWORD inBuffer = devices[device].takesReports ? kPipeBuffer : 0;
-    instance->pipe = CreateNamedPipeW(Wide(devices[device].entry.path).c_str(),
-                                      (devices[device].denied ? PIPE_ACCESS_INBOUND : PIPE_ACCESS_DUPLEX) |
-                                          FILE_FLAG_OVERLAPPED,
-                                      PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT,
-                                      PIPE_UNLIMITED_INSTANCES, kPipeBuffer, inBuffer, 0, nullptr);
+    instance->pipe = CreateNamedPipeW(
+        Wide(devices[device].entry.path).c_str(),
+        (devices[device].denied ? PIPE_ACCESS_INBOUND : PIPE_ACCESS_DUPLEX) | FILE_FLAG_OVERLAPPED,
+        PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, PIPE_UNLIMITED_INSTANCES,
+        kPipeBuffer, inBuffer, 0, nullptr);
     if (instance->pipe == INVALID_HANDLE_VALUE) return;
     instance->overlapped.hEvent = instance->event;
     if (!ConnectNamedPipe(instance->pipe, &instance->overlapped) &&
@@ -105,7 +107,9 @@ struct StandInDevices::Impl {
 
   void send(std::size_t device, const std::vector<std::uint8_t>& report) {
     for (auto& instance : instances) {
-      if (instance->device != device || !instance->connected || instance->pipe == INVALID_HANDLE_VALUE) continue;
+      if (instance->device != device || !instance->connected ||
+          instance->pipe == INVALID_HANDLE_VALUE)
+        continue;
       if (instance->writes.size() >= kQueuedReports) continue;  // a full queue drops the report
       auto write = std::make_unique<Write>();
       write->data = report;
@@ -177,7 +181,8 @@ struct StandInDevices::Impl {
       }
       std::vector<HANDLE> events = {wake};
       for (auto& instance : instances) {
-        if (events.size() < MAXIMUM_WAIT_OBJECTS) events.push_back(instance->event);  // the rest polled
+        if (events.size() < MAXIMUM_WAIT_OBJECTS)
+          events.push_back(instance->event);  // the rest polled
       }
       WaitForMultipleObjects(static_cast<DWORD>(events.size()), events.data(), FALSE, 5);
       // Opens first: a report goes to every handle open when it arrives.
@@ -214,7 +219,8 @@ struct StandInDevices::Impl {
       // Handles closed by the program, also on instances that never read; finished writes.
       for (auto& instance : instances) {
         if (instance->pipe == INVALID_HANDLE_VALUE || !instance->connected) continue;
-        while (!instance->writes.empty() && HasOverlappedIoCompleted(&instance->writes.front()->overlapped)) {
+        while (!instance->writes.empty() &&
+               HasOverlappedIoCompleted(&instance->writes.front()->overlapped)) {
           instance->writes.pop_front();
         }
         DWORD available = 0;
@@ -240,7 +246,8 @@ StandInDevices::StandInDevices(std::vector<DeviceBehaviour> devices, DeviceStore
   // Every pipe listens before the first enumeration.
   for (const auto& d : impl_->devices) {
     if (!IsPipe(d.entry.path)) continue;
-    while (!WaitNamedPipeW(Wide(d.entry.path).c_str(), 10)) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    while (!WaitNamedPipeW(Wide(d.entry.path).c_str(), 10))
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
 }
 
@@ -251,18 +258,25 @@ StandInDevices::~StandInDevices() {
   CloseHandle(impl_->wake);
 }
 
-SimulatedFirmware& StandInDevices::firmware() { return impl_->firmware; }
-std::unique_lock<std::mutex> StandInDevices::locked() { return std::unique_lock(impl_->mutex); }
+SimulatedFirmware& StandInDevices::firmware() {
+  return impl_->firmware;
+}
+std::unique_lock<std::mutex> StandInDevices::locked() {
+  return std::unique_lock(impl_->mutex);
+}
 
 int StandInDevices::opens(const std::string& path) {
   const std::lock_guard lock(impl_->mutex);
   return impl_->opens[path];
 }
 
-int StandInDevices::openNow() { return impl_->openNow; }
+int StandInDevices::openNow() {
+  return impl_->openNow;
+}
 
 bool StandInDevices::waitUntilAllClosed() {
-  for (int i = 0; i < 200 && impl_->openNow > 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  for (int i = 0; i < 200 && impl_->openNow > 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   return impl_->openNow == 0;
 }
 
@@ -276,7 +290,8 @@ void StandInDevices::unplug(const std::string& path) {
 
 std::string RunTag() {
   static std::atomic<int> counter{0};
-  return "vexaro-standin-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
+  return "vexaro-standin-" + std::to_string(GetCurrentProcessId()) + "-" +
+         std::to_string(++counter);
 }
 
 }  // namespace vexaro::standin

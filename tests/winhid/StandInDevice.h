@@ -21,12 +21,12 @@ namespace vexaro::standin {
 
 // How one served interface behaves.
 struct DeviceBehaviour {
-  CatalogueEntry entry;    // path, IDs and the caps the stand-in hid.dll reports
-  bool isVexaro = true;    // answers as the firmware; otherwise never reads nor answers
-  std::uint8_t reportId = 0;  // the report ID its reports carry (0: unnumbered)
-  bool takesReports = true;   // false: never reads what the program writes
-  bool denied = false;        // opens for reading are refused with access denied
-  std::size_t lateReplies = 0;              // the first replies arrive `replyDelay` late
+  CatalogueEntry entry;         // path, IDs and the caps the stand-in hid.dll reports
+  bool isVexaro = true;         // answers as the firmware; otherwise never reads nor answers
+  std::uint8_t reportId = 0;    // the report ID its reports carry (0: unnumbered)
+  bool takesReports = true;     // false: never reads what the program writes
+  bool denied = false;          // opens for reading are refused with access denied
+  std::size_t lateReplies = 0;  // the first replies arrive `replyDelay` late
   std::chrono::milliseconds replyDelay{0};
 };
 

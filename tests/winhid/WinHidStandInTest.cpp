@@ -32,9 +32,10 @@ constexpr std::chrono::milliseconds kShortReadLimit{300};
 
 long StandInCount(const char* dll, const char* counter) {
   const HMODULE module = GetModuleHandleA(dll);
-  const auto read = module == nullptr ? nullptr
-                                      : reinterpret_cast<long (*)()>(reinterpret_cast<void*>(
-                                            GetProcAddress(module, counter)));
+  const auto read =
+      module == nullptr
+          ? nullptr
+          : reinterpret_cast<long (*)()>(reinterpret_cast<void*>(GetProcAddress(module, counter)));
   if (read == nullptr) ADD_FAILURE() << dll << " is not the stand-in (run with WINEDLLOVERRIDES)";
   return read == nullptr ? -1 : read();
 }
@@ -46,8 +47,13 @@ std::string Pipe(const std::string& ids, const std::string& tag) {
 // A Vexaro with 8-byte reports under `reportId` (0: unnumbered).
 DeviceBehaviour Vexaro(const std::string& tag, std::uint8_t reportId = 0) {
   DeviceBehaviour d;
-  d.entry = {Pipe("vid_04d8&pid_47a1", tag), kVexaroVendorId, kVexaroProductId, 9, 9,
-             std::vector<std::uint8_t>(8, reportId), std::vector<std::uint8_t>(8, reportId)};
+  d.entry = {Pipe("vid_04d8&pid_47a1", tag),
+             kVexaroVendorId,
+             kVexaroProductId,
+             9,
+             9,
+             std::vector<std::uint8_t>(8, reportId),
+             std::vector<std::uint8_t>(8, reportId)};
   d.reportId = reportId;
   return d;
 }
@@ -115,8 +121,10 @@ TEST(WinHidStandIn, CommandsRunOnNumberedAndUnnumberedReportsAndNoOtherInterface
   EXPECT_THAT(RunCli({"--device", b, "--trace", "peek", "2"}, platform.get()).err,
               HasSubstr("hid> 05 46 02 00 00 00 00 00 00\nhid< 05 1f 00 00 00 00 00 00 00\n"));
   EXPECT_EQ(RunCli({"--device", Foreign(tag + "-f1").entry.path, "peek", "0"}, platform.get()).err,
-            "vexaro: " + Foreign(tag + "-f1").entry.path + " is not a Vexaro (vendor 04d8, product 47a1).\n");
-  for (const char* f : {"-f1", "-f2", "-f3"}) EXPECT_EQ(standIn.devices().opens(Foreign(tag + f).entry.path), 0) << f;
+            "vexaro: " + Foreign(tag + "-f1").entry.path +
+                " is not a Vexaro (vendor 04d8, product 47a1).\n");
+  for (const char* f : {"-f1", "-f2", "-f3"})
+    EXPECT_EQ(standIn.devices().opens(Foreign(tag + f).entry.path), 0) << f;
   const auto lock = standIn.devices().locked();
   EXPECT_EQ(standIn.devices().firmware().store()[100], 7);
 }
@@ -133,7 +141,8 @@ TEST(WinHidStandIn, RefusedInterfacesAreToldApart) {
   DeviceBehaviour denied = Vexaro(tag + "-denied");
   denied.denied = true;
   const std::string held = TestFile(tag + "-vid_04d8&pid_47a1-held", "");
-  const HANDLE holder = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  const HANDLE holder =
+      CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
   Catalogue files;
   files.interfaces.push_back({held, kVexaroVendorId, kVexaroProductId, 9, 9, {0}, {0}});
@@ -141,14 +150,17 @@ TEST(WinHidStandIn, RefusedInterfacesAreToldApart) {
   {
     StandIn standIn({denied, twoOutputs, noCaps}, files);
     const auto platform = MakeWinHidPlatform();
-    EXPECT_EQ(RunCli({"list"}, platform.get()),
-              (CliOutcome{kExitNoDevice,
-                          held + ": no permission to open (another program holds it open)\n" +
-                              readOnly + ": no permission to open (Windows keeps it or a policy forbids it)\n" +
-                              twoOutputs.entry.path + ": cannot be used: 2 output reports, where one is expected\n" +
-                              noCaps.entry.path + ": cannot be used: its report descriptor cannot be read\n",
-                          "vexaro: no permission to open " + held +
-                              "; another program holds it open; close that program and try again.\n"}));
+    EXPECT_EQ(
+        RunCli({"list"}, platform.get()),
+        (CliOutcome{kExitNoDevice,
+                    held + ": no permission to open (another program holds it open)\n" + readOnly +
+                        ": no permission to open (Windows keeps it or a policy forbids it)\n" +
+                        twoOutputs.entry.path +
+                        ": cannot be used: 2 output reports, where one is expected\n" +
+                        noCaps.entry.path +
+                        ": cannot be used: its report descriptor cannot be read\n",
+                    "vexaro: no permission to open " + held +
+                        "; another program holds it open; close that program and try again.\n"}));
     EXPECT_EQ(RunCli({"--device", readOnly, "peek", "0"}, platform.get()).err,
               "vexaro: no permission to open " + readOnly +
                   "; Windows keeps this device to itself or a policy forbids opening it.\n");

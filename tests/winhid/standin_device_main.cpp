@@ -39,16 +39,22 @@ int main() {
     return 0;
   }
   standin::DeviceBehaviour vexaro;
-  vexaro.entry = {R"(\\.\pipe\hid#vid_04d8&pid_47a1#)" + tag + "#{4d1e55b2-f16f-11cf-88cb-001111000030}",
-                  kVexaroVendorId, kVexaroProductId, 9, 9, std::vector<std::uint8_t>(8, 0),
-                  std::vector<std::uint8_t>(8, 0)};
+  vexaro.entry = {
+      R"(\\.\pipe\hid#vid_04d8&pid_47a1#)" + tag + "#{4d1e55b2-f16f-11cf-88cb-001111000030}",
+      kVexaroVendorId,
+      kVexaroProductId,
+      9,
+      9,
+      std::vector<std::uint8_t>(8, 0),
+      std::vector<std::uint8_t>(8, 0)};
   standin::Catalogue catalogue;
   catalogue.interfaces.push_back(vexaro.entry);
   std::ofstream(args[1]) << standin::FormatCatalogue(catalogue);
   {
     standin::StandInDevices devices({vexaro}, store);
     std::ofstream(args[2]) << "ok\n";
-    while (!std::filesystem::exists(args[3])) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    while (!std::filesystem::exists(args[3]))
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
     devices.waitUntilAllClosed();
     const auto lock = devices.locked();
     store = devices.firmware().store();

@@ -8,8 +8,8 @@
 #include "StandInFiles.h"
 
 extern "C" {
-#include <hidsdi.h>
 #include <hidpi.h>
+#include <hidsdi.h>
 }
 
 using vexaro::standin::CatalogueEntry;
@@ -25,8 +25,8 @@ bool Synchronous(HANDLE handle) {
   IO_STATUS_BLOCK status{};
   ULONG mode = 0;
   using Query = NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, FILE_INFORMATION_CLASS);
-  static const auto query = reinterpret_cast<Query>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationFile")));
+  static const auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationFile")));
   constexpr auto kFileModeInformation = static_cast<FILE_INFORMATION_CLASS>(16);
   constexpr ULONG kSynchronousIo = 0x20 | 0x10;  // FILE_SYNCHRONOUS_IO_(NON)ALERT
   if (query(handle, &status, &mode, sizeof mode, kFileModeInformation) != 0) return false;
@@ -37,14 +37,19 @@ bool Synchronous(HANDLE handle) {
 
 extern "C" {
 
-__declspec(dllexport) long StandInPreparsedLive() { return preparsedLive; }
-__declspec(dllexport) long StandInOverlappedQueries() { return overlappedQueries; }
+__declspec(dllexport) long StandInPreparsedLive() {
+  return preparsedLive;
+}
+__declspec(dllexport) long StandInOverlappedQueries() {
+  return overlappedQueries;
+}
 
 __declspec(dllexport) void __stdcall HidD_GetHidGuid(LPGUID guid) {
   *guid = {0x4d1e55b2, 0xf16f, 0x11cf, {0x88, 0xcb, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30}};
 }
 
-__declspec(dllexport) BOOLEAN __stdcall HidD_GetAttributes(HANDLE handle, PHIDD_ATTRIBUTES attributes) {
+__declspec(dllexport) BOOLEAN
+    __stdcall HidD_GetAttributes(HANDLE handle, PHIDD_ATTRIBUTES attributes) {
   const auto catalogue = vexaro::standin::CurrentCatalogue();
   const CatalogueEntry* entry = vexaro::standin::EntryOf(handle, catalogue);
   if (entry == nullptr || entry->noAttributes || attributes->Size != sizeof(HIDD_ATTRIBUTES)) {
@@ -56,7 +61,8 @@ __declspec(dllexport) BOOLEAN __stdcall HidD_GetAttributes(HANDLE handle, PHIDD_
   return TRUE;
 }
 
-__declspec(dllexport) BOOLEAN __stdcall HidD_GetPreparsedData(HANDLE handle, PHIDP_PREPARSED_DATA* preparsed) {
+__declspec(dllexport) BOOLEAN
+    __stdcall HidD_GetPreparsedData(HANDLE handle, PHIDP_PREPARSED_DATA* preparsed) {
   if (!Synchronous(handle)) {
     ++overlappedQueries;
     SetLastError(ERROR_IO_PENDING);
@@ -76,7 +82,8 @@ __declspec(dllexport) BOOLEAN __stdcall HidD_FreePreparsedData(PHIDP_PREPARSED_D
   return TRUE;
 }
 
-__declspec(dllexport) NTSTATUS __stdcall HidP_GetCaps(PHIDP_PREPARSED_DATA preparsed, PHIDP_CAPS caps) {
+__declspec(dllexport) NTSTATUS
+    __stdcall HidP_GetCaps(PHIDP_PREPARSED_DATA preparsed, PHIDP_CAPS caps) {
   const auto& entry = *reinterpret_cast<const CatalogueEntry*>(preparsed);
   if (entry.noCaps) return HIDP_STATUS_INVALID_PREPARSED_DATA;
   *caps = {};
@@ -87,8 +94,9 @@ __declspec(dllexport) NTSTATUS __stdcall HidP_GetCaps(PHIDP_PREPARSED_DATA prepa
   return HIDP_STATUS_SUCCESS;
 }
 
-__declspec(dllexport) NTSTATUS __stdcall HidP_GetValueCaps(HIDP_REPORT_TYPE kind, PHIDP_VALUE_CAPS caps,
-                                                  PUSHORT count, PHIDP_PREPARSED_DATA preparsed) {
+__declspec(dllexport) NTSTATUS
+    __stdcall HidP_GetValueCaps(HIDP_REPORT_TYPE kind, PHIDP_VALUE_CAPS caps, PUSHORT count,
+                                PHIDP_PREPARSED_DATA preparsed) {
   const auto& entry = *reinterpret_cast<const CatalogueEntry*>(preparsed);
   const auto& ids = kind == HidP_Input ? entry.inputIds : entry.outputIds;
   if (*count < ids.size()) return HIDP_STATUS_BUFFER_TOO_SMALL;
@@ -100,8 +108,8 @@ __declspec(dllexport) NTSTATUS __stdcall HidP_GetValueCaps(HIDP_REPORT_TYPE kind
   return HIDP_STATUS_SUCCESS;
 }
 
-__declspec(dllexport) NTSTATUS __stdcall HidP_GetButtonCaps(HIDP_REPORT_TYPE, PHIDP_BUTTON_CAPS, PUSHORT count,
-                                                   PHIDP_PREPARSED_DATA) {
+__declspec(dllexport) NTSTATUS __stdcall HidP_GetButtonCaps(HIDP_REPORT_TYPE, PHIDP_BUTTON_CAPS,
+                                                            PUSHORT count, PHIDP_PREPARSED_DATA) {
   *count = 0;
   return HIDP_STATUS_SUCCESS;
 }

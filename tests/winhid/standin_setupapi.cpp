@@ -23,7 +23,9 @@ struct InfoSet {
 
 extern "C" {
 
-__declspec(dllexport) long StandInInfoSetsLive() { return setsLive; }
+__declspec(dllexport) long StandInInfoSetsLive() {
+  return setsLive;
+}
 
 __declspec(dllexport) HDEVINFO WINAPI SetupDiGetClassDevsW(const GUID*, PCWSTR, HWND, DWORD) {
   const auto catalogue = vexaro::standin::CurrentCatalogue();
@@ -37,8 +39,9 @@ __declspec(dllexport) HDEVINFO WINAPI SetupDiGetClassDevsW(const GUID*, PCWSTR, 
   return set;
 }
 
-__declspec(dllexport) BOOL WINAPI SetupDiEnumDeviceInterfaces(HDEVINFO set, PSP_DEVINFO_DATA, const GUID* guid,
-                                                     DWORD index, PSP_DEVICE_INTERFACE_DATA data) {
+__declspec(dllexport) BOOL WINAPI
+    SetupDiEnumDeviceInterfaces(HDEVINFO set, PSP_DEVINFO_DATA, const GUID* guid, DWORD index,
+                                PSP_DEVICE_INTERFACE_DATA data) {
   const auto& paths = static_cast<InfoSet*>(set)->paths;
   if (index >= paths.size()) {
     SetLastError(ERROR_NO_MORE_ITEMS);
@@ -54,12 +57,13 @@ __declspec(dllexport) BOOL WINAPI SetupDiEnumDeviceInterfaces(HDEVINFO set, PSP_
   return TRUE;
 }
 
-__declspec(dllexport) BOOL WINAPI SetupDiGetDeviceInterfaceDetailW(HDEVINFO set, PSP_DEVICE_INTERFACE_DATA data,
-                                                          PSP_DEVICE_INTERFACE_DETAIL_DATA_W detail,
-                                                          DWORD size, PDWORD required, PSP_DEVINFO_DATA) {
+__declspec(dllexport) BOOL WINAPI
+    SetupDiGetDeviceInterfaceDetailW(HDEVINFO set, PSP_DEVICE_INTERFACE_DATA data,
+                                     PSP_DEVICE_INTERFACE_DETAIL_DATA_W detail, DWORD size,
+                                     PDWORD required, PSP_DEVINFO_DATA) {
   const std::string& path = static_cast<InfoSet*>(set)->paths.at(data->Reserved);
-  const DWORD needed =
-      static_cast<DWORD>(offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_W, DevicePath) + (path.size() + 1) * sizeof(WCHAR));
+  const DWORD needed = static_cast<DWORD>(offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_W, DevicePath) +
+                                          (path.size() + 1) * sizeof(WCHAR));
   if (required != nullptr) *required = needed;
   if (detail == nullptr || size < needed) {
     SetLastError(ERROR_INSUFFICIENT_BUFFER);
@@ -69,7 +73,8 @@ __declspec(dllexport) BOOL WINAPI SetupDiGetDeviceInterfaceDetailW(HDEVINFO set,
     SetLastError(ERROR_INVALID_USER_BUFFER);
     return FALSE;
   }
-  for (std::size_t i = 0; i < path.size(); ++i) detail->DevicePath[i] = static_cast<unsigned char>(path[i]);
+  for (std::size_t i = 0; i < path.size(); ++i)
+    detail->DevicePath[i] = static_cast<unsigned char>(path[i]);
   detail->DevicePath[path.size()] = 0;
   return TRUE;
 }
