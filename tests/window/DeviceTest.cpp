@@ -90,8 +90,10 @@ class DeviceTest : public QObject, public WindowFixture {
          },
          "Device Disconnected",
          "The Vexaro at /dev/hidraw2 cannot be used: its report descriptor cannot be read."},
-        {[&] { add("/dev/hidraw3").openError = OpenError::NoPermission; }, "No Access to Device",
-         "udev rule"},
+        {[&] { add("/dev/hidraw3").openError = OpenError::InUse; }, "No Access to Device",
+         "Another program holds /dev/hidraw3 open."},
+        {[&] { platform_->interfaces().back().openError = OpenError::NoPermission; },
+         "No Access to Device", "udev rule"},
     };
     for (const auto& [setUp, status, toolTip] : cases) {
       setUp();
