@@ -7,10 +7,13 @@
 
 #include "StandInFiles.h"
 
+// hidsdi.h before hidpi.h, which needs its types.
+// clang-format off
 extern "C" {
-#include <hidpi.h>
 #include <hidsdi.h>
+#include <hidpi.h>
 }
+// clang-format on
 
 using vexaro::standin::CatalogueEntry;
 
