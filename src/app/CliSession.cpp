@@ -6,16 +6,24 @@
 
 namespace vexaro {
 
-#ifdef __linux__
+#if defined(__linux__)
 const char* const kNoPermissionAdvice =
     "install the udev rule that 'vexaro --print-udev-rules' prints";
 const char* const kNoPermissionHint = "see vexaro --print-udev-rules";
+#elif defined(_WIN32)
+// Windows lets every user open the device; access denied means that Windows keeps the interface
+// to itself (as it does keyboards and mice) or that a policy forbids it.
+const char* const kNoPermissionAdvice =
+    "Windows keeps this device to itself or a policy forbids opening it";
+const char* const kNoPermissionHint = "Windows keeps it or a policy forbids it";
 #else
-// Windows and macOS let every user open the device, unless another program holds it exclusively.
+// macOS lets every user open the device, unless another program holds it exclusively.
 const char* const kNoPermissionAdvice =
     "another program holds it open; close that program and try again";
 const char* const kNoPermissionHint = "another program holds it open";
 #endif
+const char* const kInUseAdvice = "another program holds it open; close that program and try again";
+const char* const kInUseHint = "another program holds it open";
 
 int Fail(std::ostream& err, int status, const std::string& sentence) {
   err << "vexaro: " << sentence << '\n';
@@ -28,7 +36,8 @@ std::string WhyNoDevice(const LinkState& link) {
            "), so no device can be reached.";
   }
   if (!link.NoAccessPath.empty()) {
-    return "no permission to open " + link.NoAccessPath + "; " + kNoPermissionAdvice + ".";
+    return "no permission to open " + link.NoAccessPath + "; " +
+           (link.NoAccessError == OpenError::InUse ? kInUseAdvice : kNoPermissionAdvice) + ".";
   }
   if (!link.UnusablePath.empty()) {
     return "the Vexaro at " + link.UnusablePath + " cannot be used: " + link.UnusableReason + ".";
@@ -41,7 +50,7 @@ int CliSession::connect(HidPlatform& platform, const std::string& devicePath, st
     // Only a path that the enumeration returned is ever opened.
     std::optional<HidInterfaceInfo> named;
     for (const HidInterfaceInfo& info : platform.enumerate()) {
-      if (info.path == devicePath) named = info;
+      if (SameDevicePath(info.path, devicePath)) named = info;
     }
     if (const std::string failure = platform.serviceFailure(); !failure.empty()) {
       LinkState why;  // what a search would have found

@@ -14,6 +14,9 @@ namespace vexaro {
 // end of an error sentence, and the short hint of 'vexaro list'.
 extern const char* const kNoPermissionAdvice;
 extern const char* const kNoPermissionHint;
+// The same when another program holds the device open without sharing it.
+extern const char* const kInUseAdvice;
+extern const char* const kInUseHint;
 
 // One error sentence on standard error, and the status to leave with.
 int Fail(std::ostream& err, int status, const std::string& sentence);

@@ -69,7 +69,7 @@ int List(HidPlatform& platform, const std::string& devicePath, std::ostream& out
   };
   int usable = 0;
   for (const HidInterfaceInfo& info : platform.enumerate()) {
-    if (!IsVexaro(info) || (!devicePath.empty() && info.path != devicePath)) continue;
+    if (!IsVexaro(info) || (!devicePath.empty() && !SameDevicePath(info.path, devicePath))) continue;
     OpenResult opened = platform.open(info.path);
     std::string state;
     if (opened.device) {
@@ -80,9 +80,13 @@ int List(HidPlatform& platform, const std::string& devicePath, std::ostream& out
         passedBy(info.path, lengths.why());
         state = "cannot be used: " + lengths.why();
       }
-    } else if (opened.error == OpenError::NoPermission) {
-      if (why.NoAccessPath.empty()) why.NoAccessPath = info.path;
-      state = std::string("no permission to open (") + kNoPermissionHint + ")";
+    } else if (opened.error != OpenError::Failed) {
+      const bool inUse = opened.error == OpenError::InUse;
+      if (why.NoAccessPath.empty()) {
+        why.NoAccessPath = info.path;
+        why.NoAccessError = opened.error;
+      }
+      state = std::string("no permission to open (") + (inUse ? kInUseHint : kNoPermissionHint) + ")";
     } else {
       passedBy(info.path, "it cannot be opened");
       state = "cannot be opened";

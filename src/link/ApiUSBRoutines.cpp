@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 #include "link/DeviceContract.h"
 
@@ -9,6 +10,18 @@ namespace vexaro {
 
 bool IsVexaro(const HidInterfaceInfo& info) {
   return info.vendorId == kVexaroVendorId && info.productId == kVexaroProductId;
+}
+
+bool SameDevicePath(const std::string& a, const std::string& b) {
+#ifdef _WIN32
+  const auto lower = [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  };
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [&](char x, char y) { return lower(x) == lower(y); });
+#else
+  return a == b;
+#endif
 }
 
 Result<void> CheckReportLengths(const std::optional<ReportLengths>& lengths) {
@@ -26,6 +39,10 @@ Result<void> CheckReportLengths(const std::optional<ReportLengths>& lengths) {
     return Failure{std::to_string(lengths->outputReports) +
                    " output reports, where one is expected"};
   }
+  // Among numbered reports an output report without an ID cannot be addressed.
+  if (lengths->numbered && lengths->outputReports > 0 && lengths->outputId == 0) {
+    return Failure{"an output report without a report ID among numbered reports"};
+  }
   if (lengths->inputIdsDiffer) {
     return Failure{"input reports under another report ID than the output report (" +
                    std::to_string(lengths->outputId) + ")"};
@@ -38,6 +55,7 @@ bool ApiUSBRoutines::FindDevice() {
   CloseDeviceHandles();
   link_.DeviceDetected = false;
   link_.NoAccessPath.clear();
+  link_.NoAccessError = OpenError::NoPermission;
   link_.UnusablePath.clear();
   link_.UnusableReason.clear();
 
@@ -46,7 +64,7 @@ bool ApiUSBRoutines::FindDevice() {
   const std::vector<HidInterfaceInfo> interfaces = platform_.enumerate();
   link_.ServiceFailure = platform_.serviceFailure();  // as the enumeration found it
   for (const HidInterfaceInfo& candidate : interfaces) {
-    if (!onlyPath_.empty() && candidate.path != onlyPath_) continue;
+    if (!onlyPath_.empty() && !SameDevicePath(candidate.path, onlyPath_)) continue;
     if (IsVexaro(candidate) && openMatch(candidate)) {
       link_.DeviceDetected = true;
       return true;
@@ -68,8 +86,11 @@ bool ApiUSBRoutines::openMatch(const HidInterfaceInfo& candidate) {
 
   OpenResult first = platform_.open(candidate.path);
   if (!first.device) {
-    if (first.error != OpenError::NoPermission) return passBy("it cannot be opened");
-    if (link_.NoAccessPath.empty()) link_.NoAccessPath = candidate.path;
+    if (first.error == OpenError::Failed) return passBy("it cannot be opened");
+    if (link_.NoAccessPath.empty()) {
+      link_.NoAccessPath = candidate.path;
+      link_.NoAccessError = first.error;
+    }
     return false;
   }
 
@@ -96,7 +117,20 @@ void ApiUSBRoutines::WriteOutputReport(std::initializer_list<std::uint8_t> leadi
   const auto length =
       static_cast<std::size_t>(std::clamp<int>(link_.OutputReportLength, 0, kMaxReportLength));
   for (std::size_t i = 1; i < length; ++i) report[i] = link_.OutputReport[i - 1];
-  if (link_.WriteHandle) link_.WriteHandle->write(std::span(report.data(), length));
+  HidDevice* const handle = link_.WriteHandle.get();
+  bool written = true;
+  if (handle != nullptr) {
+    wait([&] { written = handle->write(std::span(report.data(), length)); });
+  }
+  lastWriteFailed_ = !written;
+}
+
+void ApiUSBRoutines::wait(const std::function<void()>& call) {
+  if (waiter_) {
+    waiter_(call);
+  } else {
+    call();
+  }
 }
 
 void ApiUSBRoutines::ReadInputReport() {
@@ -104,11 +138,14 @@ void ApiUSBRoutines::ReadInputReport() {
   const auto length =
       static_cast<std::size_t>(std::clamp<int>(link_.InputReportLength, 0, kMaxReportLength));
 
-  // With no handle (the device was lost earlier) the read can only end as a time-out; there is
-  // no point in waiting for it.
-  const ReadOutcome outcome =
-      link_.ReadHandle ? link_.ReadHandle->read(std::span(report.data(), length), kReadLimit)
-                       : ReadOutcome::TimedOut;
+  // With no handle (the device was lost earlier), or after a write that did not complete, the
+  // read can only end as a time-out; there is no point in waiting for it.
+  const bool skip = std::exchange(lastWriteFailed_, false);
+  if (skip) trace_.note("read skipped: the write did not complete");
+  ReadOutcome outcome = ReadOutcome::TimedOut;
+  if (HidDevice* const handle = link_.ReadHandle.get(); handle != nullptr && !skip) {
+    wait([&] { outcome = handle->read(std::span(report.data(), length), readLimit_); });
+  }
   switch (outcome) {
     case ReadOutcome::Completed:
       break;
@@ -118,8 +155,9 @@ void ApiUSBRoutines::ReadInputReport() {
       link_.DeviceDetected = false;
       break;
     case ReadOutcome::Failed:
-      // The handles stay open; nothing may still complete into the buffer after this.
-      link_.ReadHandle->cancel();
+      // The handles stay open; nothing may still complete into the buffer after this. (The
+      // window may have closed them while the read waited.)
+      if (link_.ReadHandle) link_.ReadHandle->cancel();
       link_.DeviceDetected = false;
       break;
   }

@@ -3,11 +3,14 @@
 // one output report to it and one input report back. These routines are the only writer of the
 // link state; everyone else reads it through link().
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <string>
 
 #include "common/Result.h"
+#include "link/DeviceContract.h"
 #include "link/HidPlatform.h"
 #include "link/LinkState.h"
 #include "link/TrafficTrace.h"
@@ -17,17 +20,29 @@ namespace vexaro {
 // True for an interface with the device's vendor and product ID.
 bool IsVexaro(const HidInterfaceInfo& info);
 
+// Whether two device paths name the same interface: byte for byte, except on Windows, whose
+// device paths are case-insensitive (a path typed after `vexaro list` may differ in case).
+bool SameDevicePath(const std::string& a, const std::string& b);
+
 // Whether a device with these report lengths can be used; the Failure says why not, in a few
 // words.
 Result<void> CheckReportLengths(const std::optional<ReportLengths>& lengths);
 
 class ApiUSBRoutines {
  public:
-  ApiUSBRoutines(HidPlatform& platform, LinkState& link, TrafficTrace& trace)
-      : platform_(platform), link_(link), trace_(trace) {}
+  // `readLimit` is how long a read waits for the device (kReadLimit; tests shorten it).
+  ApiUSBRoutines(HidPlatform& platform, LinkState& link, TrafficTrace& trace,
+                 std::chrono::milliseconds readLimit = kReadLimit)
+      : platform_(platform), link_(link), trace_(trace), readLimit_(readLimit) {}
 
   // The link state as these routines keep it.
   const LinkState& link() const { return link_; }
+
+  // How a write or a read waits for the device: `call` does the transfer and returns once it has
+  // ended. By default it runs in place; the window runs it on a worker thread and keeps handling
+  // its events meanwhile. `call` touches nothing but the open handle it was given.
+  using Waiter = std::function<void(const std::function<void()>& call)>;
+  void setWaiter(Waiter waiter) { waiter_ = std::move(waiter); }
 
   // Restricts discovery to the interface at `path` (the --device option). Empty: any interface.
   void restrictToPath(std::string path) { onlyPath_ = std::move(path); }
@@ -39,10 +54,11 @@ class ApiUSBRoutines {
 
   // Sets the leading bytes of OutputReport (the rest keep their values), then sends it as one
   // output report: the device's output report ID (0 when its reports are unnumbered), then
-  // OutputReport[0..length-2].
+  // OutputReport[0..length-2]. A write that the platform says did not complete (a device that
+  // takes no more reports) makes the next read end as a time-out at once: no reply can come.
   void WriteOutputReport(std::initializer_list<std::uint8_t> leadingBytes = {});
 
-  // Receives one input report into InputReport, waiting at most kReadLimit. A time-out closes both
+  // Receives one input report into InputReport, waiting at most the read limit. A time-out closes both
   // handles; any other failure leaves them open. Either clears DeviceDetected and leaves zeros in
   // InputReport.
   void ReadInputReport();
@@ -61,11 +77,15 @@ class ApiUSBRoutines {
 
  private:
   bool openMatch(const HidInterfaceInfo& candidate);
+  void wait(const std::function<void()>& call);
 
   HidPlatform& platform_;
   LinkState& link_;
   TrafficTrace& trace_;
   std::string onlyPath_;
+  std::chrono::milliseconds readLimit_;
+  Waiter waiter_;
+  bool lastWriteFailed_ = false;
 };
 
 }  // namespace vexaro

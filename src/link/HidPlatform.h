@@ -58,10 +58,16 @@ class HidDevice {
   // Cancels a read that is still pending. Reads are synchronous on every platform we have, so when
   // read() returns nothing is pending; the call exists so that the link states its intent.
   virtual void cancel() = 0;
+
+  // The platform's own code for why the last write or read failed (a Win32 error code), for the
+  // trace; 0 when the platform has none.
+  virtual std::uint32_t lastErrorCode() const { return 0; }
 };
 
 enum class OpenError {
-  NoPermission,  // the interface exists but this user may not open it (see the udev rule)
+  NoPermission,  // the interface exists but this user may not open it (Linux: see the udev rule;
+                 // Windows: the system keeps it to itself, or a policy forbids it)
+  InUse,         // another program holds it open without sharing it
   Failed,        // any other reason
 };
 

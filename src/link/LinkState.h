@@ -39,6 +39,9 @@ struct LinkState {
   // Set by a search that found a matching device it was not allowed to open (empty otherwise), so
   // that the window and the command-line tool can say so instead of "not found".
   std::string NoAccessPath;
+  // Why NoAccessPath was refused: NoPermission (this user or the system) or InUse (another
+  // program holds it open).
+  OpenError NoAccessError = OpenError::NoPermission;
 
   // Set by a search that passed a matching device by (it cannot be opened, or its reports are not
   // ones the link can carry): the first such device's path and why, in a few words.

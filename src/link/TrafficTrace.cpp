@@ -54,7 +54,7 @@ class TracingDevice final : public HidDevice {
   bool write(std::span<const std::uint8_t> report) override {
     trace_.sent(report);
     const bool ok = inner_->write(report);
-    if (!ok) trace_.note("write failed on " + path_);
+    if (!ok) trace_.note("write failed on " + path_ + errorCode());
     return ok;
   }
 
@@ -68,15 +68,22 @@ class TracingDevice final : public HidDevice {
         trace_.note("read timed out after " + std::to_string(limit.count()) + " ms on " + path_);
         break;
       case ReadOutcome::Failed:
-        trace_.note("read failed on " + path_);
+        trace_.note("read failed on " + path_ + errorCode());
         break;
     }
     return outcome;
   }
 
   void cancel() override { inner_->cancel(); }
+  std::uint32_t lastErrorCode() const override { return inner_->lastErrorCode(); }
 
  private:
+  // " (error 1167)" when the platform said why, else nothing.
+  std::string errorCode() const {
+    const std::uint32_t code = inner_->lastErrorCode();
+    return code == 0 ? std::string() : " (error " + std::to_string(code) + ")";
+  }
+
   std::unique_ptr<HidDevice> inner_;
   std::string path_;
   TrafficTrace& trace_;
@@ -96,6 +103,8 @@ class TracingPlatform final : public HidPlatform {
       result.device = std::make_unique<TracingDevice>(std::move(result.device), path, trace_);
     } else if (result.error == OpenError::NoPermission) {
       trace_.note("open " + path + " refused: no permission");
+    } else if (result.error == OpenError::InUse) {
+      trace_.note("open " + path + " refused: another program holds it open");
     } else {
       trace_.note("open " + path + " failed");
     }

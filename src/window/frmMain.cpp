@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -12,11 +13,15 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 #include "link/DeviceContract.h"
 #include "window/CalibrationPage.h"
 #include "window/MelodyPage.h"
 #include "window/SettingsPage.h"
+#include "window/TransferLock.h"
 #include "window/Widgets.h"
 
 // The window's resources live in a static library; they must be registered by name.
@@ -68,6 +73,8 @@ frmMain::frmMain(ApiUSBRoutines& usb, const LinkState& link, DeviceSettings& set
   // An access key of the tab that is already selected chooses it again.
   tabs->tabBar()->installEventFilter(this);
 
+  usb_.setWaiter([this](const std::function<void()>& call) { waitResponsively(call); });
+
   // Form_Load: the basic settings in front, no device detected yet.
   TabStrip1_Click(0);
   usb_.forgetDevice();
@@ -79,7 +86,54 @@ frmMain::frmMain(ApiUSBRoutines& usb, const LinkState& link, DeviceSettings& set
   Timer1_->start();
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain() {
+  usb_.setWaiter({});
+}
+
+struct frmMain::Waiting {
+  std::mutex mutex;
+  std::condition_variable ended;
+  bool done = false;
+  void waitForEnd() {
+    std::unique_lock lock(mutex);
+    ended.wait(lock, [this] { return done; });
+  }
+};
+
+void frmMain::waitResponsively(const std::function<void()>& call) {
+  if (waiting_ != nullptr) {
+    // A handler run while a transfer waits started one of its own: the device takes one at a
+    // time, so it follows the first.
+    waiting_->waitForEnd();
+    call();
+    return;
+  }
+  Waiting waiting;
+  QEventLoop loop;
+  std::thread worker([&] {
+    call();
+    {
+      const std::lock_guard lock(waiting.mutex);
+      waiting.done = true;
+    }
+    waiting.ended.notify_all();
+    QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+  });
+  bool quick = false;
+  {
+    std::unique_lock lock(waiting.mutex);
+    quick = waiting.ended.wait_for(lock, kQuietWait, [&] { return waiting.done; });
+  }
+  if (!quick) {
+    const TransferLock lock(controls_);
+    waiting_ = &waiting;
+    loop.exec();  // returns early when the program quits; the worker is waited for below
+    waiting_ = nullptr;
+  }
+  worker.join();
+  // A window closed meanwhile closes the handles once no transfer uses them.
+  if (unloaded_) usb_.CloseDeviceHandles();
+}
 
 void frmMain::TabStrip1_Click(int index) {
   const auto& pages = controls_.tabPages;
@@ -137,11 +191,12 @@ void frmMain::closeEvent(QCloseEvent* event) {
   if (unloaded_) return;
   unloaded_ = true;
   Timer1_->stop();
-  usb_.CloseDeviceHandles();
+  if (waiting_ == nullptr) usb_.CloseDeviceHandles();  // else once the transfer has ended
   emit unloaded();
 }
 
 void frmMain::Timer1_Timer() {
+  if (waiting_ != nullptr) return;  // a transfer waits: poll at the next tick
   Timer1_->stop();
   if (link_.DeviceDetected) {
     if (usb_.plainTransfer({command::kStatusPoll}) != kAcknowledge) {
@@ -178,17 +233,24 @@ void frmMain::showSearching() {
   QLabel* status = controls_.lblConStatus;
   if (!link_.NoAccessPath.empty()) {
     status->setText("No Access to Device");
-#ifdef Q_OS_LINUX
-    status->setToolTip(
+    const QString path = QString::fromStdString(link_.NoAccessPath);
+    const QString inUse = QString("Another program holds %1 open. Close that program; the "
+                                  "connection follows within a second.")
+                              .arg(path);
+#if defined(Q_OS_LINUX)
+    const QString denied =
         QString("This user may not open %1. Install the udev rule that "
                 "'vexaro --print-udev-rules' prints (see the README: Using a real device on "
                 "Linux), then plug the device in again.")
-            .arg(QString::fromStdString(link_.NoAccessPath)));
+            .arg(path);
+#elif defined(Q_OS_WIN)
+    const QString denied = QString("Windows does not let this program open %1: it keeps the "
+                                   "device to itself, or a policy forbids opening it.")
+                               .arg(path);
 #else
-    status->setToolTip(QString("Another program holds %1 open. Close that program; the "
-                               "connection follows within a second.")
-                           .arg(QString::fromStdString(link_.NoAccessPath)));
+    const QString denied = inUse;  // macOS refuses only while another program holds it
 #endif
+    status->setToolTip(link_.NoAccessError == OpenError::InUse ? inUse : denied);
   } else {
     // A device that is there but cannot be used, or no HID service at all, is not "not found".
     status->setText("Device Disconnected");

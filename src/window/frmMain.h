@@ -6,6 +6,8 @@
 #include <QString>
 #include <QTimer>
 #include <QWidget>
+#include <chrono>
+#include <functional>
 #include <memory>
 
 #include "link/ApiUSBRoutines.h"
@@ -44,6 +46,10 @@ class frmMain final : public QWidget, public LinkHost {
   void processEvents() override;
   void endProgram() override;
 
+  // How long a transfer may wait before the window handles events meanwhile: a device answers
+  // well within it, so ordinary transfers never run event handlers in between.
+  static constexpr std::chrono::milliseconds kQuietWait{50};
+
   // Where the help file is looked for: beside the program, else in the installed data folder.
   static QString helpFilePath();
 
@@ -64,6 +70,11 @@ class frmMain final : public QWidget, public LinkHost {
   void showConnected();
   // A search that found nothing: the disconnected look, or "No Access to Device".
   void showSearching();
+  // The link's waiter: runs a write or a read on a worker thread. One that takes longer than
+  // kQuietWait has the window handle its events (it repaints, moves, closes) until it ends, the
+  // transfer controls locked; the poll waits for the next tick.
+  void waitResponsively(const std::function<void()>& call);
+  struct Waiting;
 
   ApiUSBRoutines& usb_;
   const LinkState& link_;
@@ -77,6 +88,7 @@ class frmMain final : public QWidget, public LinkHost {
   std::unique_ptr<CalibrationPage> calibrationPage_;
   bool calibrationSwitch_ = false;
   bool unloaded_ = false;
+  Waiting* waiting_ = nullptr;  // the transfer that the window waits for, if any
 };
 
 }  // namespace vexaro

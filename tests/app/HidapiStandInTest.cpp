@@ -28,6 +28,7 @@ struct StandInDevice {
 
 struct StandIn {
   bool initFails = false;
+  int exits = 0;  // hid_exit calls
   std::deque<StandInDevice> devices;
 };
 
@@ -47,7 +48,7 @@ struct hid_device_ {
 
 // clang-format off
 int hid_init() { return Library().initFails ? -1 : 0; }
-int hid_exit() { return 0; }
+int hid_exit() { ++Library().exits; return 0; }
 void hid_close(hid_device* handle) { delete handle; }
 // clang-format on
 
@@ -152,6 +153,10 @@ TEST(HidapiStandIn, NumberedReportsAnswerEveryCommandAsUnnumberedOnesDo) {
     EXPECT_EQ(on("/dev/hidraw2"), unnumbered) << command[0];
   }
   EXPECT_EQ(Library().devices[1].firmware.received(), Library().devices[0].firmware.received());
+
+  // hidapi is the process's: a second platform that ends first leaves it running for the first.
+  MakeHidapiPlatform(TestFolder().string()).reset();
+  EXPECT_EQ(Library().exits, 0);
   EXPECT_EQ(Library().devices[1].firmware.store(), Library().devices[0].firmware.store());
 
   // On the wire, every report of the numbered device carries its ID.

@@ -85,10 +85,14 @@ void Other(SimulatedPlatform& p, const char* path) {
   p.addInterface({path, 0x046d, 0xc52b}, false);
 }
 
-// Linux asks for the udev rule; Windows and macOS refuse only a device another program holds.
-#ifdef __linux__
+// Linux asks for the udev rule; Windows refuses what it keeps to itself; macOS refuses only a
+// device another program holds.
+#if defined(__linux__)
 #define NO_PERMISSION_HINT "see vexaro --print-udev-rules"
 #define NO_PERMISSION_ADVICE "install the udev rule"
+#elif defined(_WIN32)
+#define NO_PERMISSION_HINT "Windows keeps it or a policy forbids it"
+#define NO_PERMISSION_ADVICE "Windows keeps this device to itself or a policy forbids opening it"
 #else
 #define NO_PERMISSION_HINT "another program holds it open"
 #define NO_PERMISSION_ADVICE "another program holds it open; close that program"
@@ -105,6 +109,7 @@ const CliCase kCliCases[] = {
     {"ListWhenTheHidServiceDidNotStart", {"list"}, [](SimulatedPlatform& p) { p.failedService = "hid_init failed"; }, 1, "", "vexaro: the HID service could not be started (hid_init failed), so no device can be reached.\n"},
     {"PeekNamesTheDeviceItCannotUseAndWhy", {"peek", "0"}, [](SimulatedPlatform& p) { AddVexaro(p, "/dev/hidraw1"); p.interfaces().back().descriptor.clear(); }, 1, "", "vexaro: the Vexaro at /dev/hidraw1 cannot be used: its report descriptor cannot be read.\n"},
     {"PeekWithoutPermissionNamesTheUdevRule", {"peek", "0"}, [](SimulatedPlatform& p) { AddVexaro(p, "/dev/hidraw1", OpenError::NoPermission); }, 1, "", "no permission to open /dev/hidraw1; " NO_PERMISSION_ADVICE},
+    {"HeldByAnotherProgram", {"list"}, [](SimulatedPlatform& p) { AddVexaro(p, "/dev/hidraw1", OpenError::InUse); }, 1, "/dev/hidraw1: no permission to open (another program holds it open)\n", "vexaro: no permission to open /dev/hidraw1; another program holds it open; close that program and try again.\n"},
     {"NoPermissionIsToldBeforeAnUnusableDevice", {"peek", "0"}, [](SimulatedPlatform& p) { AddVexaro(p, "/dev/hidraw1", OpenError::Failed); AddVexaro(p, "/dev/hidraw2", OpenError::NoPermission); }, 1, "", "no permission to open /dev/hidraw2; " NO_PERMISSION_ADVICE},
     {"DeviceLostPrintsNothing", {"peek", "0", "29"}, OnDevice([](SimulatedFirmware& f) { f.faults().silentAtReport = 5; }), 3, "", "device lost while reading address 4."},
     {"DeviceOptionPicksThatDevice", {"--device", "/dev/hidraw2", "peek", "9"}, [](SimulatedPlatform& p) { p.addInterface({"/dev/hidraw1", kVexaroVendorId, kVexaroProductId}, false); AddVexaro(p, "/dev/hidraw2"); }, 0, "9: 170\n", ""},

@@ -5,6 +5,7 @@
 
 #include <set>
 
+#include "link/ApiUSBRoutines.h"
 #include "link/windows/WinHidPlatform.h"
 #include "link/windows/WinText.h"
 
@@ -37,6 +38,23 @@ TEST(WinText, CommandLinesAndNamesBecomeUtf8) {
                             LR"(" --simulate=C:\a\b.txt "" x\"y)";
   const std::vector<std::string> expected = {"parse", utf8, R"(--simulate=C:\a\b.txt)", "", "x\"y"};
   EXPECT_EQ(Utf8Arguments(line.c_str()), expected);
+
+  // Where CommandLineToArgvW and today's C runtime part: two quotes inside quotes end the quoting.
+  // clang-format off
+  const std::pair<const wchar_t*, std::vector<std::string>> lines[] = {
+      {LR"(vexaro.exe "a""b c")", {"a\"b", "c"}},   // the C runtime: a"b c
+      {LR"(vexaro.exe a\\"b c" d)", {"a\\b c", "d"}},
+      {LR"("C:\Program Files\vexaro.exe" list)", {"list"}},
+  };
+  // clang-format on
+  for (const auto& [commandLine, arguments] : lines) {
+    EXPECT_EQ(Utf8Arguments(commandLine), arguments) << Utf8FromWide(commandLine);
+  }
+}
+
+TEST(WinHidPlatform, DevicePathsCompareWithoutCase) {
+  EXPECT_TRUE(SameDevicePath(R"(\\?\hid#vid_04d8&pid_47a1#7&1)", R"(\\?\HID#VID_04D8&PID_47A1#7&1)"));
+  EXPECT_FALSE(SameDevicePath(R"(\\?\hid#vid_04d8&pid_47a1#7&1)", R"(\\?\hid#vid_04d8&pid_47a1#7&2)"));
 }
 
 }  // namespace

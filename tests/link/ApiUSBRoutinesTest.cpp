@@ -22,6 +22,8 @@ const Bytes kTwoOutputReports = {0x75, 0x08, 0x95, 0x08, 0x85, 0x01, 0x81,
                                  0x02, 0x91, 0x02, 0x85, 0x02, 0x91, 0x02};
 const Bytes kInputUnderAnotherId = {0x75, 0x08, 0x95, 0x08, 0x85, 0x02,
                                     0x81, 0x02, 0x85, 0x01, 0x91, 0x02};
+// Numbered reports, but the output report comes before the first Report ID item.
+const Bytes kOutputBeforeAnyId = {0x75, 0x08, 0x95, 0x08, 0x91, 0x02, 0x85, 0x01, 0x81, 0x02};
 
 void Other(SimulatedPlatform& p, const char* path, std::uint16_t vendor = 0x046d,
            std::uint16_t product = 0xc52b) {
@@ -104,6 +106,8 @@ INSTANTIATE_TEST_SUITE_P(Interfaces, Discovery, ::testing::Values(
       "", {{"/dev/hidraw1", 1}}, "", "/dev/hidraw1: its report descriptor cannot be read"},
     DiscoveryCase{"SeveralOutputReportsAreSkipped", [](SimulatedPlatform& p) { Match(p, "/dev/hidraw1").descriptor = kTwoOutputReports; },
       "", {{"/dev/hidraw1", 1}}, "", "/dev/hidraw1: 2 output reports, where one is expected"},
+    DiscoveryCase{"OutputWithoutAnIdAmongNumberedReportsIsSkipped", [](SimulatedPlatform& p) { Match(p, "/dev/hidraw1").descriptor = kOutputBeforeAnyId; },
+      "", {{"/dev/hidraw1", 1}}, "", "/dev/hidraw1: an output report without a report ID among numbered reports"},
     DiscoveryCase{"InputUnderAnotherReportIdIsSkipped", [](SimulatedPlatform& p) { Match(p, "/dev/hidraw1").descriptor = kInputUnderAnotherId; },
       "", {{"/dev/hidraw1", 1}}, "", "/dev/hidraw1: input reports under another report ID than the output report (1)"}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -185,6 +189,22 @@ TEST(PlainTransfer, LostDeviceLeavesZerosAndClosesEachHandleOnce) {
     EXPECT_EQ(opens, timeOut ? 2 : 4);
     EXPECT_EQ(platform.closes().at(SimulatedPlatform::kDefaultPath), opens);
   }
+}
+
+// A write that did not complete (here: the device is gone) is not followed by a read that could
+// only wait for the whole read limit: it ends as a time-out at once, closing both handles.
+TEST(PlainTransfer, NoReadAfterAWriteThatFailed) {
+  SimulatedPlatform platform;
+  platform.firmware().faults().unplugAfter = 1;
+  TracedLink t(platform);
+  ASSERT_TRUE(t.usb.FindDevice());
+  EXPECT_EQ(t.usb.plainTransfer({command::kReadByte, 2}), 31);
+  const std::size_t reads = platform.firmware().readsServed();
+  EXPECT_EQ(t.usb.plainTransfer({command::kReadByte, 2}), 0);
+  EXPECT_FALSE(t.link.DeviceDetected);
+  EXPECT_EQ(platform.firmware().readsServed(), reads);
+  EXPECT_EQ(platform.openHandles(), 0);
+  EXPECT_THAT(t.text.str(), HasSubstr("write failed on sim:vexaro\nhid: read skipped: the write did not complete\n"));
 }
 
 }  // namespace

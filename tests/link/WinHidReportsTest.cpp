@@ -17,8 +17,8 @@ using Bytes = std::vector<std::uint8_t>;
 TEST(WinHidReports, OpenErrorsAndWaitResults) {
   // clang-format off
   const std::pair<std::uint32_t, OpenError> opens[] = {
-      {5, OpenError::NoPermission},   // ERROR_ACCESS_DENIED
-      {32, OpenError::NoPermission},  // ERROR_SHARING_VIOLATION: held by another program
+      {5, OpenError::NoPermission},   // ERROR_ACCESS_DENIED: the system keeps it, or a policy
+      {32, OpenError::InUse},         // ERROR_SHARING_VIOLATION: held by another program
       {2, OpenError::Failed},         // ERROR_FILE_NOT_FOUND: unplugged meanwhile
       {1167, OpenError::Failed},      // ERROR_DEVICE_NOT_CONNECTED
       {0, OpenError::Failed},
@@ -30,6 +30,66 @@ TEST(WinHidReports, OpenErrorsAndWaitResults) {
   // clang-format on
   for (const auto& [code, expected] : opens) EXPECT_EQ(OpenErrorFromCode(code), expected) << code;
   for (const auto& [result, expected] : waits) EXPECT_EQ(OutcomeOfWait(result), expected) << result;
+}
+
+TEST(WinHidReports, EndOfTransferBoundsTheCancel) {
+  constexpr std::uint32_t kDone = 0, kLate = 258, kWaitFailed = 0xFFFFFFFF;
+  struct Case {
+    const char* name;
+    std::uint32_t wait, cancelWait;
+    bool finished;
+    TransferEnd expected;
+  };
+  // clang-format off
+  const Case cases[] = {
+      {"completed",                          kDone, kDone, true,  {ReadOutcome::Completed, false}},
+      {"ended with an error",                kDone, kDone, false, {ReadOutcome::Failed, false}},
+      {"cancelled in time",                  kLate, kDone, false, {ReadOutcome::TimedOut, false}},
+      {"completed just at the deadline",     kLate, kDone, true,  {ReadOutcome::Completed, false}},
+      {"the driver ignores the cancel",      kLate, kLate, false, {ReadOutcome::Failed, true}},
+      {"wait failed, cancel ended it",       kWaitFailed, kDone, false, {ReadOutcome::Failed, false}},
+      {"wait failed, cancel ignored",        kWaitFailed, kLate, false, {ReadOutcome::Failed, true}},
+  };
+  // clang-format on
+  for (const Case& c : cases) EXPECT_EQ(EndOfTransfer(c.wait, c.cancelWait, c.finished), c.expected) << c.name;
+  EXPECT_LE(kWriteLimit.count(), 1000);  // a device that takes no report holds a command 1 s
+}
+
+TEST(WinHidReports, OnlyPathsWithTheVexarosIdsAreOpened) {
+  // clang-format off
+  const std::pair<const char*, bool> paths[] = {
+      {R"(\?\hid#vid_04d8&pid_47a1#7&2a7f1c2&0&0000#{4d1e55b2-f16f-11cf-88cb-001111000030})", true},
+      {R"(\?\HID#VID_04D8&PID_47A1#7&2A7F1C2&0&0000#{4D1E55B2-F16F-11CF-88CB-001111000030})", true},
+      {R"(\?\hid#vid_046d&pid_c52b&mi_00#8&1f2e&0&0000#{4d1e55b2-f16f-11cf-88cb-001111000030})", false},
+      {R"(\?\hid#vid_04d8&pid_47a2#1#{x})", false},   // one product further
+      {R"(\?\hid#vid_04d9&pid_47a1#1#{x})", false},   // another maker
+      {R"(\?\hid#pid_47a1&vid_04d8#1#{x})", false},
+      {"", false},
+  };
+  // clang-format on
+  for (const auto& [path, expected] : paths) EXPECT_EQ(PathMayBeVexaro(path), expected) << path;
+}
+
+// What Windows lists for a device, as the link needs it: byte 0 of every write is outputId.
+TEST(WinHidReports, LengthsFromCapsGiveTheOutputReportId) {
+  struct Case {
+    const char* name;
+    CapsLengths caps;
+    CapsReportIds ids;
+    ReportLengths expected;  // input, output, numbered, outputId, outputReports, inputIdsDiffer
+  };
+  // clang-format off
+  const Case cases[] = {
+      {"unnumbered",                {9, 9},  {{0, 0}, {0}},       {9, 9, false, 0, 1, false}},
+      {"numbered, one ID",          {9, 9},  {{3}, {3, 3, 3}},    {9, 9, true, 3, 1, false}},
+      {"output of padding only",    {9, 9},  {{0}, {}},           {9, 9, false, 0, 1, false}},
+      {"two output reports",        {9, 9},  {{2}, {5, 2}},       {9, 9, true, 2, 2, false}},
+      {"input under another ID",    {9, 9},  {{4}, {3}},          {9, 9, true, 3, 1, true}},
+      {"numbered input, no output", {9, 0},  {{1}, {}},           {9, 0, true, 0, 0, true}},
+      {"no output report",          {9, 0},  {{0}, {}},           {9, 0, false, 0, 0, false}},
+  };
+  // clang-format on
+  for (const Case& c : cases) EXPECT_EQ(LengthsFromCaps(c.caps, c.ids), c.expected) << c.name;
 }
 
 TEST(WinHidReports, OutputBufferHasExactlyTheDevicesLength) {

@@ -90,8 +90,10 @@ class DeviceTest : public QObject, public WindowFixture {
          },
          "Device Disconnected",
          "The Vexaro at /dev/hidraw2 cannot be used: its report descriptor cannot be read."},
-        {[&] { add("/dev/hidraw3").openError = OpenError::NoPermission; }, "No Access to Device",
-         "udev rule"},
+        {[&] { add("/dev/hidraw3").openError = OpenError::InUse; }, "No Access to Device",
+         "Another program holds /dev/hidraw3 open."},
+        {[&] { platform_->interfaces().back().openError = OpenError::NoPermission; },
+         "No Access to Device", "udev rule"},
     };
     for (const auto& [setUp, status, toolTip] : cases) {
       setUp();
@@ -136,6 +138,37 @@ class DeviceTest : public QObject, public WindowFixture {
       QVERIFY(!timer()->isActive());
       QVERIFY(dialogs_->messages.empty());
       QCOMPARE(platform_->openHandles(), 0);
+      destroyWindow();
+    }
+  }
+
+  // A transfer that waits for the device (300 ms a reply here) leaves the window handling its
+  // events: a tick meanwhile polls nothing, the transfer controls are locked, and a close ends
+  // the program with the handles closed once the transfer is over.
+  void aWaitingTransferKeepsTheWindowResponsive() {
+    for (const bool closeInside : {false, true}) {
+      connectTo(FactoryStore());
+      QSignalSpy unloaded(window_.get(), &frmMain::unloaded);
+      firmware().setLatency(std::chrono::milliseconds(300));
+      bool waiting = true;
+      bool handledInside = false;
+      bool lockedInside = false;
+      QTimer::singleShot(100, window_.get(), [&] {
+        handledInside = waiting;
+        lockedInside = std::none_of(ui().transfer.begin(), ui().transfer.end(),
+                                    [](QWidget* control) { return control->isEnabled(); });
+        window_->Timer1_Timer();
+        if (closeInside) window_->close();
+      });
+      const std::size_t before = firmware().reportsReceived();
+      window_->Timer1_Timer();
+      waiting = false;
+      QVERIFY(handledInside);
+      QVERIFY(lockedInside);
+      QCOMPARE(firmware().reportsReceived(), before + 1);
+      QCOMPARE(unloaded.count(), closeInside ? 1 : 0);
+      QCOMPARE(platform_->openHandles(), closeInside ? 0 : 2);
+      QCOMPARE(ui().cmdSend->isEnabled(), true);
       destroyWindow();
     }
   }

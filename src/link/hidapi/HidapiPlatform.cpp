@@ -8,6 +8,7 @@
 #include <array>
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -29,9 +30,12 @@ namespace {
 
 // hid_init starts hidapi, or does nothing while it runs. On macOS every start makes hidapi open
 // devices exclusively, which refuses the link's second open of the device: open them shared
-// again. hid_open_path restarts hidapi by itself after a hid_exit, so this runs before each open.
+// again. hidapi is one per process: it ends once, as the process ends, never with one platform
+// object while another still uses it.
 bool StartHidapi() {
   if (hid_init() != 0) return false;
+  static const bool exitAtEnd = std::atexit([] { hid_exit(); }) == 0;
+  (void)exitAtEnd;
 #ifdef __APPLE__
   hid_darwin_set_open_exclusive(0);
 #endif
@@ -111,9 +115,6 @@ class HidapiPlatform final : public HidPlatform {
  public:
   explicit HidapiPlatform(std::string descriptorFolder)
       : descriptorFolder_(std::move(descriptorFolder)), initialised_(StartHidapi()) {}
-  ~HidapiPlatform() override {
-    if (initialised_) hid_exit();
-  }
 
   std::vector<HidInterfaceInfo> enumerate() override {
     std::vector<HidInterfaceInfo> found;

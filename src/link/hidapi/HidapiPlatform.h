@@ -14,7 +14,7 @@ namespace vexaro {
 // <folder>/hidrawN/device/report_descriptor.
 inline constexpr const char* kSysfsHidrawFolder = "/sys/class/hidraw";
 
-// Initialises hidapi for the platform's lifetime (and tries again at each enumeration while it
+// Initialises hidapi, which ends with the process (and tries again at each enumeration while it
 // has not started). With hidapi 0.13, report descriptors are read from `descriptorFolder`.
 std::unique_ptr<HidPlatform> MakeHidapiPlatform(std::string descriptorFolder = kSysfsHidrawFolder);
 

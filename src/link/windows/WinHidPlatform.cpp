@@ -19,6 +19,8 @@ extern "C" {
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
+#include <string>
 #include <utility>
 
 #include "link/windows/WinHidReports.h"
@@ -32,10 +34,6 @@ static_assert(winhid::kErrorAccessDenied == static_cast<DWORD>(ERROR_ACCESS_DENI
 static_assert(winhid::kErrorSharingViolation == static_cast<DWORD>(ERROR_SHARING_VIOLATION));
 static_assert(winhid::kWaitObject0 == static_cast<DWORD>(WAIT_OBJECT_0));
 static_assert(winhid::kWaitTimeout == static_cast<DWORD>(WAIT_TIMEOUT));
-
-// A write reaches the device within milliseconds; one that takes longer than a read may wait is
-// cancelled and counts as failed, so that a stuck device cannot hang the program.
-constexpr DWORD kWriteLimitMs = 5000;
 
 // A kernel handle, closed exactly once. CreateFile fails with INVALID_HANDLE_VALUE, CreateEvent
 // with NULL; neither is closed.
@@ -87,6 +85,8 @@ struct Caps {
   ReportLengths reports;
 };
 
+// `device` is a handle without FILE_FLAG_OVERLAPPED: the HidD_ calls are requests to the driver
+// that expect to complete before they return.
 std::optional<Caps> ReadCaps(HANDLE device) {
   PHIDP_PREPARSED_DATA preparsed = nullptr;
   if (!HidD_GetPreparsedData(device, &preparsed)) return std::nullopt;
@@ -103,13 +103,23 @@ std::optional<Caps> ReadCaps(HANDLE device) {
   return Caps{lengths, winhid::LengthsFromCaps(lengths, ids)};
 }
 
+// One overlapped transfer: what the driver may write into or signal until the transfer ends.
+struct Transfer {
+  explicit Transfer(std::vector<std::uint8_t> data) : buffer(std::move(data)) {
+    overlapped.hEvent = event.get();  // manual reset; ReadFile and WriteFile reset it
+  }
+  OVERLAPPED overlapped{};
+  std::vector<std::uint8_t> buffer;
+  Handle event{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+};
+
 // Every handle is opened for overlapped I/O, since the link opens the device twice through the
-// same call and reads with a time limit through one of them: WriteFile and ReadFile then start a
-// transfer, and a wait on the handle's own event ends it.
+// same call and reads with a time limit through one of them: WriteFile and ReadFile start a
+// transfer, and a wait on the transfer's own event ends it.
 class WinHidDevice final : public HidDevice {
  public:
-  WinHidDevice(Handle device, Handle event, std::optional<Caps> caps)
-      : device_(std::move(device)), event_(std::move(event)), caps_(std::move(caps)) {}
+  WinHidDevice(Handle device, std::optional<Caps> caps)
+      : device_(std::move(device)), caps_(std::move(caps)) {}
 
   std::optional<ReportLengths> reportLengths() override {
     if (!caps_) return std::nullopt;
@@ -118,61 +128,80 @@ class WinHidDevice final : public HidDevice {
 
   bool write(std::span<const std::uint8_t> report) override {
     if (!caps_) return false;
-    const auto buffer = winhid::OutputBuffer(report, caps_->lengths);
+    auto buffer = winhid::OutputBuffer(report, caps_->lengths);
     if (!buffer) return false;
-    OVERLAPPED overlapped{};
-    overlapped.hEvent = event_.get();
-    if (!WriteFile(device_.get(), buffer->data(), static_cast<DWORD>(buffer->size()), nullptr,
-                   &overlapped) &&
-        GetLastError() != ERROR_IO_PENDING) {
-      return false;
-    }
     DWORD written = 0;
-    return Finish(overlapped, kWriteLimitMs, written) == ReadOutcome::Completed &&
-           written == buffer->size();
+    return run(std::move(*buffer), false, Milliseconds(winhid::kWriteLimit), nullptr, written) ==
+           ReadOutcome::Completed;
   }
 
   ReadOutcome read(std::span<std::uint8_t> report, std::chrono::milliseconds limit) override {
     if (!caps_ || caps_->lengths.input == 0 || report.empty()) return ReadOutcome::Failed;
     // ReadFile wants room for a whole input report, report-ID byte first, whatever the caller's
     // buffer holds.
-    std::vector<std::uint8_t> received(caps_->lengths.input, 0);
-    OVERLAPPED overlapped{};
-    overlapped.hEvent = event_.get();
-    if (!ReadFile(device_.get(), received.data(), static_cast<DWORD>(received.size()), nullptr,
-                  &overlapped) &&
-        GetLastError() != ERROR_IO_PENDING) {
-      return ReadOutcome::Failed;  // the device is gone, or the handle is of no more use
-    }
     DWORD got = 0;
-    const ReadOutcome outcome = Finish(overlapped, Milliseconds(limit), got);
-    if (outcome == ReadOutcome::Completed) {
-      std::copy_n(received.begin(), std::min<std::size_t>(got, report.size()), report.begin());
-    }
-    return outcome;
+    return run(std::vector<std::uint8_t>(caps_->lengths.input, 0), true, Milliseconds(limit),
+               &report, got);
   }
 
   // read() and write() return only once their transfer has ended: nothing is pending.
   void cancel() override {}
 
+  std::uint32_t lastErrorCode() const override { return lastError_; }
+
  private:
-  // Waits for the transfer of `overlapped` for at most `limitMs`. A transfer that did not end in
-  // time is cancelled, and the wait goes on until the cancellation has ended it, so that nothing
-  // is written into a buffer after the caller has moved on.
-  ReadOutcome Finish(OVERLAPPED& overlapped, DWORD limitMs, DWORD& transferred) {
-    const ReadOutcome waited = winhid::OutcomeOfWait(WaitForSingleObject(event_.get(), limitMs));
-    if (waited != ReadOutcome::Completed) CancelIo(device_.get());
-    const bool ended = GetOverlappedResult(device_.get(), &overlapped, &transferred, TRUE);
-    if (waited == ReadOutcome::Completed) {
-      return ended ? ReadOutcome::Completed : ReadOutcome::Failed;
+  // Starts one transfer of `data` and waits for it for at most `limitMs`; one that did not end
+  // in time is cancelled (winhid::EndOfTransfer decides the rest). A completed read copies what
+  // arrived into `into`.
+  ReadOutcome run(std::vector<std::uint8_t> data, bool reading, DWORD limitMs,
+                  std::span<std::uint8_t>* into, DWORD& transferred) {
+    // A transfer that never ended still owns this handle's driver queue.
+    if (stranded_) return ReadOutcome::Failed;
+    auto transfer = std::make_unique<Transfer>(std::move(data));
+    if (!transfer->event.valid()) {
+      lastError_ = GetLastError();
+      return ReadOutcome::Failed;
     }
-    // A report that arrived between the end of the wait and the cancellation is kept.
-    return ended ? ReadOutcome::Completed : waited;
+    const auto size = static_cast<DWORD>(transfer->buffer.size());
+    const BOOL started =
+        reading ? ReadFile(device_.get(), transfer->buffer.data(), size, nullptr,
+                           &transfer->overlapped)
+                : WriteFile(device_.get(), transfer->buffer.data(), size, nullptr,
+                            &transfer->overlapped);
+    if (!started && GetLastError() != ERROR_IO_PENDING) {
+      lastError_ = GetLastError();  // the device is gone, or the handle is of no more use
+      return ReadOutcome::Failed;
+    }
+    const DWORD waited = WaitForSingleObject(transfer->event.get(), limitMs);
+    DWORD cancelWaited = waited;
+    if (waited != WAIT_OBJECT_0) {
+      CancelIoEx(device_.get(), &transfer->overlapped);
+      cancelWaited =
+          WaitForSingleObject(transfer->event.get(), Milliseconds(winhid::kCancelLimit));
+    }
+    bool finished = false;
+    if (cancelWaited == WAIT_OBJECT_0) {
+      finished = GetOverlappedResult(device_.get(), &transfer->overlapped, &transferred, FALSE);
+      if (!finished) lastError_ = GetLastError();
+    }
+    const winhid::TransferEnd end = winhid::EndOfTransfer(waited, cancelWaited, finished);
+    if (end.stranded) {
+      // The driver may still write into the buffer and signal the event: both stay alive for
+      // the rest of the process, on purpose.
+      stranded_ = true;
+      (void)transfer.release();
+    } else if (end.outcome == ReadOutcome::Completed && into != nullptr) {
+      std::copy_n(transfer->buffer.begin(),
+                  std::min<std::size_t>({transferred, transfer->buffer.size(), into->size()}),
+                  into->begin());
+    }
+    return end.outcome;
   }
 
   Handle device_;
-  Handle event_;  // manual reset; ReadFile and WriteFile reset it when they start
   std::optional<Caps> caps_;
+  std::uint32_t lastError_ = 0;
+  bool stranded_ = false;
 };
 
 class DeviceInfoSet {
@@ -194,19 +223,27 @@ class DeviceInfoSet {
 };
 
 // The device path of one interface, or "" when the system will not give it.
-std::wstring InterfacePath(HDEVINFO set, SP_DEVICE_INTERFACE_DATA& interface) {
+std::wstring InterfacePath(HDEVINFO set, SP_DEVICE_INTERFACE_DATA& interfaceData) {
   DWORD required = 0;
-  SetupDiGetDeviceInterfaceDetailW(set, &interface, nullptr, 0, &required, nullptr);
+  SetupDiGetDeviceInterfaceDetailW(set, &interfaceData, nullptr, 0, &required, nullptr);
   if (required < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W)) return {};
   // Storage aligned for the detail record, which starts with its fixed part's size.
   std::vector<std::uint64_t> storage((required + sizeof(std::uint64_t) - 1) /
                                      sizeof(std::uint64_t));
   auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(storage.data());
   detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
-  if (!SetupDiGetDeviceInterfaceDetailW(set, &interface, detail, required, nullptr, nullptr)) {
+  if (!SetupDiGetDeviceInterfaceDetailW(set, &interfaceData, detail, required, nullptr, nullptr)) {
     return {};
   }
   return detail->DevicePath;
+}
+
+// A handle without read or write access and without FILE_FLAG_OVERLAPPED: enough for the HidD_
+// queries, given even for interfaces that the system keeps to itself, and touches nothing on the
+// device.
+Handle QueryHandle(const std::wstring& path) {
+  return Handle(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr));
 }
 
 class WinHidPlatform final : public HidPlatform {
@@ -216,40 +253,53 @@ class WinHidPlatform final : public HidPlatform {
     GUID hidClass{};
     HidD_GetHidGuid(&hidClass);
     const DeviceInfoSet set(hidClass);
-    if (!set.valid()) return found;
+    if (!set.valid()) {
+      serviceFailure_ = "SetupDiGetClassDevs failed with error " + std::to_string(GetLastError());
+      return found;
+    }
+    serviceFailure_.clear();
     for (DWORD index = 0;; ++index) {
-      SP_DEVICE_INTERFACE_DATA interface {};
-      interface.cbSize = sizeof interface;
+      SP_DEVICE_INTERFACE_DATA interfaceData{};
+      interfaceData.cbSize = sizeof interfaceData;
       // Fails with ERROR_NO_MORE_ITEMS after the last interface.
-      if (!SetupDiEnumDeviceInterfaces(set.get(), nullptr, &hidClass, index, &interface)) break;
-      const std::wstring path = InterfacePath(set.get(), interface);
+      if (!SetupDiEnumDeviceInterfaces(set.get(), nullptr, &hidClass, index, &interfaceData)) {
+        break;
+      }
+      const std::wstring path = InterfacePath(set.get(), interfaceData);
       if (path.empty()) continue;
-      // The IDs need a handle. One without read or write access is given even for interfaces
-      // that the system keeps to itself (keyboards, mice) and touches nothing on the device; an
-      // interface that cannot be opened or asked is left out, never matched on stale IDs.
-      const Handle query(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                     OPEN_EXISTING, 0, nullptr));
+      std::string utf8Path = Utf8FromWide(path);
+      // Other interfaces are listed without their IDs and never opened: HID filter drivers can
+      // make an open take seconds, and other people's keyboards and mice are none of ours.
+      if (!winhid::PathMayBeVexaro(utf8Path)) {
+        found.push_back({std::move(utf8Path), 0, 0});
+        continue;
+      }
+      // An interface that cannot be opened or asked is left out, never matched on stale IDs.
+      const Handle query = QueryHandle(path);
       if (!query.valid()) continue;
       HIDD_ATTRIBUTES attributes{};
       attributes.Size = sizeof attributes;
       if (!HidD_GetAttributes(query.get(), &attributes)) continue;
-      found.push_back({Utf8FromWide(path), attributes.VendorID, attributes.ProductID});
+      found.push_back({std::move(utf8Path), attributes.VendorID, attributes.ProductID});
     }
     return found;
   }
 
   OpenResult open(const std::string& path) override {
-    Handle device(CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+    const std::wstring widePath = WideFromUtf8(path);
+    Handle device(CreateFileW(widePath.c_str(), GENERIC_READ | GENERIC_WRITE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_FLAG_OVERLAPPED, nullptr));
     if (!device.valid()) return {nullptr, winhid::OpenErrorFromCode(GetLastError())};
-    // Manual reset, not signalled: each transfer's start resets it, its end signals it.
-    Handle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!event.valid()) return {nullptr, OpenError::Failed};
-    const auto caps = ReadCaps(device.get());
-    return {std::make_unique<WinHidDevice>(std::move(device), std::move(event), caps),
-            OpenError::Failed};
+    std::optional<Caps> caps;
+    if (const Handle query = QueryHandle(widePath); query.valid()) caps = ReadCaps(query.get());
+    return {std::make_unique<WinHidDevice>(std::move(device), caps), OpenError::Failed};
   }
+
+  std::string serviceFailure() override { return serviceFailure_; }
+
+ private:
+  std::string serviceFailure_;
 };
 
 }  // namespace

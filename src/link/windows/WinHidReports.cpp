@@ -1,14 +1,22 @@
 #include "link/windows/WinHidReports.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <set>
+
+#include "link/DeviceContract.h"
 
 namespace vexaro::winhid {
 
 OpenError OpenErrorFromCode(std::uint32_t lastError) {
-  return lastError == kErrorAccessDenied || lastError == kErrorSharingViolation
-             ? OpenError::NoPermission
-             : OpenError::Failed;
+  switch (lastError) {
+    case kErrorSharingViolation:
+      return OpenError::InUse;
+    case kErrorAccessDenied:
+      return OpenError::NoPermission;
+    default:
+      return OpenError::Failed;
+  }
 }
 
 ReadOutcome OutcomeOfWait(std::uint32_t waitResult) {
@@ -20,6 +28,28 @@ ReadOutcome OutcomeOfWait(std::uint32_t waitResult) {
     default:
       return ReadOutcome::Failed;
   }
+}
+
+TransferEnd EndOfTransfer(std::uint32_t waitResult, std::uint32_t cancelWaitResult, bool finished) {
+  const ReadOutcome waited = OutcomeOfWait(waitResult);
+  if (waited == ReadOutcome::Completed) {
+    return {finished ? ReadOutcome::Completed : ReadOutcome::Failed, false};
+  }
+  if (OutcomeOfWait(cancelWaitResult) != ReadOutcome::Completed) return {ReadOutcome::Failed, true};
+  // A report that arrived between the end of the wait and the cancellation is kept.
+  return {finished ? ReadOutcome::Completed : waited, false};
+}
+
+bool PathMayBeVexaro(std::string_view path) {
+  char ids[24];
+  std::snprintf(ids, sizeof ids, "vid_%04x&pid_%04x", unsigned{kVexaroVendorId},
+                unsigned{kVexaroProductId});
+  const std::string_view wanted(ids);
+  const auto lower = [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  };
+  return std::search(path.begin(), path.end(), wanted.begin(), wanted.end(),
+                     [&](char a, char b) { return lower(a) == b; }) != path.end();
 }
 
 ReportLengths LengthsFromCaps(CapsLengths caps, const CapsReportIds& ids) {

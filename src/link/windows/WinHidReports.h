@@ -4,9 +4,11 @@
 // lengths that Windows insists on. Plain C++ with the Win32 numbers spelled out, so that it builds
 // and is tested on every platform; WinHidPlatform.cpp checks the numbers against windows.h.
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include "link/HidPlatform.h"
@@ -21,14 +23,44 @@ inline constexpr std::uint32_t kErrorSharingViolation = 32;  // ERROR_SHARING_VI
 inline constexpr std::uint32_t kWaitObject0 = 0;    // WAIT_OBJECT_0: the transfer has ended
 inline constexpr std::uint32_t kWaitTimeout = 258;  // WAIT_TIMEOUT
 
-// Why CreateFile refused a HID interface. Access denied (an interface the system keeps to itself,
-// or one that another program holds exclusively) and a sharing violation (another program opened
-// it without sharing) are a matter of permission; everything else is a plain failure.
+// A write reaches the device within milliseconds; one that takes longer (a device that takes no
+// more reports) is cancelled and counts as failed, and the link then skips the read.
+inline constexpr std::chrono::milliseconds kWriteLimit{1000};
+
+// How long a cancelled transfer may take to end. A driver that ignores the cancel must not hang
+// the program.
+inline constexpr std::chrono::milliseconds kCancelLimit{500};
+
+// Why CreateFile refused a HID interface. A sharing violation means that another program opened
+// it without sharing; access denied means that Windows keeps the collection to itself (keyboards,
+// mice) or a policy forbids it. Everything else is a plain failure.
 OpenError OpenErrorFromCode(std::uint32_t lastError);
 
 // How the wait for an overlapped transfer ended: signalled is Completed, the time limit TimedOut,
 // anything else (WAIT_FAILED, an abandoned wait) Failed.
 ReadOutcome OutcomeOfWait(std::uint32_t waitResult);
+
+// How a transfer ends. `waitResult` is the first wait's; when it was not WAIT_OBJECT_0 the
+// transfer was cancelled (CancelIoEx) and `cancelWaitResult` is the wait for that, bounded by
+// kCancelLimit. `finished` is what GetOverlappedResult returned once the event was signalled: its
+// TRUE alone is success, whatever byte count the driver reports.
+//
+// A transfer that did not end even after the cancel is still pending inside the driver: it may
+// write into its buffer and signal its event at any later time. It is `stranded`: its buffer,
+// OVERLAPPED and event are kept alive for the rest of the process, the handle takes no further
+// transfer, and the outcome is Failed, so that the link searches for the device again (opening new
+// handles) instead of waiting behind it.
+struct TransferEnd {
+  ReadOutcome outcome = ReadOutcome::Failed;
+  bool stranded = false;
+  friend bool operator==(const TransferEnd&, const TransferEnd&) = default;
+};
+TransferEnd EndOfTransfer(std::uint32_t waitResult, std::uint32_t cancelWaitResult, bool finished);
+
+// Whether a device interface path may belong to a Vexaro: USB HID paths carry the IDs as
+// "vid_04d8&pid_47a1", in any case. Only such interfaces are opened to read their IDs (which
+// HidD_GetAttributes then confirms); other people's keyboards and mice are never opened.
+bool PathMayBeVexaro(std::string_view path);
 
 // The report lengths of HIDP_CAPS: InputReportByteLength and OutputReportByteLength, both counting
 // the report-ID byte, as ReportLengths does. 0 when the interface has no report of that kind.

@@ -12,6 +12,7 @@
 #include <shellapi.h>
 // clang-format on
 
+#include <atomic>
 #include <climits>
 #include <iostream>
 
@@ -52,15 +53,36 @@ std::vector<std::string> Utf8CommandLineArguments() {
   return Utf8Arguments(GetCommandLineW());
 }
 
+namespace {
+
+// The console's own code page while a Utf8Console lives, for the control handler: Ctrl+C,
+// Ctrl+Break and closing the console end the process without running destructors.
+std::atomic<UINT> savedCodePage{0};
+
+BOOL WINAPI RestoreCodePageOnExit(DWORD event) {
+  if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT || event == CTRL_CLOSE_EVENT) {
+    if (const UINT codePage = savedCodePage.load(); codePage != 0) SetConsoleOutputCP(codePage);
+  }
+  return FALSE;  // the default handling goes on: the process ends
+}
+
+}  // namespace
+
 // GetConsoleOutputCP() is 0 when the process has no console; then there is nothing to change.
 Utf8Console::Utf8Console() : previousCodePage_(GetConsoleOutputCP()) {
-  if (previousCodePage_ != 0) SetConsoleOutputCP(CP_UTF8);
+  if (previousCodePage_ == 0) return;
+  savedCodePage = previousCodePage_;
+  SetConsoleCtrlHandler(RestoreCodePageOnExit, TRUE);
+  SetConsoleOutputCP(CP_UTF8);
 }
 
 Utf8Console::~Utf8Console() {
   std::cout.flush();
   std::cerr.flush();
-  if (previousCodePage_ != 0) SetConsoleOutputCP(previousCodePage_);
+  if (previousCodePage_ == 0) return;
+  SetConsoleOutputCP(previousCodePage_);
+  SetConsoleCtrlHandler(RestoreCodePageOnExit, FALSE);
+  savedCodePage = 0;
 }
 
 }  // namespace vexaro

@@ -13,15 +13,18 @@ namespace vexaro {
 std::string Utf8FromWide(std::wstring_view wide);
 std::wstring WideFromUtf8(std::string_view utf8);
 
-// The arguments of a Windows command line, split as the C runtime splits them, in UTF-8 and
-// without the program name.
+// The arguments of a Windows command line, split by CommandLineToArgvW, in UTF-8 and without the
+// program name. Its rules are the older C runtime's: they differ from today's C runtime only for
+// two quotes inside a quoted argument, which end the quoting here ("a""b c" is a"b and c, where
+// the C runtime of Visual Studio 2008 and later reads one argument a"b c).
 std::vector<std::string> Utf8Arguments(const wchar_t* commandLine);
 
 // The arguments of this process's own command line.
 std::vector<std::string> Utf8CommandLineArguments();
 
 // While it lives, a console that the program writes to shows UTF-8 (file names in messages);
-// the console's own code page is restored afterwards, output flushed first.
+// the console's own code page is restored afterwards, output flushed first, and also when Ctrl+C,
+// Ctrl+Break or closing the console ends the program.
 class Utf8Console {
  public:
   Utf8Console();

@@ -1,0 +1,64 @@
+// The stand-in device as a program of its own, for the scripts that run vexaro.exe as a user
+// does: one Vexaro on a named pipe, its memory loaded from and saved to a file as --simulate=FILE
+// keeps it.
+//
+//   winhid_standin_device TAG CATALOGUE READY STOP [MEMORY]
+//
+// writes the catalogue (one interface, named after TAG), serves it, writes "ok" to READY (or
+// "failed" when MEMORY cannot be used: the caller lets vexaro.exe say why), and ends when STOP
+// exists, the memory saved.
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <thread>
+
+#include "StandInDevice.h"
+#include "link/windows/WinText.h"
+#include "simulator/SimulatedStoreFile.h"
+
+int main() {
+  using namespace vexaro;
+  const std::vector<std::string> args = Utf8CommandLineArguments();
+  if (args.size() < 4) {
+    std::cerr << "usage: winhid_standin_device TAG CATALOGUE READY STOP [MEMORY]\n";
+    return 2;
+  }
+  const std::string& tag = args[0];
+  const std::string memory = args.size() > 4 ? args[4] : "";
+  DeviceStore store = FactoryStore();
+  bool usable = true;
+  if (!memory.empty()) {
+    const Result<DeviceStore> loaded = LoadStoreFile(memory);
+    usable = loaded && CheckStoreFileWritable(memory);
+    if (loaded) store = *loaded;
+  }
+  if (!usable) {
+    std::ofstream(args[2]) << "failed\n";
+    return 0;
+  }
+  standin::DeviceBehaviour vexaro;
+  vexaro.entry = {
+      R"(\\.\pipe\hid#vid_04d8&pid_47a1#)" + tag + "#{4d1e55b2-f16f-11cf-88cb-001111000030}",
+      kVexaroVendorId,
+      kVexaroProductId,
+      9,
+      9,
+      std::vector<std::uint8_t>(8, 0),
+      std::vector<std::uint8_t>(8, 0)};
+  standin::Catalogue catalogue;
+  catalogue.interfaces.push_back(vexaro.entry);
+  std::ofstream(args[1]) << standin::FormatCatalogue(catalogue);
+  {
+    standin::StandInDevices devices({vexaro}, store);
+    std::ofstream(args[2]) << "ok\n";
+    while (!std::filesystem::exists(args[3]))
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    devices.waitUntilAllClosed();
+    const auto lock = devices.locked();
+    store = devices.firmware().store();
+  }
+  if (!memory.empty() && !SaveStoreFile(memory, store)) return 1;
+  return 0;
+}
