@@ -48,7 +48,12 @@ frmMain::frmMain(ApiUSBRoutines& usb, const LinkState& link, DeviceSettings& set
   setObjectName("frmMain");
   setWindowTitle("Vexaro  -  Version 3.0");
   InitWindowResources();
+#ifdef Q_OS_WIN
+  // The Qt this program ships with on Windows has no SVG support: the same picture in six sizes.
+  setWindowIcon(QIcon(":/org.vexaro.usblink.ico"));
+#else
   setWindowIcon(QIcon(":/org.vexaro.usblink.svg"));
+#endif
   QFont font = QApplication::font();
   font.setPointSize(kFontPointSize);
   setFont(font);

@@ -90,8 +90,13 @@ class DeviceTest : public QObject, public WindowFixture {
          },
          "Device Disconnected",
          "The Vexaro at /dev/hidraw2 cannot be used: its report descriptor cannot be read."},
+#ifdef Q_OS_LINUX
         {[&] { add("/dev/hidraw3").openError = OpenError::NoPermission; }, "No Access to Device",
          "udev rule"},
+#else
+        {[&] { add("/dev/hidraw3").openError = OpenError::NoPermission; }, "No Access to Device",
+         "holds /dev/hidraw3 open"},
+#endif
     };
     for (const auto& [setUp, status, toolTip] : cases) {
       setUp();
