@@ -62,7 +62,14 @@ windows-configure:
 
 test-windows: windows-configure
 	@ctest --test-dir $(WINDOWS_BUILD) --output-on-failure -j2
-	@$(MAKE) --no-print-directory package-windows
+	@scripts/package-windows $(WINDOWS_BUILD)
+	@scripts/check-windows-package $(WINDOWS_BUILD)
+
+# The ZIP and the NSIS installer of the Windows build, in $(WINDOWS_BUILD)/package, checked under
+# Wine: installed, run and removed again.
+package-windows: windows-configure
+	@scripts/package-windows $(WINDOWS_BUILD)
+	@scripts/check-windows-package $(WINDOWS_BUILD)
 
 # Host time of the link, settings and melody paths on the simulated device, against the USB's own
 # time. The build folder is RelWithDebInfo (optimized), so these are release-like numbers; the
