@@ -113,8 +113,13 @@ QString frmMain::helpFilePath() {
       QDir::cleanPath(programDir.filePath(QString("../Resources/") + kHelpFileName));
   if (QFileInfo::exists(inBundle)) return inBundle;
 #endif
+#ifdef Q_OS_WIN
+  // Installed or unpacked, the help is beside the program; there is no shared data folder.
+  return besideProgram;
+#else
   const QString installed = QDir(VEXARO_HELP_DIR).filePath(kHelpFileName);
   return QFileInfo::exists(installed) ? installed : besideProgram;
+#endif
 }
 
 void frmMain::cmdHelp_Click() {
