@@ -61,6 +61,8 @@ windows-configure:
 	@cmake --build $(WINDOWS_BUILD)
 
 test-windows: windows-configure
+	@# The Wine prefix first: made by the first test, it can outlast the others' time limits.
+	@WINEPREFIX=$(abspath $(WINDOWS_BUILD))/wine-prefix scripts/wine-run cmd /c ver >/dev/null
 	@ctest --test-dir $(WINDOWS_BUILD) --output-on-failure -j2
 	@scripts/package-windows $(WINDOWS_BUILD)
 	@scripts/check-windows-package $(WINDOWS_BUILD)

@@ -19,19 +19,25 @@ cleanup() {
 trap cleanup EXIT
 cp "$memory" "$work/memory.txt"
 
-$program --simulate="$work/memory.txt" >"$work/out.txt" 2>&1 &
+$program --trace --simulate="$work/memory.txt" >"$work/out.txt" 2>&1 &
 pid=$!
 
 window=
-for _ in $(seq 120); do
+for _ in $(seq 240); do
   window=$(xdotool search --name '^Vexaro  -  Version' 2>/dev/null | head -n 1 || true)
   [ -n "$window" ] && break
   kill -0 "$pid" 2>/dev/null || { cat "$work/out.txt" >&2; echo "the program ended early" >&2; exit 1; }
   sleep 0.5
 done
-[ -n "$window" ] || { echo "no window within 60 s" >&2; exit 1; }
-# The settings are read right after the window shows; the device answers within a second.
-sleep 3
+[ -n "$window" ] || { echo "no window within 120 s" >&2; exit 1; }
+# The settings are read right after the window shows; the first poll of the device (command 73h
+# in the trace) comes once they are in the window's fields.
+for _ in $(seq 240); do
+  grep -q '^hid> 00 73 ' "$work/out.txt" && break
+  sleep 0.5
+done
+grep -q '^hid> 00 73 ' "$work/out.txt" || { echo "the settings were not read within 120 s" >&2; exit 1; }
+sleep 1
 if [ -n "$screenshot" ]; then
   xwd -silent -id "$window" | xwdtopnm 2>/dev/null | pnmtopng >"$screenshot"
 fi
@@ -45,11 +51,22 @@ xdotool type --delay 100 55
 xdotool key Tab
 sleep 1
 xdotool key alt+s
-sleep 3
+# Sent once the device has been polled again after the last store command (54h).
+sent=
+for _ in $(seq 240); do
+  last_store=$(grep -n '^hid> 00 54 ' "$work/out.txt" | tail -n 1 | cut -d: -f1 || true)
+  last_poll=$(grep -n '^hid> 00 73 ' "$work/out.txt" | tail -n 1 | cut -d: -f1 || true)
+  if [ -n "$last_store" ] && [ "${last_poll:-0}" -gt "$last_store" ]; then
+    sent=1
+    break
+  fi
+  sleep 0.5
+done
+[ -n "$sent" ] || { echo "Alt+S sent nothing within 120 s" >&2; exit 1; }
 xdotool key alt+x
 
 status=0
-for _ in $(seq 60); do
+for _ in $(seq 120); do
   kill -0 "$pid" 2>/dev/null || break
   sleep 0.5
 done
