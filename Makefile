@@ -61,8 +61,12 @@ windows-configure:
 	@cmake --build $(WINDOWS_BUILD)
 
 test-windows: windows-configure
-	@# The Wine prefix first: made by the first test, it can outlast the others' time limits.
-	@WINEPREFIX=$(abspath $(WINDOWS_BUILD))/wine-prefix scripts/wine-run cmd /c ver >/dev/null
+	@# The Wine prefixes first: made by the first test, they can outlast the others' time limits.
+	@# Their Wine server is let go before the tests, so the window's starts with its display.
+	@wineserver=$$(command -v wineserver || echo /usr/lib/wine/wineserver); \
+	for prefix in wine-prefix wine-prefix-window; do \
+	  export WINEPREFIX=$(abspath $(WINDOWS_BUILD))/$$prefix; \
+	  scripts/wine-run cmd /c ver >/dev/null && $$wineserver -w; done
 	@ctest --test-dir $(WINDOWS_BUILD) --output-on-failure -j2
 	@scripts/package-windows $(WINDOWS_BUILD)
 	@scripts/check-windows-package $(WINDOWS_BUILD)
