@@ -37,22 +37,45 @@ test-sanitize: deps
 	@cmake --build build-asan
 	@ctest --test-dir build-asan --output-on-failure -j2
 
-# The Windows build: the core, the Windows HID platform, the command-line tool and the tests that
-# need no window, cross-compiled with MinGW-w64 in $(WINDOWS_BUILD) and run under Wine, with the
-# acceptance checks and a comparison with this machine's own vexaro (Debian has no Qt for MinGW,
-# so the window program is not built).
+# The Windows build: both programs and their tests, cross-compiled with MinGW-w64 in
+# $(WINDOWS_BUILD) against a Qt for Windows that scripts/windows-qt builds once from Debian's
+# sources (or finds in its cache), and run under Wine: the tests, the acceptance checks, a
+# comparison with this machine's own vexaro (built without the window in $(HOST_BUILD)), then the
+# ZIP and the installer of package-windows, installed, run and removed again.
 WINDOWS_BUILD ?= build-windows
+HOST_BUILD ?= build-host
 
-test-windows:
+.PHONY: windows-configure package-windows
+windows-configure:
 	@scripts/install-deps windows
-	@cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) >/dev/null
-	@cmake --build $(BUILD) --target vexaro
-	@cmake -S . -B $(WINDOWS_BUILD) -G Ninja --no-warn-unused-cli \
-	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
-	  -DVEXARO_WINDOW=OFF -DVEXARO_BENCH=OFF -DVEXARO_HOST_VEXARO=$(abspath $(BUILD))/bin/vexaro \
+	@cmake -S . -B $(HOST_BUILD) -G Ninja -DVEXARO_WINDOW=OFF -DVEXARO_TESTS=OFF -DVEXARO_BENCH=OFF \
 	  >/dev/null
+	@cmake --build $(HOST_BUILD) --target vexaro
+	@grep -qs qt.toolchain.cmake $(WINDOWS_BUILD)/CMakeCache.txt || \
+	  rm -rf $(WINDOWS_BUILD)/CMakeCache.txt $(WINDOWS_BUILD)/CMakeFiles
+	@qt=$$(scripts/windows-qt) && cmake -S . -B $(WINDOWS_BUILD) -G Ninja --no-warn-unused-cli \
+	  -DCMAKE_TOOLCHAIN_FILE=$$qt/lib/cmake/Qt6/qt.toolchain.cmake \
+	  -DQT_CHAINLOAD_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake \
+	  -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+	  -DVEXARO_BENCH=OFF -DVEXARO_HOST_VEXARO=$(abspath $(HOST_BUILD))/bin/vexaro >/dev/null
 	@cmake --build $(WINDOWS_BUILD)
+
+test-windows: windows-configure
+	@# The Wine prefixes first: made by the first test, they can outlast the others' time limits.
+	@# Their Wine server is let go before the tests, so the window's starts with its display.
+	@wineserver=$$(command -v wineserver || echo /usr/lib/wine/wineserver); \
+	for prefix in wine-prefix wine-prefix-window; do \
+	  export WINEPREFIX=$(abspath $(WINDOWS_BUILD))/$$prefix; \
+	  scripts/wine-run cmd /c ver >/dev/null && $$wineserver -w; done
 	@ctest --test-dir $(WINDOWS_BUILD) --output-on-failure -j2
+	@scripts/package-windows $(WINDOWS_BUILD)
+	@scripts/check-windows-package $(WINDOWS_BUILD)
+
+# The ZIP and the NSIS installer of the Windows build, in $(WINDOWS_BUILD)/package, checked under
+# Wine: installed, run and removed again.
+package-windows: windows-configure
+	@scripts/package-windows $(WINDOWS_BUILD)
+	@scripts/check-windows-package $(WINDOWS_BUILD)
 
 # Host time of the link, settings and melody paths on the simulated device, against the USB's own
 # time. The build folder is RelWithDebInfo (optimized), so these are release-like numbers; the
@@ -66,7 +89,7 @@ bench: build
 lint: build
 	@files=$$(git ls-files 'src/*.cpp' 'tests/*.cpp' 'bench/*.cpp' 'fuzz/*.cpp' 'tools/*.cpp' | \
 	  grep -v -e 'src/link/windows/WinHidPlatform.cpp' -e 'src/link/windows/WinText.cpp' \
-	          -e 'src/app/windows/FileAccessWindows.cpp' -e 'tests/app/WinHidPlatformTest.cpp'); \
+	          -e 'tests/app/WinHidPlatformTest.cpp' -e 'src/app/windows/'); \
 	  run-clang-tidy -quiet -p $(BUILD) $$files >$(BUILD)/lint.log 2>&1 || \
 	  { grep -E 'error:|warning:' $(BUILD)/lint.log | sort -u; exit 1; }; \
 	  echo "lint: the names of $$(echo $$files | wc -w) files follow .clang-tidy"
@@ -84,7 +107,7 @@ package: deps
 	@scripts/check-package build-package/vexaro-usb-link_*.deb
 
 clean:
-	@rm -rf $(BUILD) build-asan build-fuzz build-package $(WINDOWS_BUILD)
+	@rm -rf $(BUILD) build-asan build-fuzz build-package $(WINDOWS_BUILD) $(HOST_BUILD)
 
 # The libFuzzer targets of fuzz/, built with clang in $(FUZZ_BUILD) and run for $(FUZZ_SECONDS)
 # seconds each. New inputs go to a working copy of each corpus in $(FUZZ_BUILD)/fuzz-corpus; the

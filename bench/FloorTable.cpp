@@ -1,6 +1,10 @@
 #include "FloorTable.h"
 
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cmath>
@@ -14,8 +18,13 @@ namespace {
 
 benchmark::ConsoleReporter::OutputOptions ConsoleOptions() {
   // Colour only for a terminal, so that `make bench > file` stays plain text.
-  return ::isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_ColorTabular
-                                 : benchmark::ConsoleReporter::OO_Tabular;
+#ifdef _WIN32
+  const bool terminal = ::_isatty(::_fileno(stdout)) != 0;
+#else
+  const bool terminal = ::isatty(STDOUT_FILENO) != 0;
+#endif
+  return terminal ? benchmark::ConsoleReporter::OO_ColorTabular
+                  : benchmark::ConsoleReporter::OO_Tabular;
 }
 
 std::string Format(const char* format, double value) {

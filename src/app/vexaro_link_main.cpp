@@ -11,6 +11,9 @@
 #include <QSocketNotifier>
 #include <csignal>
 #endif
+#ifdef Q_OS_WIN
+#include "app/windows/ParentConsole.h"
+#endif
 
 #include "app/BuildInfo.h"
 #include "app/PlatformChoice.h"
@@ -38,8 +41,14 @@ void QuitOnTerminationSignals(QApplication& application) {
   sigemptyset(&action.sa_mask);
   for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
 }
+#elif defined(Q_OS_WIN)
+// Windows ends a window program by closing its window, which saves the simulated memory; the
+// console it may share (--trace) would end it at once at Ctrl+C, so that quits as closing does.
+void QuitOnTerminationSignals(QApplication&) {
+  vexaro::QuitOnConsoleEvents(
+      [] { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); });
+}
 #else
-// Windows ends a window program by closing its window, which saves the simulated memory.
 void QuitOnTerminationSignals(QApplication&) {}
 #endif
 
@@ -110,6 +119,10 @@ int main(int argc, char** argv) {
   options.simulate = parser.isSet(simulate);
   options.simulateFile = parser.value(simulate).toStdString();
   options.trace = parser.isSet(trace);
+#ifdef Q_OS_WIN
+  // The trace goes to the console the program was started from (cmd, PowerShell).
+  if (options.trace) vexaro::UseParentConsole();
+#endif
   const vexaro::Result<std::unique_ptr<vexaro::PlatformChoice>> choice =
       vexaro::PlatformChoice::make(options, std::cerr);
   vexaro::QtDialogs dialogs;

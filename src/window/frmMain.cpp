@@ -53,7 +53,12 @@ frmMain::frmMain(ApiUSBRoutines& usb, const LinkState& link, DeviceSettings& set
   setObjectName("frmMain");
   setWindowTitle("Vexaro  -  Version 3.0");
   InitWindowResources();
+#ifdef Q_OS_WIN
+  // The Qt this program ships with on Windows has no SVG support: the same picture in six sizes.
+  setWindowIcon(QIcon(":/org.vexaro.usblink.ico"));
+#else
   setWindowIcon(QIcon(":/org.vexaro.usblink.svg"));
+#endif
   QFont font = QApplication::font();
   font.setPointSize(kFontPointSize);
   setFont(font);
@@ -162,8 +167,13 @@ QString frmMain::helpFilePath() {
       QDir::cleanPath(programDir.filePath(QString("../Resources/") + kHelpFileName));
   if (QFileInfo::exists(inBundle)) return inBundle;
 #endif
+#ifdef Q_OS_WIN
+  // Installed or unpacked, the help is beside the program; there is no shared data folder.
+  return besideProgram;
+#else
   const QString installed = QDir(VEXARO_HELP_DIR).filePath(kHelpFileName);
   return QFileInfo::exists(installed) ? installed : besideProgram;
+#endif
 }
 
 void frmMain::cmdHelp_Click() {

@@ -93,7 +93,14 @@ class DeviceTest : public QObject, public WindowFixture {
         {[&] { add("/dev/hidraw3").openError = OpenError::InUse; }, "No Access to Device",
          "Another program holds /dev/hidraw3 open."},
         {[&] { platform_->interfaces().back().openError = OpenError::NoPermission; },
-         "No Access to Device", "udev rule"},
+         "No Access to Device",
+#if defined(Q_OS_LINUX)
+         "udev rule"},
+#elif defined(Q_OS_WIN)
+         "Windows does not let this program open /dev/hidraw3"},
+#else
+         "Another program holds /dev/hidraw3 open."},
+#endif
     };
     for (const auto& [setUp, status, toolTip] : cases) {
       setUp();

@@ -72,6 +72,8 @@ class WindowProgramTest : public QObject {
                  QString(message).replace("FILE", QString::fromStdString(file.string())));
         QCOMPARE(dialogs.messages[0].icon, Dialogs::Icon::Warning);
       }
+      // Windows deletes no read-only file.
+      if (fs::exists(file)) fs::permissions(file, fs::perms::owner_all);
       fs::remove_all(dir);
     }
   }
