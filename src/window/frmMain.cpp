@@ -78,6 +78,7 @@ frmMain::frmMain(ApiUSBRoutines& usb, const LinkState& link, DeviceSettings& set
   // An access key of the tab that is already selected chooses it again.
   tabs->tabBar()->installEventFilter(this);
 
+  worker_ = std::make_unique<TransferWorker>();
   usb_.setWaiter([this](const std::function<void()>& call) { waitResponsively(call); });
 
   // Form_Load: the basic settings in front, no device detected yet.
@@ -91,51 +92,90 @@ frmMain::frmMain(ApiUSBRoutines& usb, const LinkState& link, DeviceSettings& set
   Timer1_->start();
 }
 
+// One thread for the window's lifetime carries every write and read, so that a transfer costs two
+// hand-overs rather than a thread's start and end (slow on some systems: under Wine a thread a
+// transfer made the fault tests take minutes).
+class frmMain::TransferWorker {
+ public:
+  TransferWorker() : thread_([this] { run(); }) {}
+  ~TransferWorker() {
+    {
+      const std::lock_guard lock(mutex_);
+      stop_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+  TransferWorker(const TransferWorker&) = delete;
+  TransferWorker& operator=(const TransferWorker&) = delete;
+
+  // Runs `call` on the worker, then `ended` there too. The caller keeps `call` until it has ended.
+  void start(const std::function<void()>& call, std::function<void()> ended) {
+    {
+      const std::lock_guard lock(mutex_);
+      job_ = &call;
+      ended_ = std::move(ended);
+    }
+    changed_.notify_all();
+  }
+  // Whether the call has ended within `limit`.
+  bool endsWithin(std::chrono::milliseconds limit) {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, limit, [this] { return job_ == nullptr; });
+  }
+  void waitForEnd() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return job_ == nullptr; });
+  }
+
+ private:
+  void run() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      changed_.wait(lock, [this] { return stop_ || job_ != nullptr; });
+      if (stop_) return;
+      const std::function<void()>* job = job_;
+      std::function<void()> ended = std::move(ended_);
+      lock.unlock();
+      (*job)();
+      ended();  // before the end is told: the caller's objects that `ended` uses live until then
+      lock.lock();
+      job_ = nullptr;
+      changed_.notify_all();
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  const std::function<void()>* job_ = nullptr;
+  std::function<void()> ended_;
+  bool stop_ = false;
+  std::thread thread_;  // last: starts once the rest is there
+};
+
 frmMain::~frmMain() {
   usb_.setWaiter({});
 }
 
-struct frmMain::Waiting {
-  std::mutex mutex;
-  std::condition_variable ended;
-  bool done = false;
-  void waitForEnd() {
-    std::unique_lock lock(mutex);
-    ended.wait(lock, [this] { return done; });
-  }
-};
-
 void frmMain::waitResponsively(const std::function<void()>& call) {
-  if (waiting_ != nullptr) {
+  if (waiting_) {
     // A handler run while a transfer waits started one of its own: the device takes one at a
     // time, so it follows the first.
-    waiting_->waitForEnd();
+    worker_->waitForEnd();
     call();
     return;
   }
-  Waiting waiting;
   QEventLoop loop;
-  std::thread worker([&] {
-    call();
-    {
-      const std::lock_guard lock(waiting.mutex);
-      waiting.done = true;
-    }
-    waiting.ended.notify_all();
+  worker_->start(call, [&loop] {
     QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
   });
-  bool quick = false;
-  {
-    std::unique_lock lock(waiting.mutex);
-    quick = waiting.ended.wait_for(lock, kQuietWait, [&] { return waiting.done; });
-  }
-  if (!quick) {
+  if (!worker_->endsWithin(kQuietWait)) {
     const TransferLock lock(controls_);
-    waiting_ = &waiting;
+    waiting_ = true;
     loop.exec();  // returns early when the program quits; the worker is waited for below
-    waiting_ = nullptr;
+    waiting_ = false;
   }
-  worker.join();
+  worker_->waitForEnd();
   // A window closed meanwhile closes the handles once no transfer uses them.
   if (unloaded_) usb_.CloseDeviceHandles();
 }
@@ -201,12 +241,12 @@ void frmMain::closeEvent(QCloseEvent* event) {
   if (unloaded_) return;
   unloaded_ = true;
   Timer1_->stop();
-  if (waiting_ == nullptr) usb_.CloseDeviceHandles();  // else once the transfer has ended
+  if (!waiting_) usb_.CloseDeviceHandles();  // else once the transfer has ended
   emit unloaded();
 }
 
 void frmMain::Timer1_Timer() {
-  if (waiting_ != nullptr) return;  // a transfer waits: poll at the next tick
+  if (waiting_) return;  // a transfer waits: poll at the next tick
   Timer1_->stop();
   if (link_.DeviceDetected) {
     if (usb_.plainTransfer({command::kStatusPoll}) != kAcknowledge) {

@@ -74,7 +74,7 @@ class frmMain final : public QWidget, public LinkHost {
   // kQuietWait has the window handle its events (it repaints, moves, closes) until it ends, the
   // transfer controls locked; the poll waits for the next tick.
   void waitResponsively(const std::function<void()>& call);
-  struct Waiting;
+  class TransferWorker;
 
   ApiUSBRoutines& usb_;
   const LinkState& link_;
@@ -88,7 +88,8 @@ class frmMain final : public QWidget, public LinkHost {
   std::unique_ptr<CalibrationPage> calibrationPage_;
   bool calibrationSwitch_ = false;
   bool unloaded_ = false;
-  Waiting* waiting_ = nullptr;  // the transfer that the window waits for, if any
+  std::unique_ptr<TransferWorker> worker_;
+  bool waiting_ = false;  // a transfer is waited for with the window handling its events
 };
 
 }  // namespace vexaro
