@@ -9,13 +9,17 @@
 #include <QIcon>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QScopedValueRollback>
 #include <QShortcut>
 #include <QTabBar>
 #include <QTabWidget>
 #include <chrono>
 #include <condition_variable>
+#include <exception>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include "link/DeviceContract.h"
 #include "window/CalibrationPage.h"
@@ -115,6 +119,7 @@ class frmMain::TransferWorker {
       const std::lock_guard lock(mutex_);
       job_ = &call;
       ended_ = std::move(ended);
+      failure_ = nullptr;
     }
     changed_.notify_all();
   }
@@ -123,9 +128,11 @@ class frmMain::TransferWorker {
     std::unique_lock lock(mutex_);
     return changed_.wait_for(lock, limit, [this] { return job_ == nullptr; });
   }
-  void waitForEnd() {
+  // Waits for the call's end; returns what it threw, if anything.
+  std::exception_ptr waitForEnd() {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return job_ == nullptr; });
+    return std::exchange(failure_, nullptr);
   }
 
  private:
@@ -137,9 +144,16 @@ class frmMain::TransferWorker {
       const std::function<void()>* job = job_;
       std::function<void()> ended = std::move(ended_);
       lock.unlock();
-      (*job)();
+      // Thrown here, it would end the program: it goes to the caller on the window's thread.
+      std::exception_ptr failure;
+      try {
+        (*job)();
+      } catch (...) {
+        failure = std::current_exception();
+      }
       ended();  // before the end is told: the caller's objects that `ended` uses live until then
       lock.lock();
+      failure_ = std::move(failure);
       job_ = nullptr;
       changed_.notify_all();
     }
@@ -149,6 +163,7 @@ class frmMain::TransferWorker {
   std::condition_variable changed_;
   const std::function<void()>* job_ = nullptr;
   std::function<void()> ended_;
+  std::exception_ptr failure_;
   bool stop_ = false;
   std::thread thread_;  // last: starts once the rest is there
 };
@@ -158,26 +173,29 @@ frmMain::~frmMain() {
 }
 
 void frmMain::waitResponsively(const std::function<void()>& call) {
-  if (waiting_) {
-    // A handler run while a transfer waits started one of its own: the device takes one at a
-    // time, so it follows the first.
-    worker_->waitForEnd();
-    call();
-    return;
-  }
+  // Run now, it would come between the waiting transfer's write and read and take its reply. It
+  // cannot wait for that transfer's sequence either: the sequence goes on only once this returns.
+  if (waiting_) throw TransferRefused();
   QEventLoop loop;
   worker_->start(call, [&loop] {
     QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
   });
-  if (!worker_->endsWithin(kQuietWait)) {
-    const TransferLock lock(controls_);
-    waiting_ = true;
-    loop.exec();  // returns early when the program quits; the worker is waited for below
-    waiting_ = false;
+  std::exception_ptr failure;
+  {
+    // However the wait ends (the transfer ends, the program quits, a handler run meanwhile
+    // throws), the worker is done with `call` and `loop` before they go.
+    const auto ended = qScopeGuard([&] {
+      failure = worker_->waitForEnd();
+      // A window closed meanwhile closes the handles once no transfer uses them.
+      if (unloaded_) usb_.CloseDeviceHandles();
+    });
+    if (!worker_->endsWithin(kQuietWait)) {
+      const TransferLock lock(controls_);
+      const QScopedValueRollback waiting(waiting_, true);
+      loop.exec();  // returns early when the program quits
+    }
   }
-  worker_->waitForEnd();
-  // A window closed meanwhile closes the handles once no transfer uses them.
-  if (unloaded_) usb_.CloseDeviceHandles();
+  if (failure) std::rethrow_exception(failure);
 }
 
 void frmMain::TabStrip1_Click(int index) {

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 
 #include "link/ApiUSBRoutines.h"
 #include "link/CommandExchange.h"
@@ -21,6 +22,15 @@ namespace vexaro {
 class CalibrationPage;
 class MelodyPage;
 class SettingsPage;
+
+// A transfer was started while another waited for the device. Nothing was sent; the waiting one
+// goes on. The window's handlers never get here: while a transfer waits the controls that start
+// one are locked and the poll skips its tick.
+class TransferRefused : public std::logic_error {
+ public:
+  TransferRefused()
+      : std::logic_error("a transfer was started while another waits for the device") {}
+};
 
 class frmMain final : public QWidget, public LinkHost {
   Q_OBJECT
@@ -72,7 +82,9 @@ class frmMain final : public QWidget, public LinkHost {
   void showSearching();
   // The link's waiter: runs a write or a read on a worker thread. One that takes longer than
   // kQuietWait has the window handle its events (it repaints, moves, closes) until it ends, the
-  // transfer controls locked; the poll waits for the next tick.
+  // transfer controls locked; the poll waits for the next tick. What the transfer throws is
+  // thrown here, once the worker is done with it. A transfer started by a handler run meanwhile
+  // is refused: TransferRefused, with nothing sent.
   void waitResponsively(const std::function<void()>& call);
   class TransferWorker;
 

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTimer>
+#include <atomic>
 #include <fstream>
 #include <functional>
 
@@ -18,6 +19,63 @@
 #include "window/Widgets.h"
 
 namespace vexaro {
+
+namespace {
+
+// The simulated device behind a platform whose writes or reads throw once told to, as a
+// platform's call may (out of memory, a system error); a throw may wait until the window handles
+// its events, so that it comes while the window waits for it.
+struct Throwing {
+  enum class At { Nothing, Write, Read } at = At::Nothing;
+  bool whileWaited = false;
+  std::atomic<bool> waited{false};
+
+  void maybeThrow(At where) {
+    if (at != where) return;
+    if (whileWaited) waited.wait(false);
+    throw std::runtime_error("the HID service went away");
+  }
+};
+
+class ThrowingDevice final : public HidDevice {
+ public:
+  ThrowingDevice(std::unique_ptr<HidDevice> device, Throwing& throwing)
+      : device_(std::move(device)), throwing_(throwing) {}
+  std::optional<ReportLengths> reportLengths() override { return device_->reportLengths(); }
+  bool write(std::span<const std::uint8_t> report) override {
+    throwing_.maybeThrow(Throwing::At::Write);
+    return device_->write(report);
+  }
+  ReadOutcome read(std::span<std::uint8_t> report, std::chrono::milliseconds limit) override {
+    throwing_.maybeThrow(Throwing::At::Read);
+    return device_->read(report, limit);
+  }
+  void cancel() override { device_->cancel(); }
+
+ private:
+  std::unique_ptr<HidDevice> device_;
+  Throwing& throwing_;
+};
+
+class ThrowingPlatform final : public HidPlatform {
+ public:
+  ThrowingPlatform(std::unique_ptr<SimulatedPlatform>& platform, Throwing& throwing)
+      : platform_(platform), throwing_(throwing) {}
+  std::vector<HidInterfaceInfo> enumerate() override { return platform_->enumerate(); }
+  OpenResult open(const std::string& path) override {
+    OpenResult opened = platform_->open(path);
+    if (opened.device) {
+      opened.device = std::make_unique<ThrowingDevice>(std::move(opened.device), throwing_);
+    }
+    return opened;
+  }
+
+ private:
+  std::unique_ptr<SimulatedPlatform>& platform_;
+  Throwing& throwing_;
+};
+
+}  // namespace
 
 class DeviceTest : public QObject, public WindowFixture {
   Q_OBJECT
@@ -150,8 +208,9 @@ class DeviceTest : public QObject, public WindowFixture {
   }
 
   // A transfer that waits for the device (300 ms a reply here) leaves the window handling its
-  // events: a tick meanwhile polls nothing, the transfer controls are locked, and a close ends
-  // the program with the handles closed once the transfer is over.
+  // events: a tick meanwhile polls nothing, a transfer started meanwhile is refused with nothing
+  // sent, the transfer controls are locked, and a close ends the program with the handles closed
+  // once the transfer is over.
   void aWaitingTransferKeepsTheWindowResponsive() {
     for (const bool closeInside : {false, true}) {
       connectTo(FactoryStore());
@@ -160,11 +219,18 @@ class DeviceTest : public QObject, public WindowFixture {
       bool waiting = true;
       bool handledInside = false;
       bool lockedInside = false;
-      QTimer::singleShot(100, window_.get(), [&] {
+      bool refusedInside = false;
+      // Handled first when the window handles its events: the reply takes longer than kQuietWait.
+      QTimer::singleShot(0, window_.get(), [&] {
         handledInside = waiting;
         lockedInside = std::none_of(ui().transfer.begin(), ui().transfer.end(),
                                     [](QWidget* control) { return control->isEnabled(); });
         window_->Timer1_Timer();
+        try {
+          usb_->plainTransfer({command::kReadByte, 3});
+        } catch (const TransferRefused&) {
+          refusedInside = true;
+        }
         if (closeInside) window_->close();
       });
       const std::size_t before = firmware().reportsReceived();
@@ -172,11 +238,41 @@ class DeviceTest : public QObject, public WindowFixture {
       waiting = false;
       QVERIFY(handledInside);
       QVERIFY(lockedInside);
+      QVERIFY(refusedInside);
       QCOMPARE(firmware().reportsReceived(), before + 1);
       QCOMPARE(unloaded.count(), closeInside ? 1 : 0);
       QCOMPARE(platform_->openHandles(), closeInside ? 0 : 2);
       QCOMPARE(ui().cmdSend->isEnabled(), true);
       destroyWindow();
+    }
+  }
+
+  // What a write or a read throws reaches the poll that made it, whether the window waited for
+  // it or not; the window is as before, and the next poll goes to the device.
+  void aTransferThatThrowsReachesItsCaller() {
+    using At = Throwing::At;
+    for (const At at : {At::Write, At::Read}) {
+      for (const bool whileWaited : {false, true}) {
+        Throwing throwing;
+        ThrowingPlatform platform(platform_, throwing);
+        through_ = &platform;
+        connectTo(FactoryStore());
+        throwing.at = at;
+        throwing.whileWaited = whileWaited;
+        QTimer::singleShot(0, window_.get(), [&] {
+          throwing.waited = true;
+          throwing.waited.notify_all();
+        });
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, window_->Timer1_Timer());
+        throwing.at = At::Nothing;
+        QVERIFY(ui().cmdSend->isEnabled());
+        const std::size_t before = firmware().reportsReceived();
+        window_->Timer1_Timer();
+        QCOMPARE(firmware().reportsReceived(), before + 1);
+        QVERIFY(link_->DeviceDetected);
+        destroyWindow();
+        through_ = nullptr;
+      }
     }
   }
 

@@ -24,12 +24,14 @@ class WindowFixture {
   DeviceSettings settings_{};
   std::unique_ptr<FakeDialogs> dialogs_;
   std::unique_ptr<frmMain> window_;
+  HidPlatform* through_ = nullptr;  // set: the window's link goes through it, not to platform_
 
   // A window with no device present (`platform_` may be set up before).
   void makeWindow(Dialogs* dialogs = nullptr) {
     if (!platform_) platform_ = std::make_unique<SimulatedPlatform>(SimulatedPlatform::Empty{});
     link_ = std::make_unique<LinkState>();
-    usb_ = std::make_unique<ApiUSBRoutines>(*platform_, *link_, trace_);
+    usb_ = std::make_unique<ApiUSBRoutines>(through_ != nullptr ? *through_ : *platform_, *link_,
+                                            trace_);
     dialogs_ = std::make_unique<FakeDialogs>();
     window_ = std::make_unique<frmMain>(*usb_, *link_, settings_,
                                         dialogs != nullptr ? *dialogs : *dialogs_);
