@@ -41,13 +41,6 @@ void QuitOnTerminationSignals(QApplication& application) {
   sigemptyset(&action.sa_mask);
   for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
 }
-#elif defined(Q_OS_WIN)
-// Windows ends a window program by closing its window, which saves the simulated memory; the
-// console it may share (--trace) would end it at once at Ctrl+C, so that quits as closing does.
-void QuitOnTerminationSignals(QApplication&) {
-  vexaro::QuitOnConsoleEvents(
-      [] { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); });
-}
 #else
 void QuitOnTerminationSignals(QApplication&) {}
 #endif
@@ -94,6 +87,12 @@ int main(int argc, char** argv) {
   }
   QApplication application(argc, argv);  // takes Qt's own options first
   QuitOnTerminationSignals(application);
+#ifdef Q_OS_WIN
+  // Windows ends a window program by closing its window, which saves the simulated memory; the
+  // console it may share (--trace) would end it at once at Ctrl+C, so that ends it as closing
+  // does. Made after the application object, so it goes first.
+  const vexaro::QuitOnConsoleEvents consoleEvents(vexaro::RequestEndWindowProgram);
+#endif
   vexaro::SetApplicationIdentity(vexaro::kVersion);
 
   QCommandLineParser parser;

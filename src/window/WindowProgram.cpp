@@ -61,4 +61,8 @@ void EndWindowProgram() {
   QApplication::quit();
 }
 
+void RequestEndWindowProgram() {
+  QMetaObject::invokeMethod(qApp, &EndWindowProgram, Qt::QueuedConnection);
+}
+
 }  // namespace vexaro

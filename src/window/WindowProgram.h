@@ -38,4 +38,9 @@ int RunWindowProgram(const Result<WindowPlatform>& platform, bool calibrationSwi
 // (the start-up "File Error" box) quitting alone would leave that box, and the program, running.
 void EndWindowProgram();
 
+// Has the window's thread run EndWindowProgram; called from any thread (a console's control
+// handler runs on one of its own). It runs in whichever event loop runs there: the window's, or
+// that of a box open before it.
+void RequestEndWindowProgram();
+
 }  // namespace vexaro

@@ -7,6 +7,14 @@
 #include <functional>
 #include <random>
 #include <sstream>
+#include <thread>
+#include <vector>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+
+#include "app/windows/ParentConsole.h"
+#endif
 
 #include "app/PlatformChoice.h"
 #include "simulator/SimulatedStoreFile.h"
@@ -79,34 +87,46 @@ class WindowProgramTest : public QObject {
   }
 
   // A termination signal while the start-up "File Error" box is open (before the window's event
-  // loop runs) ends the program, as it does once the window is up.
+  // loop runs) ends the program, as it does once the window is up: the request handed over from
+  // another thread, as a console's control handler makes it, and on Windows Ctrl+C in the console.
   void endingWhileTheStartUpBoxIsOpenEndsTheProgram() {
-    QtDialogs dialogs;
-    std::ostringstream err;
-    QString endedBox;
-    QTimer ender;
-    QObject::connect(&ender, &QTimer::timeout, [&] {
-      if (QWidget* box = QApplication::activeModalWidget(); box != nullptr && endedBox.isEmpty()) {
-        endedBox = box->windowTitle();
-        EndWindowProgram();
-      }
-    });
-    ender.start(10);
-    // Left open after a second, the box is closed here, and the test fails.
-    bool stillOpen = false;
-    QTimer fallback;
-    fallback.setSingleShot(true);
-    QObject::connect(&fallback, &QTimer::timeout, [&] {
-      if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-        stillOpen = true;
-        box->reject();
-      }
-    });
-    fallback.start(1000);
-    const Result<WindowPlatform> failed = Failure{"the memory file is a folder."};
-    QCOMPARE(RunWindowProgram(failed, false, dialogs, err), 2);
-    QCOMPARE(endedBox, QString("File Error"));
-    QVERIFY(!stillOpen);
+    std::vector<std::pair<const char*, std::function<void()>>> enders = {
+        {"from another thread", [] { std::thread(RequestEndWindowProgram).join(); }}};
+#ifdef Q_OS_WIN
+    // The program gets a console of its own to send Ctrl+C to, as a console --trace attaches to.
+    QVERIFY(AllocConsole() != 0);
+    const QuitOnConsoleEvents consoleEvents(RequestEndWindowProgram);
+    enders.emplace_back("Ctrl+C", [] { QVERIFY(GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0) != 0); });
+#endif
+    for (const auto& [how, end] : enders) {
+      QtDialogs dialogs;
+      std::ostringstream err;
+      QString endedBox;
+      QTimer ender;
+      QObject::connect(&ender, &QTimer::timeout, [&, &end = end] {
+        if (QWidget* box = QApplication::activeModalWidget();
+            box != nullptr && endedBox.isEmpty()) {
+          endedBox = box->windowTitle();
+          end();
+        }
+      });
+      ender.start(10);
+      // Left open for long, the box is closed here, and the test fails.
+      bool stillOpen = false;
+      QTimer fallback;
+      fallback.setSingleShot(true);
+      QObject::connect(&fallback, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+          stillOpen = true;
+          box->reject();
+        }
+      });
+      fallback.start(10000);
+      const Result<WindowPlatform> failed = Failure{"the memory file is a folder."};
+      QCOMPARE(RunWindowProgram(failed, false, dialogs, err), 2);
+      QVERIFY2(endedBox == "File Error", how);
+      QVERIFY2(!stillOpen, how);
+    }
   }
 };
 

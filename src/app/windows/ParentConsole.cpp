@@ -4,21 +4,26 @@
 
 #include <cstdio>
 #include <iostream>
+#include <mutex>
 
 namespace vexaro {
 
 namespace {
 
+// Held while `quitProgram` is called, so that no call is under way once the handler is gone.
+std::mutex quitting;
 void (*quitProgram)() = nullptr;
 
 BOOL WINAPI OnConsoleEvent(DWORD event) {
-  if (quitProgram == nullptr) return FALSE;
-  quitProgram();
-  // After a close, a logoff or a shutdown Windows ends the process as soon as this returns: the
-  // window gets the few seconds Windows allows to save the simulated memory and end by itself.
-  if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT) {
-    Sleep(4000);
+  {
+    const std::lock_guard lock(quitting);
+    if (quitProgram == nullptr) return FALSE;
+    quitProgram();
   }
+  // After a close Windows ends the process as soon as this returns: the program gets the few
+  // seconds Windows allows to save the simulated memory and end by itself. (A program with a
+  // window is never told of a log-off or a shut-down here; its window is.)
+  if (event == CTRL_CLOSE_EVENT) Sleep(4000);
   return TRUE;
 }
 
@@ -42,9 +47,18 @@ bool UseParentConsole() {
   return true;
 }
 
-void QuitOnConsoleEvents(void (*quit)()) {
-  quitProgram = quit;
+QuitOnConsoleEvents::QuitOnConsoleEvents(void (*quit)()) {
+  {
+    const std::lock_guard lock(quitting);
+    quitProgram = quit;
+  }
   SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+}
+
+QuitOnConsoleEvents::~QuitOnConsoleEvents() {
+  SetConsoleCtrlHandler(OnConsoleEvent, FALSE);
+  const std::lock_guard lock(quitting);  // a call under way ends first
+  quitProgram = nullptr;
 }
 
 }  // namespace vexaro

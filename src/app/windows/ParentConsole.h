@@ -10,8 +10,16 @@ namespace vexaro {
 // neither.
 bool UseParentConsole();
 
-// Ctrl+C, Ctrl+Break or closing that console calls quit (on another thread) instead of ending the
-// process at once, so that the window closes as the user would close it.
-void QuitOnConsoleEvents(void (*quit)());
+// While it lives, Ctrl+C, Ctrl+Break or closing that console calls `quit` instead of ending the
+// process at once, so that the program ends as closing its window ends it. `quit` runs on a thread
+// of the console's own; once this object has gone it is never called again, so it goes before
+// whatever `quit` uses.
+class QuitOnConsoleEvents {
+ public:
+  explicit QuitOnConsoleEvents(void (*quit)());
+  ~QuitOnConsoleEvents();
+  QuitOnConsoleEvents(const QuitOnConsoleEvents&) = delete;
+  QuitOnConsoleEvents& operator=(const QuitOnConsoleEvents&) = delete;
+};
 
 }  // namespace vexaro
