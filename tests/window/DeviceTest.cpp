@@ -22,17 +22,18 @@ namespace vexaro {
 
 namespace {
 
-// The simulated device behind a platform whose writes or reads throw once told to, as a
-// platform's call may (out of memory, a system error); a throw may wait until the window handles
-// its events, so that it comes while the window waits for it.
+// The simulated device behind a platform whose writes or reads throw when told to, as a
+// platform's call may (out of memory, a system error). A held throw waits until the window
+// handles its events, so that it comes while the window waits for it.
 struct Throwing {
-  enum class At { Nothing, Write, Read } at = At::Nothing;
-  bool whileWaited = false;
-  std::atomic<bool> waited{false};
+  bool atWrite = false;
+  bool atRead = false;
+  bool held = false;
+  std::atomic<bool> released{false};
 
-  void maybeThrow(At where) {
-    if (at != where) return;
-    if (whileWaited) waited.wait(false);
+  void at(bool here) {
+    if (!here) return;
+    if (held) released.wait(false);
     throw std::runtime_error("the HID service went away");
   }
 };
@@ -43,11 +44,11 @@ class ThrowingDevice final : public HidDevice {
       : device_(std::move(device)), throwing_(throwing) {}
   std::optional<ReportLengths> reportLengths() override { return device_->reportLengths(); }
   bool write(std::span<const std::uint8_t> report) override {
-    throwing_.maybeThrow(Throwing::At::Write);
+    throwing_.at(throwing_.atWrite);
     return device_->write(report);
   }
   ReadOutcome read(std::span<std::uint8_t> report, std::chrono::milliseconds limit) override {
-    throwing_.maybeThrow(Throwing::At::Read);
+    throwing_.at(throwing_.atRead);
     return device_->read(report, limit);
   }
   void cancel() override { device_->cancel(); }
@@ -250,29 +251,28 @@ class DeviceTest : public QObject, public WindowFixture {
   // What a write or a read throws reaches the poll that made it, whether the window waited for
   // it or not; the window is as before, and the next poll goes to the device.
   void aTransferThatThrowsReachesItsCaller() {
-    using At = Throwing::At;
-    for (const At at : {At::Write, At::Read}) {
-      for (const bool whileWaited : {false, true}) {
-        Throwing throwing;
-        ThrowingPlatform platform(platform_, throwing);
-        through_ = &platform;
-        connectTo(FactoryStore());
-        throwing.at = at;
-        throwing.whileWaited = whileWaited;
-        QTimer::singleShot(0, window_.get(), [&] {
-          throwing.waited = true;
-          throwing.waited.notify_all();
-        });
-        QVERIFY_THROWS_EXCEPTION(std::runtime_error, window_->Timer1_Timer());
-        throwing.at = At::Nothing;
-        QVERIFY(ui().cmdSend->isEnabled());
-        const std::size_t before = firmware().reportsReceived();
-        window_->Timer1_Timer();
-        QCOMPARE(firmware().reportsReceived(), before + 1);
-        QVERIFY(link_->DeviceDetected);
-        destroyWindow();
-        through_ = nullptr;
-      }
+    for (const auto& [atWrite, held] :
+         {std::pair{true, false}, {true, true}, {false, false}, {false, true}}) {
+      Throwing throwing;
+      ThrowingPlatform platform(platform_, throwing);
+      through_ = &platform;
+      connectTo(FactoryStore());
+      throwing.atWrite = atWrite;
+      throwing.atRead = !atWrite;
+      throwing.held = held;
+      QTimer::singleShot(0, window_.get(), [&] {
+        throwing.released = true;
+        throwing.released.notify_all();
+      });
+      QVERIFY_THROWS_EXCEPTION(std::runtime_error, window_->Timer1_Timer());
+      throwing.atWrite = throwing.atRead = false;
+      QVERIFY(ui().cmdSend->isEnabled());
+      const std::size_t before = firmware().reportsReceived();
+      window_->Timer1_Timer();
+      QCOMPARE(firmware().reportsReceived(), before + 1);
+      QVERIFY(link_->DeviceDetected);
+      destroyWindow();
+      through_ = nullptr;
     }
   }
 
