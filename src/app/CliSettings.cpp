@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <nlohmann/json.hpp>
 
-#include "app/BackupFormat.h"
-#include "app/FileAccess.h"
+#include "storage/BackupFormat.h"
+#include "storage/FileAccess.h"
 #include "app/VexaroCli.h"
 #include "common/NumberText.h"
 #include "common/QuotedText.h"

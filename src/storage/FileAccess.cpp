@@ -1,4 +1,4 @@
-#include "app/FileAccess.h"
+#include "storage/FileAccess.h"
 
 namespace vexaro {
 

@@ -1,4 +1,4 @@
-#include "app/BackupFormat.h"
+#include "storage/BackupFormat.h"
 
 #include <algorithm>
 #include <charconv>

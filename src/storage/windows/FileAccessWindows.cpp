@@ -12,7 +12,7 @@
 #include <string>
 #include <utility>
 
-#include "app/FileAccess.h"
+#include "storage/FileAccess.h"
 #include "common/Utf8Path.h"
 
 namespace vexaro {
