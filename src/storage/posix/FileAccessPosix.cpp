@@ -1,6 +1,8 @@
-// ReadWholeFile and WriteWholeFile on Linux, macOS and the other POSIX systems.
+// The file calls on Linux, macOS and the other POSIX systems.
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +13,7 @@
 #include <cstring>
 #include <string>
 #include <utility>
+#include <variant>
 
 #include "storage/FileAccess.h"
 
@@ -38,6 +41,8 @@ std::string WriteReason(int error) {
       return texts::kReadOnlyDisk;
     case EISDIR:
       return texts::kFolder;
+    case EFBIG:
+      return texts::kOverSizeLimit;
     default:
       return SystemReason(error);
   }
@@ -81,106 +86,198 @@ bool WriteAll(int fd, const std::string& text) {
   return true;
 }
 
-}  // namespace
+// Termination signals held back in this thread while a new file is made, written and put in
+// place (or removed), so that a signal never leaves it behind; they arrive once it is done. A
+// file past this user's size limit makes the kernel send SIGXFSZ, which would end the program
+// with no word: held back, it is taken off again, and the write fails with EFBIG.
+class SignalsHeld {
+ public:
+  SignalsHeld() {
+    sigset_t held;
+    sigemptyset(&held);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGXFSZ}) sigaddset(&held, signal);
+    ::pthread_sigmask(SIG_BLOCK, &held, &before_);
+  }
+  SignalsHeld(const SignalsHeld&) = delete;
+  SignalsHeld& operator=(const SignalsHeld&) = delete;
+  ~SignalsHeld() {
+    sigset_t pending;
+    if (!sigismember(&before_, SIGXFSZ) && ::sigpending(&pending) == 0 &&
+        sigismember(&pending, SIGXFSZ)) {
+      sigset_t fileSize;
+      sigemptyset(&fileSize);
+      sigaddset(&fileSize, SIGXFSZ);
+      int taken = 0;
+      ::sigwait(&fileSize, &taken);
+    }
+    ::pthread_sigmask(SIG_SETMASK, &before_, nullptr);
+  }
 
-Result<std::string> ReadWholeFile(const std::string& path) {
-  // O_NONBLOCK: opening a pipe must not wait for a writer; the descriptor is looked at before
-  // anything is read from it.
-  const Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-  if (file.get() < 0) {
-    const int error = errno;
-    if (error == ENOENT || error == ENOTDIR) return CannotRead(path, texts::kNoSuchFile);
-    if (error == EACCES || error == EPERM) return CannotRead(path, texts::kMayNotRead);
-    return CannotRead(path, SystemReason(error));
-  }
-  struct stat info {};
-  if (::fstat(file.get(), &info) != 0) return CannotRead(path, SystemReason(errno));
-  if (S_ISDIR(info.st_mode)) return CannotRead(path, texts::kFolder);
-  if (!S_ISREG(info.st_mode)) return CannotRead(path, texts::kNotAFile);
-  if (static_cast<std::uintmax_t>(info.st_size) > kMaxReadFileSize) {
-    return CannotRead(path, texts::kTooLarge);
-  }
-  // A file that grows while it is read is still held to the limit.
-  std::string text;
-  char buffer[16384];
-  for (;;) {
-    const ssize_t n = ::read(file.get(), buffer, sizeof buffer);
-    if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-    if (n < 0) return CannotRead(path, SystemReason(errno));
-    if (n == 0) break;
-    text.append(buffer, static_cast<std::size_t>(n));
-    if (text.size() > kMaxReadFileSize) return CannotRead(path, texts::kTooLarge);
-  }
-  return text;
-}
+ private:
+  sigset_t before_{};
+};
 
-Result<void> WriteWholeFile(const std::string& path, const std::string& text) {
-  if (path.empty()) return Failure{texts::kNoName};
-  // A symbolic link at `path` names the file to replace; the link itself stays.
-  std::string target = path;
+// Where a write puts its file: the file a link at the path names, its folder, and whether a file
+// is there to be replaced (with its status).
+struct Destination {
+  std::string target;
+  std::string folder;  // with its final '/', or "./"
+  bool replacing = false;
+  struct stat old {};
+};
+
+// What a write would refuse before anything is made: a link to nothing, a folder, a device or a
+// pipe (never replaced, which root could do to /dev/null), a read-only file.
+std::variant<Destination, FileProblem> Examine(const std::string& path) {
+  Destination d;
+  d.target = path;
   struct stat link {};
   if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
     char* resolved = ::realpath(path.c_str(), nullptr);
-    if (resolved == nullptr) return CannotWrite(path, texts::kLinkToNothing, false);
-    target = resolved;
+    if (resolved == nullptr) return FileProblem{texts::kLinkToNothing, false};
+    d.target = resolved;
     std::free(resolved);
   }
-  struct stat old {};
-  const bool exists = ::lstat(target.c_str(), &old) == 0;
-  // Never rename over a device or a pipe (root could replace /dev/null). A folder is left to the
-  // rename, which refuses it.
-  if (exists && !S_ISREG(old.st_mode) && !S_ISDIR(old.st_mode)) {
-    return CannotWrite(path, texts::kNotAFile, false);
+  const auto slash = d.target.rfind('/');
+  d.folder = slash == std::string::npos ? "./" : d.target.substr(0, slash + 1);
+  if (::lstat(d.target.c_str(), &d.old) == 0) {
+    if (S_ISDIR(d.old.st_mode)) return FileProblem{texts::kFolder, false};
+    if (!S_ISREG(d.old.st_mode)) return FileProblem{texts::kNotAFile, false};
+    d.replacing = true;
+    // A file nobody may write is one its owner wants left alone, even though root could.
+    if ((d.old.st_mode & 0222) == 0) return FileProblem{texts::kReadOnly, true};
   }
-  const bool replacing = exists && S_ISREG(old.st_mode);
+  return d;
+}
 
-  const auto slash = target.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
-  const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-  // mkstemps makes the file with O_CREAT | O_EXCL: never through a link, never one that exists.
-  std::string temporary = (slash == std::string::npos ? "" : folder) + name + ".XXXXXX.part";
-  Descriptor file(::mkostemps(temporary.data(), 5, O_CLOEXEC));
-  if (file.get() < 0) {
-    const int error = errno;
-    if (error == ENOENT || error == ENOTDIR) return CannotWrite(path, texts::kNoSuchFolder, false);
-    if (error == EACCES || error == EPERM) {
-      return CannotWrite(path, texts::kMayNotMakeFile, replacing);
-    }
-    return CannotWrite(path, WriteReason(error), replacing);
+// A new file of a short name in the destination's folder, made with O_CREAT | O_EXCL: never
+// through a link, never one that exists. `temporary` gets its name.
+std::variant<int, FileProblem> MakeTemporary(const Destination& d, std::string& temporary) {
+  temporary = d.folder + ".vexaro-XXXXXX";
+  const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+  if (fd >= 0) return fd;
+  const int error = errno;
+  if (error == ENOENT || error == ENOTDIR) return FileProblem{texts::kNoSuchFolder, false};
+  if (error == EACCES || error == EPERM) return FileProblem{texts::kMayNotMakeFile, d.replacing};
+  return FileProblem{WriteReason(error), d.replacing};
+}
+
+// A file this user may not write is not replaced, though the folder would let it be.
+std::optional<FileProblem> MayNotReplace(const Destination& d) {
+  if (d.replacing && ::faccessat(AT_FDCWD, d.target.c_str(), W_OK, AT_EACCESS) != 0 &&
+      (errno == EACCES || errno == EPERM)) {
+    return FileProblem{texts::kMayNotReplace, true};
   }
-  const auto fail = [&](const std::string& reason) -> Result<void> {
+  return std::nullopt;
+}
+
+// Writes the new file and renames it over the target, with the signals held; on a failure the
+// new file is gone again.
+std::optional<FileProblem> WriteAndRename(const Destination& d, const std::string& text) {
+  const SignalsHeld held;
+  std::string temporary;
+  std::variant<int, FileProblem> made = MakeTemporary(d, temporary);
+  if (auto* problem = std::get_if<FileProblem>(&made)) return std::move(*problem);
+  Descriptor file(std::get<int>(made));
+  const auto fail = [&](const std::string& reason) -> std::optional<FileProblem> {
     file.close();
     ::unlink(temporary.c_str());
-    return CannotWrite(path, reason, replacing);
+    return FileProblem{reason, d.replacing};
   };
-  if (!WriteAll(file.get(), text) || ::fsync(file.get()) != 0) {
-    return fail(WriteReason(errno));
-  }
+  if (std::optional<FileProblem> refused = MayNotReplace(d)) return fail(refused->reason);
+  if (!WriteAll(file.get(), text) || ::fsync(file.get()) != 0) return fail(WriteReason(errno));
   // The permissions of the file replaced (and its owner and group, where this user may give
   // them), or those of any new file.
-  if (replacing) {
-    if (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) {
-      [[maybe_unused]] const int ignored = ::fchown(file.get(), old.st_uid, old.st_gid);
+  if (d.replacing) {
+    if (d.old.st_uid != ::geteuid() || d.old.st_gid != ::getegid()) {
+      [[maybe_unused]] const int ignored = ::fchown(file.get(), d.old.st_uid, d.old.st_gid);
     }
     // Read, write and run for each class of user, never set-user-ID and the like.
-    if (::fchmod(file.get(), old.st_mode & 0777) != 0) return fail(SystemReason(errno));
+    if (::fchmod(file.get(), d.old.st_mode & 0777) != 0) return fail(SystemReason(errno));
   } else if (::fchmod(file.get(), NewFileMode()) != 0) {
     return fail(SystemReason(errno));
   }
   if (!file.close()) return fail(WriteReason(errno));
-  if (::rename(temporary.c_str(), target.c_str()) != 0) {
+  if (::rename(temporary.c_str(), d.target.c_str()) != 0) {
     const int error = errno;
     // EPERM: a shared folder (sticky, such as /tmp) where the file belongs to another user.
     return fail(error == EPERM || error == EACCES ? std::string(texts::kMayNotReplace)
                                                   : WriteReason(error));
   }
-  // The rename is only on disk once the folder is.
-  const Descriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (directory.get() >= 0 && ::fsync(directory.get()) != 0 && errno != EINVAL) {
-    return Failure{"cannot write " + path + ": it was put in place, but its folder could not be " +
-                   "flushed to disk (" + SystemReason(errno) + ")."};
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<FileProblem> ReadFileText(const std::string& path, std::string& text) {
+  // What the path names is looked at first: opening a serial port can reset the board on it.
+  struct stat named {};
+  if (::stat(path.c_str(), &named) != 0) {
+    const int error = errno;
+    if (error == ENOENT || error == ENOTDIR) return FileProblem{texts::kNoSuchFile};
+    if (error == EACCES || error == EPERM) return FileProblem{texts::kMayNotRead};
+    return FileProblem{SystemReason(error)};
   }
-  return {};
+  if (S_ISDIR(named.st_mode)) return FileProblem{texts::kFolder};
+  if (!S_ISREG(named.st_mode)) return FileProblem{texts::kNotAFile};
+  if (static_cast<std::uintmax_t>(named.st_size) > kMaxReadFileSize) {
+    return FileProblem{texts::kTooLarge};
+  }
+  // O_NONBLOCK and the second look: a pipe put in the file's place since cannot block the read.
+  const Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+  if (file.get() < 0) {
+    const int error = errno;
+    if (error == ENOENT || error == ENOTDIR) return FileProblem{texts::kNoSuchFile};
+    if (error == EACCES || error == EPERM) return FileProblem{texts::kMayNotRead};
+    return FileProblem{SystemReason(error)};
+  }
+  struct stat opened {};
+  if (::fstat(file.get(), &opened) != 0) return FileProblem{SystemReason(errno)};
+  if (!S_ISREG(opened.st_mode)) return FileProblem{texts::kNotAFile};
+  // A file that grows while it is read is still held to the limit.
+  text.clear();
+  char buffer[16384];
+  for (;;) {
+    const ssize_t n = ::read(file.get(), buffer, sizeof buffer);
+    if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+    if (n < 0) return FileProblem{SystemReason(errno)};
+    if (n == 0) break;
+    text.append(buffer, static_cast<std::size_t>(n));
+    if (text.size() > kMaxReadFileSize) return FileProblem{texts::kTooLarge};
+  }
+  return std::nullopt;
+}
+
+std::optional<FileProblem> PutFileText(const std::string& path, const std::string& text) {
+  std::variant<Destination, FileProblem> examined = Examine(path);
+  if (auto* problem = std::get_if<FileProblem>(&examined)) return std::move(*problem);
+  const Destination& d = std::get<Destination>(examined);
+  if (std::optional<FileProblem> problem = WriteAndRename(d, text)) return problem;
+  // The rename is only on disk once the folder is. The new file is in place either way, so a
+  // failed flush is no failure of the write.
+  const Descriptor directory(::open(d.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (directory.get() >= 0) ::fsync(directory.get());
+  return std::nullopt;
+}
+
+std::optional<FileProblem> CheckFileReplaceable(const std::string& path) {
+  std::variant<Destination, FileProblem> examined = Examine(path);
+  if (auto* problem = std::get_if<FileProblem>(&examined)) return std::move(*problem);
+  const Destination& d = std::get<Destination>(examined);
+  const SignalsHeld held;
+  std::string temporary;
+  std::variant<int, FileProblem> made = MakeTemporary(d, temporary);
+  if (auto* problem = std::get_if<FileProblem>(&made)) return std::move(*problem);
+  ::close(std::get<int>(made));
+  ::unlink(temporary.c_str());
+  return MayNotReplace(d);
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat first {};
+  struct stat second {};
+  return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
+         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
 }  // namespace vexaro
