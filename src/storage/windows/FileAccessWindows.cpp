@@ -1,4 +1,4 @@
-// ReadWholeFile and WriteWholeFile on Windows: the wide-character file calls, so that every file
+// The file calls on Windows: the wide-character file calls, so that every file
 // name works whatever the ANSI code page.
 
 #ifndef NOMINMAX
@@ -7,10 +7,14 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <array>
+#include <cwchar>
 #include <filesystem>
 #include <random>
 #include <string>
+#include <optional>
 #include <utility>
+#include <variant>
 
 #include "storage/FileAccess.h"
 #include "common/Utf8Path.h"
@@ -68,81 +72,143 @@ std::string Reason(DWORD error) {
   }
 }
 
-bool IsFolder(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+// A name that Windows takes for a device or a pipe rather than a file (NUL, COM1, CON, and any
+// \\.\ name), told from its full form without opening it: opening a serial port can reset the
+// board on it.
+bool IsDeviceName(const std::wstring& name) {
+  const DWORD size = GetFullPathNameW(name.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return false;
+  std::wstring full(size, L'\0');
+  full.resize(GetFullPathNameW(name.c_str(), size, full.data(), nullptr));
+  return full.rfind(L"\\\\.\\", 0) == 0;
 }
 
-}  // namespace
+// Where a write puts its file: the file a link at the path names, and whether a file is there to
+// be replaced.
+struct Destination {
+  std::filesystem::path target;
+  bool replacing = false;
+};
 
-Result<std::string> ReadWholeFile(const std::string& path) {
-  const std::wstring name = PathFromUtf8(path).wstring();
-  if (IsFolder(name)) return CannotRead(path, texts::kFolder);
-  const Handle file(CreateFileW(name.c_str(), GENERIC_READ,
+// The file a symbolic link (or another reparse point) names, opened without any access to it.
+std::variant<std::filesystem::path, FileProblem> LinkTarget(const std::wstring& name) {
+  const Handle link(CreateFileW(name.c_str(), 0,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) {
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!link.valid()) {
     const DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
-      return CannotRead(path, texts::kNoSuchFile);
+      return FileProblem{texts::kLinkToNothing, false};
     }
-    if (error == ERROR_ACCESS_DENIED) return CannotRead(path, texts::kMayNotRead);
-    return CannotRead(path, Reason(error));
+    return FileProblem{Reason(error), false};
   }
-  // NUL, CON, a pipe: nothing to read a file from.
-  if (GetFileType(file.get()) != FILE_TYPE_DISK) return CannotRead(path, texts::kNotAFile);
-  LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file.get(), &size)) return CannotRead(path, Reason(GetLastError()));
-  if (static_cast<unsigned long long>(size.QuadPart) > kMaxReadFileSize) {
-    return CannotRead(path, texts::kTooLarge);
-  }
-  std::string text;
-  char buffer[16384];
+  std::wstring target(MAX_PATH, L'\0');
   for (;;) {
-    DWORD n = 0;
-    if (!ReadFile(file.get(), buffer, sizeof buffer, &n, nullptr)) {
-      return CannotRead(path, Reason(GetLastError()));
+    const DWORD size = GetFinalPathNameByHandleW(link.get(), target.data(),
+                                                 static_cast<DWORD>(target.size()),
+                                                 FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (size == 0) return FileProblem{Reason(GetLastError()), false};
+    if (size < target.size()) {
+      target.resize(size);
+      return std::filesystem::path(target);
     }
-    if (n == 0) break;
-    text.append(buffer, n);
-    if (text.size() > kMaxReadFileSize) return CannotRead(path, texts::kTooLarge);
+    target.resize(size);
   }
-  return text;
 }
 
-Result<void> WriteWholeFile(const std::string& path, const std::string& text) {
-  if (path.empty()) return Failure{texts::kNoName};
-  const std::filesystem::path target = PathFromUtf8(path);
-  const std::wstring targetName = target.wstring();
-  const DWORD attributes = GetFileAttributesW(targetName.c_str());
-  const bool replacing = attributes != INVALID_FILE_ATTRIBUTES;
-  if (replacing && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    return CannotWrite(path, texts::kFolder, false);
+// What a write would refuse before anything is made: a device or a pipe, a link to nothing, a
+// folder, a read-only file.
+std::variant<Destination, FileProblem> Examine(const std::string& path) {
+  Destination d;
+  d.target = PathFromUtf8(path);
+  if (IsDeviceName(d.target.wstring())) return FileProblem{texts::kNotAFile, false};
+  DWORD attributes = GetFileAttributesW(d.target.wstring().c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    std::variant<std::filesystem::path, FileProblem> target = LinkTarget(d.target.wstring());
+    if (auto* problem = std::get_if<FileProblem>(&target)) return std::move(*problem);
+    d.target = std::get<std::filesystem::path>(target);
+    attributes = GetFileAttributesW(d.target.wstring().c_str());
   }
+  if (attributes == INVALID_FILE_ATTRIBUTES) return d;
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return FileProblem{texts::kFolder, false};
+  d.replacing = true;
+  if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) return FileProblem{texts::kReadOnly, true};
+  return d;
+}
 
-  // A new name in the same folder, made with CREATE_NEW: never a file that exists already.
+// A new file of a short name in the destination's folder, made with CREATE_NEW: never a file that
+// exists already. `temporary` gets its name.
+std::variant<HANDLE, FileProblem> MakeTemporary(const Destination& d, std::wstring& temporary) {
   std::random_device seed;
-  std::wstring temporaryName;
-  Handle file(INVALID_HANDLE_VALUE);
-  for (int attempt = 0; attempt < 16 && !file.valid(); ++attempt) {
-    std::filesystem::path temporary = target;
-    temporary += L"." + std::to_wstring(seed() % 1000000000u) + L".part";
-    temporaryName = temporary.wstring();
-    file.reset(CreateFileW(temporaryName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid() && GetLastError() != ERROR_FILE_EXISTS) break;
+  DWORD error = ERROR_FILE_EXISTS;
+  for (int attempt = 0; attempt < 16 && error == ERROR_FILE_EXISTS; ++attempt) {
+    wchar_t suffix[16];
+    swprintf(suffix, 16, L".vexaro-%08x", static_cast<unsigned>(seed()));
+    temporary = (d.target.parent_path() / suffix).wstring();
+    const HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) return file;
+    error = GetLastError();
   }
-  if (!file.valid()) {
-    const DWORD error = GetLastError();
-    if (error == ERROR_ACCESS_DENIED) return CannotWrite(path, texts::kMayNotMakeFile, replacing);
-    return CannotWrite(path, Reason(error), replacing);
+  if (error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME) {
+    return FileProblem{texts::kNoSuchFolder, false};
   }
-  const auto fail = [&](DWORD error) -> Result<void> {
+  if (error == ERROR_ACCESS_DENIED) return FileProblem{texts::kMayNotMakeFile, d.replacing};
+  return FileProblem{Reason(error), d.replacing};
+}
+
+// A file this user may not write is not replaced: opened for writing (nothing is written, nothing
+// cut), it says whether it may be.
+std::optional<FileProblem> MayNotReplace(const Destination& d) {
+  if (!d.replacing) return std::nullopt;
+  const Handle file(CreateFileW(d.target.wstring().c_str(), GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file.valid()) return std::nullopt;
+  const DWORD error = GetLastError();
+  return FileProblem{error == ERROR_ACCESS_DENIED ? texts::kMayNotReplace : Reason(error), true};
+}
+
+// Held by a write from the new file's making until it is in place or removed. A console's Ctrl+C,
+// Ctrl+Break or close waits for it before the program ends, so the new file is never left behind.
+SRWLOCK writing = SRWLOCK_INIT;
+
+BOOL WINAPI WaitForTheWrite(DWORD) {
+  AcquireSRWLockShared(&writing);
+  ReleaseSRWLockShared(&writing);
+  return FALSE;  // the next handler, and in the end the system's, ends the program
+}
+
+class WriteInProgress {
+ public:
+  WriteInProgress() {
+    static const bool registered = SetConsoleCtrlHandler(WaitForTheWrite, TRUE) != 0;
+    static_cast<void>(registered);
+    AcquireSRWLockExclusive(&writing);
+  }
+  WriteInProgress(const WriteInProgress&) = delete;
+  WriteInProgress& operator=(const WriteInProgress&) = delete;
+  ~WriteInProgress() { ReleaseSRWLockExclusive(&writing); }
+};
+
+// Writes the new file and puts it in the target's place; on a failure the new file is gone again.
+std::optional<FileProblem> WriteAndReplace(const Destination& d, const std::string& text) {
+  const WriteInProgress held;
+  std::wstring temporary;
+  std::variant<HANDLE, FileProblem> made = MakeTemporary(d, temporary);
+  if (auto* problem = std::get_if<FileProblem>(&made)) return std::move(*problem);
+  Handle file(std::get<HANDLE>(made));
+  const auto fail = [&](DWORD error) -> std::optional<FileProblem> {
     file.close();
-    DeleteFileW(temporaryName.c_str());
-    return CannotWrite(path, error == ERROR_ACCESS_DENIED ? texts::kMayNotReplace : Reason(error),
-                       replacing);
+    DeleteFileW(temporary.c_str());
+    return FileProblem{error == ERROR_ACCESS_DENIED ? texts::kMayNotReplace : Reason(error),
+                       d.replacing};
   };
+  if (std::optional<FileProblem> refused = MayNotReplace(d)) {
+    file.close();
+    DeleteFileW(temporary.c_str());
+    return refused;
+  }
   std::size_t done = 0;
   while (done < text.size()) {
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(text.size() - done, 1 << 20));
@@ -154,12 +220,111 @@ Result<void> WriteWholeFile(const std::string& path, const std::string& text) {
   }
   if (!FlushFileBuffers(file.get())) return fail(GetLastError());
   if (!file.close()) return fail(GetLastError());
-  // The new file takes its folder's inherited permissions, as a file any program saves there.
-  if (!MoveFileExW(temporaryName.c_str(), targetName.c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return fail(GetLastError());
+  const std::wstring target = d.target.wstring();
+  if (!d.replacing) {
+    // A new file takes its folder's inherited permissions, as a file any program saves there.
+    if (!MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
+      return fail(GetLastError());
+    }
+    return std::nullopt;
   }
-  return {};
+  // The new file takes the replaced file's security, attributes and streams.
+  if (ReplaceFileW(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                   nullptr, nullptr)) {
+    return std::nullopt;
+  }
+  const DWORD error = GetLastError();
+  // The replaced file is gone already, and the new one still has its own name: give it the file's.
+  if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT) {
+    if (MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) return std::nullopt;
+    const DWORD moveError = GetLastError();
+    DeleteFileW(temporary.c_str());
+    return FileProblem{Reason(moveError), false};
+  }
+  return fail(error);
+}
+
+}  // namespace
+
+std::optional<FileProblem> ReadFileText(const std::string& path, std::string& text) {
+  const std::wstring name = PathFromUtf8(path).wstring();
+  if (IsDeviceName(name)) return FileProblem{texts::kNotAFile};
+  const DWORD attributes = GetFileAttributesW(name.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+      return FileProblem{texts::kNoSuchFile};
+    }
+    if (error == ERROR_ACCESS_DENIED) return FileProblem{texts::kMayNotRead};
+    return FileProblem{Reason(error)};
+  }
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return FileProblem{texts::kFolder};
+  const Handle file(CreateFileW(name.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+      return FileProblem{texts::kNoSuchFile};
+    }
+    if (error == ERROR_ACCESS_DENIED) return FileProblem{texts::kMayNotRead};
+    return FileProblem{Reason(error)};
+  }
+  // A pipe or a device under a name that looked like a file's: nothing to read a file from.
+  if (GetFileType(file.get()) != FILE_TYPE_DISK) return FileProblem{texts::kNotAFile};
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file.get(), &size)) return FileProblem{Reason(GetLastError())};
+  if (static_cast<unsigned long long>(size.QuadPart) > kMaxReadFileSize) {
+    return FileProblem{texts::kTooLarge};
+  }
+  text.clear();
+  char buffer[16384];
+  for (;;) {
+    DWORD n = 0;
+    if (!ReadFile(file.get(), buffer, sizeof buffer, &n, nullptr)) {
+      return FileProblem{Reason(GetLastError())};
+    }
+    if (n == 0) break;
+    text.append(buffer, n);
+    if (text.size() > kMaxReadFileSize) return FileProblem{texts::kTooLarge};
+  }
+  return std::nullopt;
+}
+
+std::optional<FileProblem> PutFileText(const std::string& path, const std::string& text) {
+  std::variant<Destination, FileProblem> examined = Examine(path);
+  if (auto* problem = std::get_if<FileProblem>(&examined)) return std::move(*problem);
+  return WriteAndReplace(std::get<Destination>(examined), text);
+}
+
+std::optional<FileProblem> CheckFileReplaceable(const std::string& path) {
+  std::variant<Destination, FileProblem> examined = Examine(path);
+  if (auto* problem = std::get_if<FileProblem>(&examined)) return std::move(*problem);
+  const Destination& d = std::get<Destination>(examined);
+  const WriteInProgress held;
+  std::wstring temporary;
+  std::variant<HANDLE, FileProblem> made = MakeTemporary(d, temporary);
+  if (auto* problem = std::get_if<FileProblem>(&made)) return std::move(*problem);
+  CloseHandle(std::get<HANDLE>(made));
+  DeleteFileW(temporary.c_str());
+  return MayNotReplace(d);
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  // The volume and the file's index on it, for a file opened without any access to it.
+  const auto identity = [](const std::string& path) -> std::optional<std::array<DWORD, 3>> {
+    const std::wstring name = PathFromUtf8(path).wstring();
+    if (IsDeviceName(name)) return std::nullopt;
+    const Handle file(CreateFileW(name.c_str(), 0,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file.valid() || !GetFileInformationByHandle(file.get(), &info)) return std::nullopt;
+    return std::array<DWORD, 3>{info.dwVolumeSerialNumber, info.nFileIndexHigh,
+                                info.nFileIndexLow};
+  };
+  const auto first = identity(a);
+  return first && first == identity(b);
 }
 
 }  // namespace vexaro
