@@ -448,8 +448,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   PlatformChoice& choice = **made;
   if (steps.writes && !choice.simulatedFile().empty() &&
       SameFile(*steps.writes, choice.simulatedFile())) {
-    return Fail(err, kExitBadInput,
-                CannotWrite(*steps.writes, kIsMemoryFile, true).why);
+    return Fail(err, kExitBadInput, CannotWrite(*steps.writes, kIsMemoryFile, true).why);
   }
   std::unique_ptr<HidPlatform> tracedOverride;
   if (platformOverride != nullptr && platformOptions.trace) {

@@ -10,14 +10,14 @@
 #include <array>
 #include <cwchar>
 #include <filesystem>
+#include <optional>
 #include <random>
 #include <string>
-#include <optional>
 #include <utility>
 #include <variant>
 
-#include "storage/FileAccess.h"
 #include "common/Utf8Path.h"
+#include "storage/FileAccess.h"
 
 namespace vexaro {
 
@@ -104,9 +104,9 @@ std::variant<std::filesystem::path, FileProblem> LinkTarget(const std::wstring& 
   }
   std::wstring target(MAX_PATH, L'\0');
   for (;;) {
-    const DWORD size = GetFinalPathNameByHandleW(link.get(), target.data(),
-                                                 static_cast<DWORD>(target.size()),
-                                                 FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    const DWORD size =
+        GetFinalPathNameByHandleW(link.get(), target.data(), static_cast<DWORD>(target.size()),
+                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
     if (size == 0) return FileProblem{Reason(GetLastError()), false};
     if (size < target.size()) {
       target.resize(size);
@@ -320,8 +320,7 @@ bool SameFile(const std::string& a, const std::string& b) {
                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};
     if (!file.valid() || !GetFileInformationByHandle(file.get(), &info)) return std::nullopt;
-    return std::array<DWORD, 3>{info.dwVolumeSerialNumber, info.nFileIndexHigh,
-                                info.nFileIndexLow};
+    return std::array<DWORD, 3>{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
   };
   const auto first = identity(a);
   return first && first == identity(b);
