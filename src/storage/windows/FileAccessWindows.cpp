@@ -90,8 +90,9 @@ struct Destination {
   bool replacing = false;
 };
 
-// The file a symbolic link (or another reparse point) names, opened without any access to it.
-std::variant<std::filesystem::path, FileProblem> LinkTarget(const std::wstring& name) {
+// The full name of the file at `name`, through any symbolic link (or other reparse point) there,
+// for the file opened without any access to it.
+std::variant<std::filesystem::path, FileProblem> FinalPath(const std::wstring& name) {
   const Handle link(CreateFileW(name.c_str(), 0,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
@@ -123,8 +124,10 @@ std::variant<Destination, FileProblem> Examine(const std::string& path) {
   d.target = PathFromUtf8(path);
   if (IsDeviceName(d.target.wstring())) return FileProblem{texts::kNotAFile, false};
   DWORD attributes = GetFileAttributesW(d.target.wstring().c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-    std::variant<std::filesystem::path, FileProblem> target = LinkTarget(d.target.wstring());
+  // A file to replace is named by its final path: a link is followed, and the file calls get a
+  // full name (Wine's ReplaceFileW fails on a name in the Unix form).
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    std::variant<std::filesystem::path, FileProblem> target = FinalPath(d.target.wstring());
     if (auto* problem = std::get_if<FileProblem>(&target)) return std::move(*problem);
     d.target = std::get<std::filesystem::path>(target);
     attributes = GetFileAttributesW(d.target.wstring().c_str());
