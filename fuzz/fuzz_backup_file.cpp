@@ -13,7 +13,7 @@
 #include <string_view>
 
 #include "FuzzCheck.h"
-#include "app/BackupFormat.h"
+#include "storage/BackupFormat.h"
 #include "common/QuotedText.h"
 
 using namespace vexaro;

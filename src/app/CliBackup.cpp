@@ -5,7 +5,7 @@
 #include "app/CliCalibration.h"
 #include "app/CliMelody.h"
 #include "app/CliSettings.h"
-#include "app/FileAccess.h"
+#include "storage/FileAccess.h"
 #include "app/VexaroCli.h"
 #include "calibration/Trim.h"
 #include "link/DeviceContract.h"

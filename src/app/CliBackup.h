@@ -4,7 +4,7 @@
 #include <ostream>
 #include <string>
 
-#include "app/BackupFile.h"
+#include "storage/BackupFile.h"
 #include "app/CliSession.h"
 
 namespace vexaro {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <nlohmann/json.hpp>
 
-#include "app/BackupFormat.h"
-#include "app/FileAccess.h"
+#include "storage/BackupFormat.h"
+#include "storage/FileAccess.h"
 #include "app/VexaroCli.h"
 #include "common/NumberText.h"
 #include "common/QuotedText.h"
@@ -13,30 +13,11 @@
 #include "settings/FieldRules.h"
 #include "settings/SettingsRead.h"
 #include "settings/SettingsRecord.h"
-#include "settings/Threshold.h"
+#include "settings/SettingsValues.h"
 
 namespace vexaro {
 
 namespace {
-
-constexpr const char* kTwoTone = "two-tone";
-constexpr const char* kTenBeeps = "10-beeps";
-
-// The value the tool prints for a field's control text, and back.
-std::string KeyValue(Field field, const std::string& text) {
-  if (field == Field::optZ10) return text == "1" ? kTenBeeps : kTwoTone;
-  return text;
-}
-
-// Puts `text` into a field as the window puts it into the field's control: the threshold box's
-// own reaction corrects a number outside 0 to 100 in place, and Send stores the corrected text.
-void Fill(SettingsTexts& texts, Field field, const std::string& text) {
-  TextOf(texts, field) = Info(field).kind == ControlKind::TextBox ? ThresholdBoxText(text) : text;
-}
-
-std::string RangeName(bool range70) {
-  return range70 ? "70V" : "7V";
-}
 
 // Reads the 29 settings bytes: 0, or the exit status.
 int ReadBytes(CliSession& session, DeviceSettings& settings, std::ostream& err) {
@@ -95,11 +76,6 @@ Result<std::string> ControlText(Field field, const std::string& value,
 
 }  // namespace
 
-std::string UnshownText(std::uint8_t byte, std::uint8_t address) {
-  return "cannot be shown (" + std::to_string(byte) + " at address " + std::to_string(address) +
-         ")";
-}
-
 std::string LostWhileStoring(std::size_t stored, std::size_t total, const std::string& what) {
   // The device may have stored the last byte sent and been lost before its acknowledgement.
   const std::string count = stored < total
@@ -111,28 +87,6 @@ std::string LostWhileStoring(std::size_t stored, std::size_t total, const std::s
 std::string CannotShow(const ShowFailure& f) {
   return "the device holds " + std::to_string(f.byte) + " at address " + std::to_string(f.address) +
          ", which cannot be shown as " + Info(f.field).key;
-}
-
-std::vector<std::pair<std::string, std::string>> SettingsValues(const ShownSettings& shown) {
-  std::vector<std::pair<std::string, std::string>> values{{"version", shown.version},
-                                                          {"range", RangeName(shown.range70)}};
-  // The fields the firmware gate hides are not among the shown texts.
-  SettingsTexts texts;
-  std::array<bool, kFieldCount> present{};
-  for (const FieldText& shownText : shown.texts) {
-    Fill(texts, shownText.field, shownText.text);
-    present[static_cast<std::size_t>(shownText.field)] = true;
-  }
-  for (const ShowFailure& f : shown.unshown) {
-    TextOf(texts, f.field) = UnshownText(f.byte, f.address);
-    present[static_cast<std::size_t>(f.field)] = true;
-  }
-  for (const FieldInfo& info : AllFields()) {
-    if (present[static_cast<std::size_t>(info.field)]) {
-      values.emplace_back(info.key, KeyValue(info.field, TextOf(texts, info.field)));
-    }
-  }
-  return values;
 }
 
 int ReadSettingsCommand(CliSession& session, bool json, std::ostream& out, std::ostream& err) {
@@ -218,12 +172,12 @@ int PrepareSettingsWrites(CliSession& session, const SetRequest& request, std::o
     }
   }
   for (const FieldText& t : shown.texts) {
-    Fill(texts, t.field, t.text);
+    FillControlText(texts, t.field, t.text);
     filled[static_cast<std::size_t>(t.field)] = true;
   }
   if (request.defaults) {
-    for (const FieldText& d : BasicDefaults(settings)) Fill(texts, d.field, d.text);
-    for (const FieldText& d : AdvancedDefaults()) Fill(texts, d.field, d.text);
+    for (const FieldText& d : BasicDefaults(settings)) FillControlText(texts, d.field, d.text);
+    for (const FieldText& d : AdvancedDefaults()) FillControlText(texts, d.field, d.text);
     filled.fill(true);
   }
 
@@ -240,13 +194,13 @@ int PrepareSettingsWrites(CliSession& session, const SetRequest& request, std::o
     }
     if (value == own[index]) {
       for (const FieldText& t : shown.texts) {
-        if (t.field == field) Fill(texts, field, t.text);
+        if (t.field == field) FillControlText(texts, field, t.text);
       }
       continue;
     }
     const Result<std::string> text = ControlText(field, value, settings);
     if (!text) return Fail(err, kExitBadInput, text.why());
-    Fill(texts, field, *text);
+    FillControlText(texts, field, *text);
     filled[index] = true;
     changed = true;
   }

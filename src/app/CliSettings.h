@@ -48,13 +48,6 @@ std::size_t StoreBytes(CliSession& session, const std::vector<ByteWrite>& writes
 // Why a byte cannot be shown, without the full stop: "the device holds 0 at address 3, ...".
 std::string CannotShow(const ShowFailure& failure);
 
-// The text a backup holds for a byte that cannot be shown: "cannot be shown (0 at address 3)".
-std::string UnshownText(std::uint8_t byte, std::uint8_t address);
-
-// The settings as `read` prints them, key and value in table order, the fields the firmware
-// gate hides left out. A field in `shown.unshown` reads as its UnshownText.
-std::vector<std::pair<std::string, std::string>> SettingsValues(const ShownSettings& shown);
-
 // The sentence for a device lost part way through storing `total` bytes, of which `stored` were
 // acknowledged: the one sent after them may have been stored too.
 std::string LostWhileStoring(std::size_t stored, std::size_t total, const std::string& what);

@@ -32,6 +32,8 @@ class PlatformChoice {
   HidPlatform& platform() { return traced_ ? *traced_ : *base_; }
   TrafficTrace& trace() { return trace_; }
   SimulatedPlatform* simulated() { return simulated_; }
+  // The simulated device's memory file; empty without one.
+  const std::string& simulatedFile() const { return simulateFile_; }
 
   // Writes the simulated memory to its file, when there is one; the programs call it as they end,
   // after closing every device handle.

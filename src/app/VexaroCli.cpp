@@ -16,9 +16,13 @@
 #include "app/PlatformChoice.h"
 #include "link/ApiUSBRoutines.h"
 #include "link/DeviceContract.h"
+#include "storage/FileAccess.h"
 
 namespace vexaro {
 namespace {
+
+constexpr const char* kIsMemoryFile =
+    "it is the simulated device's memory file, which is written when the command ends";
 
 // What a subcommand does once the command line is parsed. Each step returns 0 to go on (or, for
 // the last one, for done) or the exit status after one sentence on the error stream.
@@ -26,7 +30,8 @@ namespace {
 // `check` (may be empty) looks at the arguments before any device is reached: bad input ends the
 // command with nothing sent. `run` is the command itself, with what it needs: nothing (Offline),
 // the platform and the --device path (OnPlatform), or a session on the device, found and opened
-// (OnDevice).
+// (OnDevice). `writes` (may be null) names the file the command writes, which must not be the
+// simulated device's memory file: its save at the end would replace what the command wrote.
 using Check = std::function<int(std::ostream& err)>;
 using Offline = std::function<int(std::ostream& out, std::ostream& err)>;
 using OnPlatform = std::function<int(HidPlatform& platform, const std::string& devicePath,
@@ -36,6 +41,7 @@ using OnDevice = std::function<int(CliSession& session, std::ostream& out, std::
 struct Steps {
   Check check;
   std::variant<Offline, OnPlatform, OnDevice> run;
+  std::shared_ptr<const std::string> writes = nullptr;
 };
 
 // One subcommand: its name, its line in --help, and `setup`, which adds its arguments to its
@@ -268,9 +274,11 @@ Steps TrimSetup(CLI::App& command) {
 Steps BackupSetup(CLI::App& command) {
   auto file = std::make_shared<std::string>();
   command.add_option("FILE", *file, "The file to write")->required();
-  return {{}, OnDevice([file](CliSession& session, std::ostream&, std::ostream& err) {
+  return {{},
+          OnDevice([file](CliSession& session, std::ostream&, std::ostream& err) {
             return BackupCommand(session, *file, err);
-          })};
+          }),
+          file};
 }
 
 Steps RestoreSetup(CLI::App& command) {
@@ -438,6 +446,10 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   const Result<std::unique_ptr<PlatformChoice>> made = PlatformChoice::make(platformOptions, err);
   if (!made) return Fail(err, kExitBadInput, made.why());
   PlatformChoice& choice = **made;
+  if (steps.writes && !choice.simulatedFile().empty() &&
+      SameFile(*steps.writes, choice.simulatedFile())) {
+    return Fail(err, kExitBadInput, CannotWrite(*steps.writes, kIsMemoryFile, true).why);
+  }
   std::unique_ptr<HidPlatform> tracedOverride;
   if (platformOverride != nullptr && platformOptions.trace) {
     tracedOverride = MakeTracingPlatform(*platformOverride, choice.trace());

@@ -1,10 +1,9 @@
 #include "simulator/SimulatedStoreFile.h"
 
-#include <filesystem>
-#include <fstream>
+#include <optional>
 #include <sstream>
 
-#include "common/Utf8Path.h"
+#include "storage/FileAccess.h"
 
 namespace vexaro {
 
@@ -12,11 +11,6 @@ namespace {
 
 Failure CannotWrite(const std::string& path, const std::string& reason) {
   return Failure{"Cannot write the simulated device file " + path + ": " + reason + "."};
-}
-
-// The temporary file that a save writes before it takes the file's place.
-std::string TemporaryOf(const std::string& path) {
-  return path + ".new";
 }
 
 int HexDigit(char c) {
@@ -29,8 +23,12 @@ int HexDigit(char c) {
 }  // namespace
 
 Result<DeviceStore> LoadStoreFile(const std::string& path) {
-  std::error_code ec;
-  if (!std::filesystem::exists(PathFromUtf8(path), ec) && !ec) {
+  std::string text;
+  if (const std::optional<FileProblem> problem = ReadFileText(path, text)) {
+    if (problem->reason != file_texts::kNoSuchFile) {
+      return Failure{"Cannot read the simulated device file " + path + ": " + problem->reason +
+                     "."};
+    }
     const DeviceStore factory = FactoryStore();
     if (const Result<void> saved = SaveStoreFile(path, factory); !saved) {
       return Failure{saved.why()};
@@ -38,19 +36,7 @@ Result<DeviceStore> LoadStoreFile(const std::string& path) {
     return factory;
   }
 
-  // A folder would read as a file of no bytes, and a pipe would wait for a writer.
-  const std::filesystem::file_status status = std::filesystem::status(PathFromUtf8(path), ec);
-  if (std::filesystem::is_directory(status)) {
-    return Failure{"Cannot read the simulated device file " + path +
-                   ": it is a folder, not a file."};
-  }
-  if (!ec && !std::filesystem::is_regular_file(status)) {
-    return Failure{"Cannot read the simulated device file " + path +
-                   ": it is a device or a pipe, not a file."};
-  }
-  std::ifstream in(PathFromUtf8(path), std::ios::binary);
-  if (!in) return Failure{"Cannot read the simulated device file " + path + "."};
-
+  std::istringstream in(text);
   DeviceStore store{};
   std::size_t count = 0;
   std::string line;
@@ -88,45 +74,16 @@ Result<void> SaveStoreFile(const std::string& path, const DeviceStore& store) {
                             : " ");
   }
 
-  const std::string temporary = TemporaryOf(path);
-  std::error_code ignored;
-  {
-    std::ofstream out(PathFromUtf8(temporary), std::ios::binary | std::ios::trunc);
-    if (!out) return CannotWrite(path, "no file can be made in its folder");
-    if (!(out << text.str()) || !out.flush()) {
-      out.close();
-      std::filesystem::remove(PathFromUtf8(temporary), ignored);
-      return CannotWrite(path, "writing " + temporary + " failed");
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(PathFromUtf8(temporary), PathFromUtf8(path), ec);
-  if (ec) {
-    std::filesystem::remove(PathFromUtf8(temporary), ignored);
-    return CannotWrite(path, ec.message());
+  if (const std::optional<FileProblem> problem = PutFileText(path, text.str())) {
+    return CannotWrite(path, problem->reason);
   }
   return {};
 }
 
 Result<void> CheckStoreFileWritable(const std::string& path) {
-  namespace fs = std::filesystem;
-  // A file nobody may write is one its owner wants left alone, even though root could write it
-  // and the save, which replaces the file, would not be stopped by it.
-  constexpr fs::perms kAnyWrite =
-      fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
-  std::error_code ec;
-  const fs::file_status status = fs::status(PathFromUtf8(path), ec);
-  if (!ec && (status.permissions() & kAnyWrite) == fs::perms::none) {
-    return CannotWrite(path, "it is read-only");
+  if (const std::optional<FileProblem> problem = CheckFileReplaceable(path)) {
+    return CannotWrite(path, problem->reason);
   }
-  if (!std::fstream(PathFromUtf8(path), std::ios::in | std::ios::out | std::ios::binary)) {
-    return CannotWrite(path, "this user may not write it");
-  }
-  const std::string temporary = TemporaryOf(path);
-  if (!std::ofstream(PathFromUtf8(temporary), std::ios::binary)) {
-    return CannotWrite(path, "no file can be made in its folder");
-  }
-  fs::remove(PathFromUtf8(temporary), ec);
   return {};
 }
 

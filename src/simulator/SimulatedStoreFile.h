@@ -13,12 +13,13 @@ namespace vexaro {
 // file that exists but does not hold exactly 128 bytes is a Failure, never a silent factory reset.
 Result<DeviceStore> LoadStoreFile(const std::string& path);
 
-// Writes the store to `path` (through a temporary file, so a crash never leaves half a file).
+// Writes the store to `path` as WriteWholeFile writes (storage/FileAccess.h): whole or not at all,
+// a symbolic link followed, a read-only file refused.
 Result<void> SaveStoreFile(const std::string& path, const DeviceStore& store);
 
 // Whether SaveStoreFile could replace the existing file at `path`, asked before anything is sent
-// to the device: fails when the file is read-only (for every user, root included) or no file can
-// be made beside it.
+// to the device: fails when the file is read-only (for every user, root included), this user may
+// not write it, or no file can be made in its folder.
 Result<void> CheckStoreFileWritable(const std::string& path);
 
 }  // namespace vexaro

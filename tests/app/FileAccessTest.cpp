@@ -12,11 +12,13 @@
 #ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
 #endif
 
+#include "storage/FileAccess.h"
 #include "support/CliRun.h"
 #include "support/TestFiles.h"
 
@@ -81,6 +83,17 @@ TEST(BackupFile, IsPutInPlaceWholeOrNotAtAll) {
        "cannot write FILE: it is a folder, not a file; nothing was written.", nullptr},
       {"no such folder", [](const fs::path& d) { return d / "none" / "b.json"; },
        "cannot write FILE: its folder does not exist; nothing was written.", nullptr},
+      // Refused for root too, who could write it, as the simulated device's memory file is.
+      {"a read-only file",
+       [](const fs::path& d) {
+         fs::permissions(d / "b.json", fs::perms::owner_read);
+         return d / "b.json";
+       },
+       "cannot write FILE: it is read-only; the file already there is unchanged.",
+       [](const fs::path& f) { fs::permissions(f, fs::perms::owner_all); }},
+      // The longest name the file system takes, so the new file's name must be shorter.
+      {"a name of 255 bytes",
+       [](const fs::path& d) { return d / (std::string(250, 'n') + ".json"); }, "", nullptr},
 #ifndef _WIN32
       {"a pipe",
        [](const fs::path& d) {
@@ -106,18 +119,6 @@ TEST(BackupFile, IsPutInPlaceWholeOrNotAtAll) {
        },
        "cannot write FILE: this user may not replace it; the file already there is unchanged.",
        nullptr, true, true},
-      // The name of old, FILE.part, taken by a link to another file.
-      {"a link planted at the old temporary name",
-       [](const fs::path& d) {
-         fs::create_symlink("victim", d / "b.json.part");
-         std::ofstream(d / "victim") << "victim";
-         return d / "b.json";
-       },
-       "",
-       [](const fs::path& f) {
-         EXPECT_EQ(ReadTestFile(f.string() + ".part"), "victim");
-         EXPECT_TRUE(fs::is_symlink(f.string() + ".part"));
-       }},
       {"the replaced file's permissions",
        [](const fs::path& d) {
          fs::permissions(d / "b.json",
@@ -184,7 +185,8 @@ TEST(BackupFile, IsPutInPlaceWholeOrNotAtAll) {
 
 #ifndef _WIN32
 // A write that fails part way (here: past the file size this process may write, as on a full
-// disk) leaves the earlier backup and no part of the new one.
+// disk) leaves the earlier backup and no part of the new one. The kernel's SIGXFSZ, which would
+// end the program, becomes a sentence.
 TEST(BackupFile, AWriteThatFailsPartWayLeavesTheEarlierBackup) {
   const fs::path folder = TestFolder() / "limited";
   fs::create_directories(folder);
@@ -192,17 +194,72 @@ TEST(BackupFile, AWriteThatFailsPartWayLeavesTheEarlierBackup) {
   std::ofstream(file, std::ios::binary) << kEarlier;
   rlimit before{};
   ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
-  const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
   rlimit limited = before;
   limited.rlim_cur = 1000;  // a backup is some 3600 bytes
   ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
   const CliOutcome run = CliDevice()({"backup", file.string()});
   ::setrlimit(RLIMIT_FSIZE, &before);
-  std::signal(SIGXFSZ, previousHandler);
   EXPECT_EQ(run.status, kExitBadInput);
   EXPECT_EQ(run.err, "vexaro: cannot write " + file.string() +
-                         ": file too large; the file already there is unchanged.\n");
+                         ": it would be larger than this user's file size limit; the file "
+                         "already there is unchanged.\n");
   EXPECT_EQ(ReadTestFile(file.string()), kEarlier);
+  EXPECT_EQ(NamesIn(folder), std::set<std::string>{"b.json"});
+}
+
+// A termination signal while a file is written (a backup, or the memory file's save, which
+// writes the same way) ends the program with the earlier file or the new one in place, and no
+// other file. A child writes again and again; the signal comes once it has written once.
+TEST(BackupFile, ATerminationSignalLeavesNoPartOfAFile) {
+  const std::string earlier(4000, 'e');
+  const std::string later(4000, 'l');
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    for (int round = 0; round < 5; ++round) {
+      SCOPED_TRACE("signal " + std::to_string(signal) + ", round " + std::to_string(round));
+      const fs::path folder = TestFolder() / "signalled";
+      fs::create_directories(folder);
+      const std::string file = (folder / "b.json").string();
+      ASSERT_TRUE(WriteWholeFile(file, earlier));
+      int ready[2];
+      ASSERT_EQ(::pipe(ready), 0);
+      const pid_t child = ::fork();
+      ASSERT_GE(child, 0);
+      if (child == 0) {
+        for (bool told = false;; told = true) {
+          if (!WriteWholeFile(file, told ? earlier : later)) ::_exit(1);
+          if (!told && ::write(ready[1], "w", 1) != 1) ::_exit(1);
+        }
+      }
+      ::close(ready[1]);
+      char written = 0;
+      EXPECT_EQ(::read(ready[0], &written, 1), 1);
+      ::close(ready[0]);
+      ::kill(child, signal);
+      int status = 0;
+      ASSERT_EQ(::waitpid(child, &status, 0), child);
+      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal);
+      EXPECT_EQ(NamesIn(folder), std::set<std::string>{"b.json"});
+      EXPECT_THAT(ReadTestFile(file), ::testing::AnyOf(earlier, later));
+      fs::remove_all(folder);
+    }
+  }
+}
+
+// A file of another user that this user may not write is not replaced, though its folder would
+// let it be. Only root can make such a file and then run as another user.
+TEST(BackupFile, AFileThisUserMayNotWriteIsLeftAlone) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root, to make a file of another user";
+  const fs::path folder = TestFolder() / "shared";
+  fs::create_directories(folder);
+  fs::permissions(folder, fs::perms::all);
+  const std::string file = TestFile("shared/b.json", kEarlier);  // root's, 0644
+  const CliOutcome run = [&] {
+    const AsAnotherUser nobody;
+    return CliDevice()({"backup", file});
+  }();
+  EXPECT_EQ(run.err, "vexaro: cannot write " + file +
+                         ": this user may not replace it; the file already there is unchanged.\n");
+  EXPECT_EQ(ReadTestFile(file), kEarlier);
   EXPECT_EQ(NamesIn(folder), std::set<std::string>{"b.json"});
 }
 #endif

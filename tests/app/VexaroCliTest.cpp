@@ -246,13 +246,9 @@ TEST(CliSimulateFile, MemoryThatCannotBeKeptIsNeverASilentSuccess) {
       // Refused for root too, who could write it.
       {"read-only file", [](const fs::path& f) { fs::permissions(f, fs::perms::owner_read); },
        kExitBadInput, "vexaro: Cannot write the simulated device file FILE: it is read-only."},
-      // The save writes a file beside it first; here that name is taken by a folder.
-      {"no file can be made beside it",
-       [](const fs::path& f) { fs::create_directories(f.string() + ".new/x"); }, kExitBadInput,
-       "vexaro: Cannot write the simulated device file FILE: no file can be made in its folder."},
       {"folder gone during the run", nullptr, kExitDeviceLost,
-       "vexaro: Cannot write the simulated device file FILE: no file can be made in its folder, so "
-       "what the simulated device stored in this run is lost."},
+       "vexaro: Cannot write the simulated device file FILE: its folder does not exist, so what "
+       "the simulated device stored in this run is lost."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -278,6 +274,32 @@ TEST(CliSimulateFile, MemoryThatCannotBeKeptIsNeverASilentSuccess) {
     } else {
       EXPECT_THAT(errText.str(), ::testing::EndsWith("\n" + expected + "\n"));
     }
+  }
+}
+
+// A backup onto the simulated device's own memory file would be replaced by the memory's save
+// as the command ends: refused, however the file is named, and nothing is sent.
+TEST(CliSimulateFile, ABackupOntoTheMemoryFileIsRefused) {
+  namespace fs = std::filesystem;
+  const fs::path dir = TestFolder() / "memory backed up";
+  fs::create_directories(dir);
+  const std::string file = (dir / "device.txt").string();
+  const std::string simulate = "--simulate=" + file;
+  ASSERT_EQ(RunCli({simulate, "poke", "9", "200"}).status, kExitDone);
+  const std::string before = ReadTestFile(file);
+  std::vector<std::string> names = {file, (dir / "." / "device.txt").string()};
+#ifndef _WIN32
+  fs::create_symlink("device.txt", dir / "link");
+  names.push_back((dir / "link").string());
+#endif
+  for (const std::string& name : names) {
+    SCOPED_TRACE(name);
+    const CliOutcome run = RunCli({simulate, "--trace", "backup", name});
+    EXPECT_EQ(run.status, kExitBadInput);
+    EXPECT_EQ(run.err, "vexaro: cannot write " + name +
+                           ": it is the simulated device's memory file, which is written when the "
+                           "command ends; the file already there is unchanged.\n");
+    EXPECT_EQ(ReadTestFile(file), before);
   }
 }
 

@@ -52,5 +52,31 @@ TEST(StoreFile, MalformedFileIsAnErrorAndIsLeftAsItWas) {
                               ": it is a folder, not a file.");
 }
 
+#ifndef _WIN32
+// The memory file is written as a backup is: a link at its name is followed (the file it names is
+// replaced, the link stays), and a file at the name an earlier save used beside it is left alone.
+TEST(StoreFile, IsWrittenThroughALinkAndLeavesOtherFilesAlone) {
+  namespace fs = std::filesystem;
+  const fs::path dir = TestFolder() / "linked";
+  fs::create_directories(dir);
+  const std::string victim = TestFile("linked/victim", "victim");
+  fs::create_symlink("victim", dir / "device.txt.new");
+  ASSERT_TRUE(SaveStoreFile((dir / "memory.txt").string(), FactoryStore()));
+  fs::create_symlink("memory.txt", dir / "device.txt");
+  const std::string link = (dir / "device.txt").string();
+  EXPECT_EQ(*LoadStoreFile(link), FactoryStore());
+  DeviceStore store{};
+  store[9] = 200;
+  ASSERT_TRUE(CheckStoreFileWritable(link));
+  ASSERT_TRUE(SaveStoreFile(link, store));
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(*LoadStoreFile((dir / "memory.txt").string()), store);
+  EXPECT_EQ(ReadTestFile(victim), "victim");
+  EXPECT_TRUE(fs::is_symlink(dir / "device.txt.new"));
+  // memory.txt, device.txt, device.txt.new, victim: nothing else left behind.
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 4);
+}
+#endif
+
 }  // namespace
 }  // namespace vexaro

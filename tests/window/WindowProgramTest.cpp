@@ -34,8 +34,8 @@ class WindowProgramTest : public QObject {
     const std::pair<int, QString> cases[] = {
         // A read-only file (refused for root too, who could write it); the folder gone mid-run.
         {2, cannotWrite + "it is read-only. Nothing was sent; the program ends."},
-        {3, cannotWrite + "no file can be made in its folder, so what the simulated device stored "
-                          "in this run is lost."},
+        {3, cannotWrite + "its folder does not exist, so what the simulated device stored in "
+                          "this run is lost."},
         {0, ""},  // kept
     };
     for (const auto& [status, message] : cases) {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/BackupFormat.h"
+#include "storage/BackupFormat.h"
 #include "common/Result.h"
 
 namespace vexaro {

@@ -1,6 +1,6 @@
-#include "app/BackupFile.h"
+#include "storage/BackupFile.h"
 
-#include "app/FileAccess.h"
+#include "storage/FileAccess.h"
 
 namespace vexaro {
 

@@ -1,4 +1,4 @@
-#include "app/BackupFormat.h"
+#include "storage/BackupFormat.h"
 
 #include <algorithm>
 #include <charconv>
@@ -7,11 +7,11 @@
 #include <set>
 #include <sstream>
 
-#include "app/CliSettings.h"
 #include "calibration/Trim.h"
 #include "common/QuotedText.h"
 #include "settings/SettingsFields.h"
 #include "settings/SettingsRecord.h"
+#include "settings/SettingsValues.h"
 
 namespace vexaro {
 
