@@ -362,8 +362,8 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   app.allow_windows_style_options(false);
   app.footer(
       "Exit status: 0 done, 1 no device (or no permission to open it, or another program kept "
-      "it), 2 bad input (nothing stored), 3 device lost or not answering (or the simulated memory not saved), 4 an error "
-      "this program did not expect.");
+      "it), 2 bad input (nothing stored), 3 device lost or not answering (or the simulated memory "
+      "not saved), 4 an error this program did not expect.");
   app.require_subcommand(0, 1);
   app.set_version_flag("--version", std::string("vexaro ") + kVersion);
   bool printUdevRules = false;

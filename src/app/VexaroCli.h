@@ -1,9 +1,10 @@
 #pragma once
 // The command-line tool `vexaro`: the device's memory from a terminal, without a window.
 //
-// Exit status: 0 done, 1 no device (or no permission to open it, or another program kept it), 2 bad input (nothing stored),
-// 3 device lost, not answering, or holding data that cannot be shown (or the simulated device's
-// memory could not be saved), 4 an error this program did not expect (a fault to report).
+// Exit status: 0 done, 1 no device (or no permission to open it, or another program kept it),
+// 2 bad input (nothing stored), 3 device lost, not answering, or holding data that cannot be
+// shown (or the simulated device's memory could not be saved), 4 an error this program did not
+// expect (a fault to report).
 
 #include <chrono>
 #include <ostream>

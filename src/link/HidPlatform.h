@@ -67,7 +67,8 @@ class HidDevice {
   virtual std::size_t dropWaitingReports(std::size_t reportLength, std::size_t limit = 256) {
     std::vector<std::uint8_t> report(reportLength);
     std::size_t dropped = 0;
-    while (dropped < limit && read(report, std::chrono::milliseconds(0)) == ReadOutcome::Completed) {
+    while (dropped < limit &&
+           read(report, std::chrono::milliseconds(0)) == ReadOutcome::Completed) {
       ++dropped;
     }
     return dropped;

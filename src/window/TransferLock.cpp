@@ -26,8 +26,7 @@ DeviceHold HoldDeviceForClick(ApiUSBRoutines& usb, Dialogs& dialogs) {
                             .arg(QString::fromStdString(refusal.name)),
                         Dialogs::Icon::Warning);
   } else {
-    dialogs.showMessage("Device Error",
-                        QString::fromStdString(refusal.why) + " Nothing was sent.",
+    dialogs.showMessage("Device Error", QString::fromStdString(refusal.why) + " Nothing was sent.",
                         Dialogs::Icon::Warning);
   }
   return hold;

@@ -233,7 +233,8 @@ TEST(CliSimulateFile, MemoryThatCannotBeKeptIsNeverASilentSuccess) {
   const Case cases[] = {
       // Refused for root too, who could write it.
       {"read-only file", [](const fs::path& f) { fs::permissions(f, fs::perms::owner_read); },
-       nullptr, kExitBadInput, "vexaro: Cannot write the simulated device file FILE: it is read-only."},
+       nullptr, kExitBadInput,
+       "vexaro: Cannot write the simulated device file FILE: it is read-only."},
       // The save writes a file beside it first; here that name is taken by a folder.
       {"no file can be made beside it",
        [](const fs::path& f) { fs::create_directories(f.string() + ".new/x"); }, nullptr,
@@ -256,8 +257,9 @@ TEST(CliSimulateFile, MemoryThatCannotBeKeptIsNeverASilentSuccess) {
     if (c.before) c.before(file);
     const std::string before = ReadTestFile(file.string());
 
-    HookedErr errText(c.removeFolderAt != nullptr ? c.removeFolderAt : "",
-                      [&] { if (c.removeFolderAt != nullptr) fs::remove_all(dir); });
+    HookedErr errText(c.removeFolderAt != nullptr ? c.removeFolderAt : "", [&] {
+      if (c.removeFolderAt != nullptr) fs::remove_all(dir);
+    });
     std::ostream err(&errText);
     std::ostringstream out;
     EXPECT_EQ(RunVexaroCli({simulate, "--trace", "poke", "9", "200"}, out, err), c.status);
@@ -300,11 +302,12 @@ TEST(CliSimulateFile, AHeldDeviceIsWaitedForThenGivenUp) {
     EXPECT_EQ(RunVexaroCli({simulate, "poke", "9", std::to_string(changed)}, out, err, nullptr,
                            givenBack ? kDeviceLockWait : 30ms),
               givenBack ? kExitDone : kExitNoDevice);
-    const std::string waiting = "vexaro: another program is using " + file +
-                                "; waiting up to " + waited + " for it to finish.\n";
-    EXPECT_EQ(errText.str(), givenBack ? waiting
-                                       : waiting + "vexaro: another program is still using " +
-                                             file + " after 30 ms; try again when it has finished.\n");
+    const std::string waiting = "vexaro: another program is using " + file + "; waiting up to " +
+                                waited + " for it to finish.\n";
+    EXPECT_EQ(errText.str(), givenBack
+                                 ? waiting
+                                 : waiting + "vexaro: another program is still using " + file +
+                                       " after 30 ms; try again when it has finished.\n");
     EXPECT_EQ((*LoadStoreFile(file))[9], givenBack ? changed : FactoryStore()[9]);
   }
 }

@@ -230,7 +230,9 @@ class EveryHandleHears final : public HidPlatform {
  private:
   class Handle final : public HidDevice {
    public:
-    explicit Handle(EveryHandleHears& device) : device_(device) { device_.handles_.push_back(this); }
+    explicit Handle(EveryHandleHears& device) : device_(device) {
+      device_.handles_.push_back(this);
+    }
     ~Handle() override { std::erase(device_.handles_, this); }
     std::optional<ReportLengths> reportLengths() override {
       return ParseReportDescriptor(SimulatedPlatform().interfaces()[0].descriptor);
@@ -262,7 +264,9 @@ TEST(DeviceHold, DropsOtherProgramsRepliesAndYieldsToAHolder) {
   for (const bool busy : {false, true}) {
     SCOPED_TRACE(busy ? "held by another program" : "free");
     EveryHandleHears device;
-    for (std::size_t a = 0; a < kStoreSize; ++a) device.store[a] = static_cast<std::uint8_t>(a + 100);
+    for (std::size_t a = 0; a < kStoreSize; ++a) {
+      device.store[a] = static_cast<std::uint8_t>(a + 100);
+    }
     std::ostringstream text;
     TrafficTrace trace(&text);
     const std::unique_ptr<HidPlatform> traced = MakeTracingPlatform(device, trace);
@@ -283,8 +287,9 @@ TEST(DeviceHold, DropsOtherProgramsRepliesAndYieldsToAHolder) {
       continue;
     }
     EXPECT_EQ(usb.plainTransfer({command::kReadByte, 9}), 109);
-    EXPECT_THAT(text.str(), HasSubstr("hid: dropped 2 input reports waiting on /dev/shared (replies "
-                                      "to another program)\n"));
+    EXPECT_THAT(text.str(),
+                HasSubstr("hid: dropped 2 input reports waiting on /dev/shared (replies to "
+                          "another program)\n"));
   }
 }
 

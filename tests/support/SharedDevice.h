@@ -27,7 +27,8 @@ class HookedErr final : public std::stringbuf {
  protected:
   int sync() override {
     const std::string text = str();
-    const std::size_t lineEnd = text.size() < 2 ? std::string::npos : text.rfind('\n', text.size() - 2);
+    const std::size_t lineEnd =
+        text.size() < 2 ? std::string::npos : text.rfind('\n', text.size() - 2);
     const std::size_t start = lineEnd == std::string::npos ? 0 : lineEnd + 1;
     if (text.compare(start, prefix_.size(), prefix_) == 0) {
       if (const auto once = std::exchange(once_, nullptr)) once();

@@ -13,8 +13,8 @@
 
 #include "app/PlatformChoice.h"
 #include "app/VexaroCli.h"
-#include "support/SharedDevice.h"
 #include "simulator/SimulatedStoreFile.h"
+#include "support/SharedDevice.h"
 #include "window/WindowFixture.h"
 #include "window/SettingsPage.h"
 #include "window/WindowProgram.h"
@@ -133,8 +133,7 @@ class WindowProgramTest : public QObject {
       status();
       std::ostringstream toolOut;
       std::ostringstream toolErr;
-      QCOMPARE(RunVexaroCli({simulate, "poke", "9", std::to_string(changed)}, toolOut, toolErr),
-               0);
+      QCOMPARE(RunVexaroCli({simulate, "poke", "9", std::to_string(changed)}, toolOut, toolErr), 0);
       {
         PlatformOptions options;
         options.simulate = true;
@@ -153,8 +152,7 @@ class WindowProgramTest : public QObject {
       status();
     });
     QCOMPARE(runWindowOn(memory, dialogs, err), 0);
-    QCOMPARE(statuses, (QStringList{"Device Connected", "Device in Use",
-                                             "Device Connected"}));
+    QCOMPARE(statuses, (QStringList{"Device Connected", "Device in Use", "Device Connected"}));
     QCOMPARE(dialogs.messages.size(), std::size_t{1});
     QCOMPARE(dialogs.messages[0].title, QString("Device in Use"));
     QCOMPARE(dialogs.messages[0].text,

@@ -28,8 +28,9 @@ class FlockLock final : public DeviceLock {
   ~FlockLock() override {
     // Removed while still held: a program that opened it meanwhile finds it gone and makes anew.
     if (!lockFile_.empty()) ::unlink(lockFile_.c_str());
-    ::close(fd_);  // gives the lock back
-    if (!ownFolder_.empty()) ::rmdir(ownFolder_.c_str());  // when no other lock is in it
+    ::close(fd_);
+    // Our own folder goes with its last lock file (rmdir leaves a folder that is not empty).
+    if (!ownFolder_.empty()) ::rmdir(ownFolder_.c_str());
   }
 
  private:
@@ -74,8 +75,8 @@ std::string LockFileName(const std::string& path) {
 }
 
 LockResult Refused(const std::string& name, const std::string& what) {
-  return {nullptr, false, name,
-          "the lock for " + name + " cannot be taken (" + what + ": " + std::strerror(errno) + ")."};
+  const std::string reason = what + ": " + std::strerror(errno);
+  return {nullptr, false, name, "the lock for " + name + " cannot be taken (" + reason + ")."};
 }
 
 LockResult OnDeviceNode(const std::string& name) {

@@ -53,9 +53,9 @@ LockResult TryLockDevicePath(const std::string& name) {
   }
   CloseHandle(mutex);
   if (waited == WAIT_TIMEOUT) return {nullptr, true, name, {}};
-  return {nullptr, false, name,
-          "the lock for " + name + " cannot be taken (error " + std::to_string(GetLastError()) +
-              ")."};
+  return {
+      nullptr, false, name,
+      "the lock for " + name + " cannot be taken (error " + std::to_string(GetLastError()) + ")."};
 }
 
 }  // namespace vexaro
