@@ -210,21 +210,17 @@ TEST(PlainTransfer, NoReadAfterAWriteThatFailed) {
 }
 
 // A device as hidraw and Windows' HID class present it: every open handle gets every input report,
-// whichever handle sent the command. It answers F a with the byte at a; its lock is busy or free.
+// whichever handle sent the command. It answers F a with the byte at a.
 class EveryHandleHears final : public HidPlatform {
  public:
   static constexpr const char* kPath = "/dev/shared";
   std::array<std::uint8_t, kStoreSize> store{};
-  bool lockBusy = false;
 
   std::vector<HidInterfaceInfo> enumerate() override {
     return {{kPath, kVexaroVendorId, kVexaroProductId}};
   }
   OpenResult open(const std::string&) override {
     return {std::make_unique<Handle>(*this), OpenError::Failed};
-  }
-  LockResult lockDevice(const std::string& path) override {
-    return lockBusy ? LockResult{nullptr, true, path, {}} : FreeLock(path);
   }
 
  private:
@@ -259,38 +255,26 @@ class EveryHandleHears final : public HidPlatform {
 };
 
 // Another program's replies wait on our handle too: a hold drops them before our command, so the
-// reply read is our own; a device held by another program is not ours to talk to.
-TEST(DeviceHold, DropsOtherProgramsRepliesAndYieldsToAHolder) {
-  for (const bool busy : {false, true}) {
-    SCOPED_TRACE(busy ? "held by another program" : "free");
-    EveryHandleHears device;
-    for (std::size_t a = 0; a < kStoreSize; ++a) {
-      device.store[a] = static_cast<std::uint8_t>(a + 100);
-    }
-    std::ostringstream text;
-    TrafficTrace trace(&text);
-    const std::unique_ptr<HidPlatform> traced = MakeTracingPlatform(device, trace);
-    LinkState link;
-    ApiUSBRoutines usb(*traced, link, trace);
-    ASSERT_TRUE(usb.FindDevice());
-    // The other program reads addresses 5 and 6.
-    const std::unique_ptr<HidDevice> other = device.open(EveryHandleHears::kPath).device;
-    for (const std::uint8_t address : {5, 6}) {
-      ASSERT_TRUE(other->write(Bytes{0, command::kReadByte, address, 0, 0, 0, 0, 0, 0}));
-    }
-    device.lockBusy = busy;
-    const DeviceHold hold = usb.HoldDevice();
-    EXPECT_EQ(static_cast<bool>(hold), !busy);
-    if (busy) {
-      EXPECT_TRUE(hold.refusal().busy);
-      EXPECT_EQ(hold.refusal().name, EveryHandleHears::kPath);
-      continue;
-    }
-    EXPECT_EQ(usb.plainTransfer({command::kReadByte, 9}), 109);
-    EXPECT_THAT(text.str(),
-                HasSubstr("hid: dropped 2 input reports waiting on /dev/shared (replies to "
-                          "another program)\n"));
+// reply read is our own.
+TEST(DeviceHold, DropsTheRepliesToAnotherProgram) {
+  EveryHandleHears device;
+  for (std::size_t a = 0; a < kStoreSize; ++a) device.store[a] = static_cast<std::uint8_t>(a + 100);
+  std::ostringstream text;
+  TrafficTrace trace(&text);
+  const std::unique_ptr<HidPlatform> traced = MakeTracingPlatform(device, trace);
+  LinkState link;
+  ApiUSBRoutines usb(*traced, link, trace);
+  ASSERT_TRUE(usb.FindDevice());
+  // The other program reads addresses 5 and 6.
+  const std::unique_ptr<HidDevice> other = device.open(EveryHandleHears::kPath).device;
+  for (const std::uint8_t address : {5, 6}) {
+    ASSERT_TRUE(other->write(Bytes{0, command::kReadByte, address, 0, 0, 0, 0, 0, 0}));
   }
+  const DeviceHold hold = usb.HoldDevice();
+  ASSERT_TRUE(hold);
+  EXPECT_EQ(usb.plainTransfer({command::kReadByte, 9}), 109);
+  EXPECT_THAT(text.str(), HasSubstr("hid: dropped 2 input reports waiting on /dev/shared (replies "
+                                    "to another program)\n"));
 }
 
 }  // namespace
