@@ -25,6 +25,16 @@ const char* const kNoPermissionHint = "another program holds it open";
 const char* const kInUseAdvice = "another program holds it open; close that program and try again";
 const char* const kInUseHint = "another program holds it open";
 
+namespace {
+
+// "10 s", or "250 ms" for a wait of no whole seconds.
+std::string WaitText(std::chrono::milliseconds wait) {
+  return wait.count() % 1000 == 0 ? std::to_string(wait.count() / 1000) + " s"
+                                  : std::to_string(wait.count()) + " ms";
+}
+
+}  // namespace
+
 int Fail(std::ostream& err, int status, const std::string& sentence) {
   err << "vexaro: " << sentence << '\n';
   return status;
@@ -65,8 +75,19 @@ int CliSession::connect(HidPlatform& platform, const std::string& devicePath, st
     }
     usb_.restrictToPath(devicePath);
   }
-  if (usb_.FindDevice()) return 0;
-  return Fail(err, kExitNoDevice, WhyNoDevice(link_));
+  if (!usb_.FindDevice()) return Fail(err, kExitNoDevice, WhyNoDevice(link_));
+  const std::string waited = WaitText(lockWait_);
+  hold_ = usb_.HoldDevice(lockWait_, [&](const std::string& name) {
+    err << "vexaro: another program is using " << name << "; waiting up to " << waited
+        << " for it to finish.\n"
+        << std::flush;
+  });
+  if (hold_) return 0;
+  const LockResult& refusal = hold_.refusal();
+  if (!refusal.busy) return Fail(err, kExitNoDevice, refusal.why);
+  return Fail(err, kExitNoDevice,
+              "another program is still using " + refusal.name + " after " + waited +
+                  "; try again when it has finished.");
 }
 
 }  // namespace vexaro

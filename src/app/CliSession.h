@@ -2,6 +2,7 @@
 // What every device command of the command-line tool shares: the link to one device and the
 // acknowledged exchange, with the tool as the exchange's host.
 
+#include <chrono>
 #include <ostream>
 #include <string>
 
@@ -27,16 +28,19 @@ std::string WhyNoDevice(const LinkState& link);
 
 class CliSession final : public LinkHost {
  public:
-  CliSession(HidPlatform& platform, TrafficTrace& trace)
-      : usb_(platform, link_, trace), exchange_(usb_, *this) {}
+  // `lockWait`: how long connect() waits for another program that holds the device.
+  CliSession(HidPlatform& platform, TrafficTrace& trace,
+             std::chrono::milliseconds lockWait = kDeviceLockWait)
+      : usb_(platform, link_, trace), exchange_(usb_, *this), lockWait_(lockWait) {}
   ~CliSession() override { usb_.CloseDeviceHandles(); }
 
   const LinkState& link() const { return link_; }
   ApiUSBRoutines& usb() { return usb_; }
   CommandExchange& exchange() { return exchange_; }
 
-  // Finds and opens the device (the one at `devicePath` when given): 0, or the exit status
-  // after one sentence on `err`.
+  // Finds and opens the device (the one at `devicePath` when given) and holds it until the
+  // session ends, waiting (and saying so, once) while another program holds it: 0, or the exit
+  // status after one sentence on `err`.
   int connect(HidPlatform& platform, const std::string& devicePath, std::ostream& err);
 
   // The tool has no poll timer and no window; losing the device ends the command.
@@ -48,6 +52,8 @@ class CliSession final : public LinkHost {
   LinkState link_;  // written by usb_ alone
   ApiUSBRoutines usb_;
   CommandExchange exchange_;
+  std::chrono::milliseconds lockWait_;
+  DeviceHold hold_;  // last: given back first, once the handles are closed
 };
 
 }  // namespace vexaro

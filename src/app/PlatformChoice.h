@@ -22,30 +22,36 @@ struct PlatformOptions {
   std::chrono::microseconds simulatedLatency{1000};
 };
 
+class MemoryFilePlatform;
+
 class PlatformChoice {
  public:
-  // Builds the platform. Fails on a simulated-device file that is malformed or could not be
-  // written back at the end: nothing has been sent.
+  // Builds the platform. Fails on a simulated-device file that is malformed or cannot be
+  // written: nothing has been sent.
   static Result<std::unique_ptr<PlatformChoice>> make(const PlatformOptions& options,
                                                       std::ostream& traceOut);
+  ~PlatformChoice();
 
-  HidPlatform& platform() { return traced_ ? *traced_ : *base_; }
+  HidPlatform& platform() { return traced_ ? *traced_ : plain(); }
   TrafficTrace& trace() { return trace_; }
   SimulatedPlatform* simulated() { return simulated_; }
   // The simulated device's memory file; empty without one.
   const std::string& simulatedFile() const { return simulateFile_; }
 
-  // Writes the simulated memory to its file, when there is one; the programs call it as they end,
-  // after closing every device handle.
+  // The programs call it as they end, after closing every device handle. The simulated memory
+  // file is written as each exchange sequence ends (see MemoryFilePlatform); this says whether a
+  // store of the run could not be kept there.
   Result<void> saveSimulatedStore();
 
  private:
   PlatformChoice() = default;
+  HidPlatform& plain() { return base_ ? *base_ : *simulatedDevice_; }
   TrafficTrace trace_;  // before the platforms, which write to it
+  std::unique_ptr<SimulatedPlatform> simulatedDevice_;
   std::unique_ptr<HidPlatform> base_;
   std::unique_ptr<HidPlatform> traced_;
   SimulatedPlatform* simulated_ = nullptr;
-  std::string simulateFile_;
+  MemoryFilePlatform* memoryFile_ = nullptr;
 };
 
 }  // namespace vexaro

@@ -361,7 +361,7 @@ constexpr Subcommand kSubcommands[] = {
 };
 
 int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                   HidPlatform* platformOverride) {
+                   HidPlatform* platformOverride, std::chrono::milliseconds lockWait) {
   PlatformOptions platformOptions;
   std::string devicePath;
   CLI::App app{"Reads and writes the memory of a Vexaro over USB.", "vexaro"};
@@ -369,9 +369,9 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   // CLI11 takes /x for an option on Windows; here a / starts a file name on every system.
   app.allow_windows_style_options(false);
   app.footer(
-      "Exit status: 0 done, 1 no device (or no permission to open it), 2 bad input (nothing "
-      "stored), 3 device lost or not answering (or the simulated memory not saved), 4 an error "
-      "this program did not expect.");
+      "Exit status: 0 done, 1 no device (or no permission to open it, or another program kept "
+      "it), 2 bad input (nothing stored), 3 device lost or not answering (or the simulated memory "
+      "not saved), 4 an error this program did not expect.");
   app.require_subcommand(0, 1);
   app.set_version_flag("--version", std::string("vexaro ") + kVersion);
   bool printUdevRules = false;
@@ -463,7 +463,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     if (const auto* onPlatform = std::get_if<OnPlatform>(&steps.run)) {
       return (*onPlatform)(platform, devicePath, out, err);
     }
-    CliSession session(platform, choice.trace());
+    CliSession session(platform, choice.trace(), lockWait);
     if (const int status = session.connect(platform, devicePath, err); status != 0) return status;
     return std::get<OnDevice>(steps.run)(session, out, err);
   };
@@ -481,9 +481,9 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
 }  // namespace
 
 int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                 HidPlatform* platformOverride) {
+                 HidPlatform* platformOverride, std::chrono::milliseconds lockWait) {
   try {
-    return RunCommandLine(args, out, err, platformOverride);
+    return RunCommandLine(args, out, err, platformOverride, lockWait);
   } catch (const std::exception& e) {
     return Fail(err, kExitInternalError, UnexpectedError(e.what()));
   } catch (...) {

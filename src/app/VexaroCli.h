@@ -1,14 +1,17 @@
 #pragma once
 // The command-line tool `vexaro`: the device's memory from a terminal, without a window.
 //
-// Exit status: 0 done, 1 no device (or no permission to open it), 2 bad input (nothing stored),
-// 3 device lost, not answering, or holding data that cannot be shown (or the simulated device's
-// memory could not be saved), 4 an error this program did not expect (a fault to report).
+// Exit status: 0 done, 1 no device (or no permission to open it, or another program kept it),
+// 2 bad input (nothing stored), 3 device lost, not answering, or holding data that cannot be
+// shown (or the simulated device's memory could not be saved), 4 an error this program did not
+// expect (a fault to report).
 
+#include <chrono>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "link/DeviceLock.h"
 #include "link/HidPlatform.h"
 
 namespace vexaro {
@@ -22,9 +25,11 @@ enum ExitStatus : int {
 };
 
 // Runs one command line (without the program name). `platform`, when given, stands in for the
-// platform that --simulate or the real HID service would give.
+// platform that --simulate or the real HID service would give. A device that another program
+// holds is waited for up to `lockWait`, then the command ends with exit status 1.
 int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                 HidPlatform* platform = nullptr);
+                 HidPlatform* platform = nullptr,
+                 std::chrono::milliseconds lockWait = kDeviceLockWait);
 
 // The sentence for an exception that no command caught (`what` as the exception tells it).
 std::string UnexpectedError(const std::string& what);

@@ -170,6 +170,41 @@ void ApiUSBRoutines::CloseDeviceHandles() {
   link_.ReadHandle.reset();
 }
 
+DeviceHold::DeviceHold(DeviceHold&& other) noexcept
+    : usb_(std::exchange(other.usb_, nullptr)), refusal_(std::move(other.refusal_)) {}
+
+DeviceHold& DeviceHold::operator=(DeviceHold&& other) noexcept {
+  if (this != &other) {
+    if (usb_ != nullptr) usb_->releaseHold();
+    usb_ = std::exchange(other.usb_, nullptr);
+    refusal_ = std::move(other.refusal_);
+  }
+  return *this;
+}
+
+DeviceHold::~DeviceHold() {
+  if (usb_ != nullptr) usb_->releaseHold();
+}
+
+DeviceHold ApiUSBRoutines::HoldDevice(std::chrono::milliseconds wait,
+                                      const std::function<void(const std::string&)>& waiting) {
+  if (holds_ == 0) {
+    LockResult taken =
+        WaitForLock([this] { return platform_.lockDevice(link_.DevicePath); }, wait, waiting);
+    if (!taken.lock) return DeviceHold(std::move(taken));
+    lock_ = std::move(taken.lock);
+    if (link_.ReadHandle && link_.InputReportLength > 0) {
+      link_.ReadHandle->dropWaitingReports(static_cast<std::size_t>(link_.InputReportLength));
+    }
+  }
+  ++holds_;
+  return DeviceHold(this);
+}
+
+void ApiUSBRoutines::releaseHold() {
+  if (--holds_ == 0) lock_.reset();
+}
+
 std::uint8_t ApiUSBRoutines::plainTransfer(std::initializer_list<std::uint8_t> leadingBytes) {
   WriteOutputReport(leadingBytes);
   ReadInputReport();

@@ -28,6 +28,29 @@ bool SameDevicePath(const std::string& a, const std::string& b);
 // words.
 Result<void> CheckReportLengths(const std::optional<ReportLengths>& lengths);
 
+class ApiUSBRoutines;
+
+// One exchange sequence's hold on the device: while it lives, our other programs keep away from
+// the device (see DeviceLock.h). Empty when the device could not be taken: refusal() says why.
+class DeviceHold {
+ public:
+  DeviceHold() = default;
+  explicit DeviceHold(LockResult refusal) : refusal_(std::move(refusal)) {}
+  DeviceHold(DeviceHold&& other) noexcept;
+  DeviceHold& operator=(DeviceHold&& other) noexcept;
+  ~DeviceHold();
+
+  explicit operator bool() const { return usb_ != nullptr; }
+  // Another program holds the device (busy), or the lock could not be taken (why).
+  const LockResult& refusal() const { return refusal_; }
+
+ private:
+  friend class ApiUSBRoutines;
+  explicit DeviceHold(ApiUSBRoutines* usb) : usb_(usb) {}
+  ApiUSBRoutines* usb_ = nullptr;
+  LockResult refusal_;
+};
+
 class ApiUSBRoutines {
  public:
   // `readLimit` is how long a read waits for the device (kReadLimit; tests shorten it).
@@ -51,6 +74,14 @@ class ApiUSBRoutines {
   // product ID that opens twice and has usable report lengths. Sets DeviceDetected to the result,
   // and NoAccessPath, UnusablePath and ServiceFailure to what a user is told when it is false.
   bool FindDevice();
+
+  // Takes the device found last (DevicePath) for one exchange sequence: its lock, waiting up to
+  // `wait` while another program holds it (`waiting` is told the lock's name once, as the wait
+  // begins), then drops the input reports already waiting on the read handle, which answer
+  // another program's commands. Holds nest: one taken while another lives costs nothing.
+  [[nodiscard]] DeviceHold HoldDevice(
+      std::chrono::milliseconds wait = {},
+      const std::function<void(const std::string& name)>& waiting = {});
 
   // Sets the leading bytes of OutputReport (the rest keep their values), then sends it as one
   // output report: the device's output report ID (0 when its reports are unnumbered), then
@@ -76,7 +107,9 @@ class ApiUSBRoutines {
   std::uint8_t plainTransfer(std::initializer_list<std::uint8_t> leadingBytes);
 
  private:
+  friend class DeviceHold;
   bool openMatch(const HidInterfaceInfo& candidate);
+  void releaseHold();
   void wait(const std::function<void()>& call);
 
   HidPlatform& platform_;
@@ -86,6 +119,8 @@ class ApiUSBRoutines {
   std::chrono::milliseconds readLimit_;
   Waiter waiter_;
   bool lastWriteFailed_ = false;
+  std::unique_ptr<DeviceLock> lock_;  // while holds_ > 0
+  int holds_ = 0;
 };
 
 }  // namespace vexaro

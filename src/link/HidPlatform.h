@@ -9,6 +9,7 @@
 // report ID puts it back.
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -16,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "link/DeviceLock.h"
 #include "link/ReportDescriptor.h"
 
 namespace vexaro {
@@ -59,6 +61,19 @@ class HidDevice {
   // read() returns nothing is pending; the call exists so that the link states its intent.
   virtual void cancel() = 0;
 
+  // Drops the input reports already waiting on this handle (replies to another program's
+  // commands: every handle gets every input report) by reading with no wait until none is left,
+  // at most `limit` of them. `reportLength` is the input report length. Returns how many went.
+  virtual std::size_t dropWaitingReports(std::size_t reportLength, std::size_t limit = 256) {
+    std::vector<std::uint8_t> report(reportLength);
+    std::size_t dropped = 0;
+    while (dropped < limit &&
+           read(report, std::chrono::milliseconds(0)) == ReadOutcome::Completed) {
+      ++dropped;
+    }
+    return dropped;
+  }
+
   // The platform's own code for why the last write or read failed (a Win32 error code), for the
   // trace; 0 when the platform has none.
   virtual std::uint32_t lastErrorCode() const { return 0; }
@@ -90,6 +105,11 @@ class HidPlatform {
   // Opens an interface by a path that enumerate() returned. Never pass another path: the real
   // platform cannot be trusted with paths that are not HID devices.
   virtual OpenResult open(const std::string& path) = 0;
+
+  // Takes the lock that keeps our other programs away from the device at `path` while this one
+  // talks to it (see DeviceLock.h), at once or not at all. A platform whose devices no other
+  // program can reach needs none: by default the lock is always free.
+  virtual LockResult lockDevice(const std::string& path) { return FreeLock(path); }
 
   // Why the platform's HID service is not working (it did not start), in a few words; empty when
   // it works. While it is not, enumerate() finds nothing.

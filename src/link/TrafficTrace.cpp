@@ -74,6 +74,16 @@ class TracingDevice final : public HidDevice {
     return outcome;
   }
 
+  std::size_t dropWaitingReports(std::size_t reportLength, std::size_t limit) override {
+    const std::size_t dropped = inner_->dropWaitingReports(reportLength, limit);
+    if (dropped > 0) {
+      trace_.note("dropped " + std::to_string(dropped) + " input report" +
+                  (dropped == 1 ? "" : "s") + " waiting on " + path_ +
+                  " (replies to another program)");
+    }
+    return dropped;
+  }
+
   void cancel() override { inner_->cancel(); }
   std::uint32_t lastErrorCode() const override { return inner_->lastErrorCode(); }
 
@@ -95,6 +105,7 @@ class TracingPlatform final : public HidPlatform {
 
   std::vector<HidInterfaceInfo> enumerate() override { return inner_.enumerate(); }
   std::string serviceFailure() override { return inner_.serviceFailure(); }
+  LockResult lockDevice(const std::string& path) override { return inner_.lockDevice(path); }
 
   OpenResult open(const std::string& path) override {
     OpenResult result = inner_.open(path);

@@ -1,7 +1,7 @@
 #pragma once
 // The traffic trace: every report that crosses the link, one line each, the whole report in
 // lower-case hex with the report-ID byte first, plus "hid: ..." lines for opens, closes, time-outs,
-// failures and the reasons discovery passes a device by.
+// failures, replies to another program dropped, and the reasons discovery passes a device by.
 //
 //   hid> 00 54 03 3f 00 00 00 00 00     report written to the device
 //   hid< 00 06 00 00 00 00 00 00 00     report read from the device

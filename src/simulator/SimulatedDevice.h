@@ -99,7 +99,12 @@ class SimulatedFirmware {
 
   // A new open sees only the reports that arrive after it, as on hidraw: replies still waiting
   // for a reader that is gone are dropped.
-  void dropPendingReplies() { replies_.clear(); }
+  // Returns how many were dropped.
+  std::size_t dropPendingReplies() {
+    const std::size_t dropped = replies_.size();
+    replies_.clear();
+    return dropped;
+  }
 
  private:
   void answer(std::uint8_t byte) { replies_.push_back(byte); }

@@ -13,8 +13,8 @@
 namespace vexaro {
 
 CalibrationPage::CalibrationPage(const WindowControls& controls, ApiUSBRoutines& usb,
-                                 CommandExchange& exchange)
-    : c_(controls), usb_(usb), exchange_(exchange) {
+                                 CommandExchange& exchange, Dialogs& dialogs)
+    : c_(controls), usb_(usb), exchange_(exchange), dialogs_(dialogs) {
   connect(c_.cmdVtrim, &QPushButton::clicked, this, &CalibrationPage::cmdVtrim_Click);
   connect(c_.cmdReadAD, &QPushButton::clicked, this, &CalibrationPage::cmdReadAD_Click);
   // A choice of the user, also of the item already selected.
@@ -22,6 +22,9 @@ CalibrationPage::CalibrationPage(const WindowControls& controls, ApiUSBRoutines&
 }
 
 void CalibrationPage::cmdVtrim_Click() {
+  // The read, the store and the A/D read: one exchange sequence.
+  const DeviceHold hold = HoldDeviceForClick(usb_, dialogs_);
+  if (!hold) return;
   c_.fraVtrim->setVisible(true);
   c_.fraVtrim->raise();
 
@@ -51,6 +54,8 @@ void CalibrationPage::cboVtrim_Click() {
   QComboBox* list = c_.cboVtrim;
   const std::optional<std::uint8_t> byte = EncodeTrim(list->currentText().toInt());
   if (!byte) return;
+  const DeviceHold hold = HoldDeviceForClick(usb_, dialogs_);
+  if (!hold) return;
   list->setToolTip({});
   {
     const TransferLock lock(c_);
@@ -60,6 +65,8 @@ void CalibrationPage::cboVtrim_Click() {
 }
 
 void CalibrationPage::cmdReadAD_Click() {
+  const DeviceHold hold = HoldDeviceForClick(usb_, dialogs_);
+  if (!hold) return;
   // Two plain transfers with nothing between them; a lost device reads as 0 and the connection
   // monitor searches again.
   const std::uint8_t high = usb_.plainTransfer({command::kAdHigh, 0, 0});

@@ -4,6 +4,7 @@
 #include <QObject>
 
 #include "link/CommandExchange.h"
+#include "window/Dialogs.h"
 #include "window/WindowLayout.h"
 
 namespace vexaro {
@@ -12,7 +13,8 @@ class CalibrationPage final : public QObject {
   Q_OBJECT
 
  public:
-  CalibrationPage(const WindowControls& controls, ApiUSBRoutines& usb, CommandExchange& exchange);
+  CalibrationPage(const WindowControls& controls, ApiUSBRoutines& usb, CommandExchange& exchange,
+                  Dialogs& dialogs);
 
   // Opens the page in front, reads the stored trim and selects it, which stores it back and
   // reads the A/D value.
@@ -26,6 +28,7 @@ class CalibrationPage final : public QObject {
   const WindowControls& c_;
   ApiUSBRoutines& usb_;
   CommandExchange& exchange_;
+  Dialogs& dialogs_;
 };
 
 }  // namespace vexaro

@@ -21,8 +21,9 @@ constexpr const char* kDefaultName = "default";
 
 }  // namespace
 
-MelodyPage::MelodyPage(const WindowControls& controls, CommandExchange& exchange, Dialogs& dialogs)
-    : c_(controls), exchange_(exchange), dialogs_(dialogs) {
+MelodyPage::MelodyPage(const WindowControls& controls, ApiUSBRoutines& usb,
+                       CommandExchange& exchange, Dialogs& dialogs)
+    : c_(controls), usb_(usb), exchange_(exchange), dialogs_(dialogs) {
   connect(c_.cmdLoad, &QPushButton::clicked, this, &MelodyPage::cmdLoad_Click);
   connect(c_.cmdDefTune, &QPushButton::clicked, this, &MelodyPage::cmdDefTune_Click);
   connect(c_.cmdPlay, &QPushButton::clicked, this, &MelodyPage::cmdPlay_Click);
@@ -46,8 +47,10 @@ void MelodyPage::cmdLoad_Click() {
       // Whatever the cause, nothing has been sent.
       dialogs_.showMessage("File Error", "File \"" + name + "\" Not Found!",
                            Dialogs::Icon::Warning);
-    } else if (!UploadTuneImage(exchange_, image)) {
-      return;  // the device is gone and the program ends
+    } else {
+      const DeviceHold hold = HoldDeviceForClick(usb_, dialogs_);
+      if (!hold) return;
+      if (!UploadTuneImage(exchange_, image)) return;  // the device is gone and the program ends
     }
   }
   c_.cmdPlay->setEnabled(true);
@@ -55,6 +58,8 @@ void MelodyPage::cmdLoad_Click() {
 }
 
 void MelodyPage::cmdDefTune_Click() {
+  const DeviceHold hold = HoldDeviceForClick(usb_, dialogs_);
+  if (!hold) return;
   {
     const TransferLock lock(c_);
     c_.txtTuneFile->setText(kDefaultName);
@@ -77,6 +82,9 @@ void MelodyPage::setPlayingLook(bool playing) {
 }
 
 void MelodyPage::cmdPlay_Click() {
+  // One hold for the melody and its stop (a Stop clicked while it plays nests in it).
+  const DeviceHold hold = HoldDeviceForClick(usb_, dialogs_);
+  if (!hold) return;
   if (c_.cmdPlay->text() != kStopCaption) {
     setPlayingLook(true);
     // Waits while the melody plays; a click on "Stop" meanwhile runs this handler again, inside
@@ -103,6 +111,8 @@ void MelodyPage::cmdBeep_Click() {
                          Dialogs::Icon::Warning);
     return;
   }
+  const DeviceHold hold = HoldDeviceForClick(usb_, dialogs_);
+  if (!hold) return;
   const TransferLock lock(c_);
   (void)exchange_.SendCommand(command::kBeep, codes->PitchCode, codes->DurationCode);
 }

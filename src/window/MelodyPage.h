@@ -13,7 +13,8 @@ class MelodyPage final : public QObject {
   Q_OBJECT
 
  public:
-  MelodyPage(const WindowControls& controls, CommandExchange& exchange, Dialogs& dialogs);
+  MelodyPage(const WindowControls& controls, ApiUSBRoutines& usb, CommandExchange& exchange,
+             Dialogs& dialogs);
 
   void cmdLoad_Click();
   void cmdDefTune_Click();
@@ -27,6 +28,7 @@ class MelodyPage final : public QObject {
   void setPlayingLook(bool playing);
 
   const WindowControls& c_;
+  ApiUSBRoutines& usb_;
   CommandExchange& exchange_;
   Dialogs& dialogs_;
 };

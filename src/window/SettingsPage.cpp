@@ -182,6 +182,8 @@ void SettingsPage::cmdSend_Click() {
     field->setFocus(Qt::OtherFocusReason);
     return;
   }
+  const DeviceHold hold = HoldDeviceForClick(usb_, dialogs_);
+  if (!hold) return;
   const TransferLock lock(c_);
   for (const ByteWrite& w : encoded.writes) {
     if (!exchange_.SendCommand(command::kStoreByte, w.address, w.value)) return;

@@ -15,4 +15,21 @@ TransferLock::~TransferLock() {
   }
 }
 
+DeviceHold HoldDeviceForClick(ApiUSBRoutines& usb, Dialogs& dialogs) {
+  DeviceHold hold = usb.HoldDevice();
+  if (hold) return hold;
+  const LockResult& refusal = hold.refusal();
+  if (refusal.busy) {
+    dialogs.showMessage("Device in Use",
+                        QString("Another program is using %1. Nothing was sent; try again when it "
+                                "has finished.")
+                            .arg(QString::fromStdString(refusal.name)),
+                        Dialogs::Icon::Warning);
+  } else {
+    dialogs.showMessage("Device Error", QString::fromStdString(refusal.why) + " Nothing was sent.",
+                        Dialogs::Icon::Warning);
+  }
+  return hold;
+}
+
 }  // namespace vexaro

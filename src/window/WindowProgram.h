@@ -18,15 +18,15 @@ namespace vexaro {
 struct WindowPlatform {
   HidPlatform& platform;
   TrafficTrace& trace;
-  // Writes the simulated device's memory back to its file, when there is one; called after every
-  // device handle is closed.
+  // Whether every store of the simulated device reached its memory file, when there is one (each
+  // exchange writes it back); called after every device handle is closed.
   std::function<Result<void>()> saveSimulatedStore;
 };
 
 // Shows the window on `platform` and runs it until it is unloaded. Returns the program's exit
 // status: 2 when the platform could not be made (its sentence says why, e.g. the simulated
-// device's file cannot be read or could not be written back; nothing is sent), 3 when writing
-// the simulated memory back at the end failed, otherwise the event loop's. Each of those failures
+// device's file cannot be read or could not be written back; nothing is sent), 3 when a store of
+// the run could not be written to the simulated memory file, otherwise the event loop's. Each of those failures
 // is one "File Error" message box and one line on `err`. `windowShown` is told the window while
 // it is there and nullptr after, as the parent of dialogs.
 int RunWindowProgram(const Result<WindowPlatform>& platform, bool calibrationSwitch,

@@ -69,8 +69,8 @@ frmMain::frmMain(ApiUSBRoutines& usb, const LinkState& link, DeviceSettings& set
   controls_ = BuildControls(*this);
   settingsPage_ =
       std::make_unique<SettingsPage>(controls_, usb_, link_, exchange_, dialogs_, settings);
-  melodyPage_ = std::make_unique<MelodyPage>(controls_, exchange_, dialogs_);
-  calibrationPage_ = std::make_unique<CalibrationPage>(controls_, usb_, exchange_);
+  melodyPage_ = std::make_unique<MelodyPage>(controls_, usb_, exchange_, dialogs_);
+  calibrationPage_ = std::make_unique<CalibrationPage>(controls_, usb_, exchange_, dialogs_);
 
   auto* help = new QShortcut(QKeySequence::HelpContents, this);
   connect(help, &QShortcut::activated, this, &frmMain::showContextHelp);
@@ -266,16 +266,32 @@ void frmMain::closeEvent(QCloseEvent* event) {
 void frmMain::Timer1_Timer() {
   if (waiting_) return;  // a transfer waits: poll at the next tick
   Timer1_->stop();
+  // Each tick is one exchange sequence. While another program holds the device, the tick is
+  // skipped: the device is not lost, and the status says who has it.
   if (link_.DeviceDetected) {
-    if (usb_.plainTransfer({command::kStatusPoll}) != kAcknowledge) {
+    const DeviceHold hold = usb_.HoldDevice();
+    if (!hold) {
+      showInUse(hold.refusal());
+    } else if (usb_.plainTransfer({command::kStatusPoll}) != kAcknowledge) {
       close();
       return;
+    } else if (inUse_) {
+      showLinkUp();
     }
   } else if (usb_.FindDevice()) {
-    showConnected();
-    if (settingsPage_->ReadDeviceSettings() && calibrationSwitch_) {
-      controls_.cmdVtrim->setVisible(true);
-      controls_.cmdVtrim->setEnabled(true);
+    const DeviceHold hold = usb_.HoldDevice();
+    if (!hold) {
+      // Found again, and its settings read, at a tick when it is free.
+      usb_.CloseDeviceHandles();
+      usb_.forgetDevice();
+      showSearching();
+      showInUse(hold.refusal());
+    } else {
+      showConnected();
+      if (settingsPage_->ReadDeviceSettings() && calibrationSwitch_) {
+        controls_.cmdVtrim->setVisible(true);
+        controls_.cmdVtrim->setEnabled(true);
+      }
     }
   } else {
     showSearching();
@@ -288,13 +304,30 @@ void frmMain::showConnected() {
   for (QWidget* control : controls_.transfer) {
     if (control != controls_.cmdVtrim) control->setEnabled(true);
   }
-  controls_.shpStatus->setFillColor(QColor(0, 255, 0));
-  controls_.lblConStatus->setText("Device Connected");
-  controls_.lblConStatus->setToolTip(QString::fromStdString(link_.DevicePath));
+  showLinkUp();
   controls_.lblVersion->setText("Version ");
 }
 
+void frmMain::showLinkUp() {
+  inUse_ = false;
+  controls_.shpStatus->setFillColor(QColor(0, 255, 0));
+  controls_.lblConStatus->setText("Device Connected");
+  controls_.lblConStatus->setToolTip(QString::fromStdString(link_.DevicePath));
+}
+
+void frmMain::showInUse(const LockResult& refusal) {
+  inUse_ = true;
+  controls_.shpStatus->setFillColor(QColor(255, 255, 0));
+  controls_.lblConStatus->setText("Device in Use");
+  controls_.lblConStatus->setToolTip(
+      refusal.busy ? QString("Another program is using %1; the window goes on once it has "
+                             "finished.")
+                         .arg(QString::fromStdString(refusal.name))
+                   : QString::fromStdString(refusal.why));
+}
+
 void frmMain::showSearching() {
+  inUse_ = false;
   for (QWidget* control : controls_.transfer) control->setEnabled(false);
   controls_.shpStatus->setFillColor(QColor(255, 0, 0));
   controls_.lblVersion->clear();

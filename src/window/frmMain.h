@@ -80,6 +80,11 @@ class frmMain final : public QWidget, public LinkHost {
   void showConnected();
   // A search that found nothing: the disconnected look, or "No Access to Device".
   void showSearching();
+  // The status line's lamp and text of a device in use: green and "Device Connected".
+  void showLinkUp();
+  // Another program holds the device (or its lock could not be taken): a yellow lamp, "Device in
+  // Use", and who has it in the tool tip.
+  void showInUse(const LockResult& refusal);
   // The link's waiter: runs a write or a read on a worker thread. One that takes longer than
   // kQuietWait has the window handle its events (it repaints, moves, closes) until it ends, the
   // transfer controls locked; the poll waits for the next tick. What the transfer throws is
@@ -100,6 +105,7 @@ class frmMain final : public QWidget, public LinkHost {
   std::unique_ptr<CalibrationPage> calibrationPage_;
   bool calibrationSwitch_ = false;
   bool unloaded_ = false;
+  bool inUse_ = false;  // the status shows the device in use by another program
   std::unique_ptr<TransferWorker> worker_;
   bool waiting_ = false;  // a transfer is waited for with the window handling its events
 };

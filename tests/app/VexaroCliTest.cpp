@@ -8,7 +8,10 @@
 #include <set>
 #include <utility>
 
+#include "app/PlatformChoice.h"
+#include "simulator/SimulatedStoreFile.h"
 #include "support/CliRun.h"
+#include "support/SharedDevice.h"
 #include "support/TestFiles.h"
 
 namespace vexaro {
@@ -216,37 +219,26 @@ TEST(CliSet, TurnOnOutsideTheSliderIsReadAndStoredAsTheBoxHoldsIt) {
   }
 }
 
-// Standard error whose first flushed line (with --trace: the device's open, after the memory
-// file was loaded and checked) runs `once`.
-class HookedErr final : public std::stringbuf {
- public:
-  explicit HookedErr(std::function<void()> once) : once_(std::move(once)) {}
-
- protected:
-  int sync() override {
-    if (const auto once = std::exchange(once_, nullptr)) once();
-    return 0;
-  }
-
- private:
-  std::function<void()> once_;
-};
-
-// The simulated device's memory is written back to its file when a command ends: a file that
-// cannot be is found before anything is sent, and a write that fails at the end is no success.
+// The simulated device's memory is written back to its file as the device is given back: a file
+// that cannot be is found before anything is sent, and a write that fails is no success.
 TEST(CliSimulateFile, MemoryThatCannotBeKeptIsNeverASilentSuccess) {
   namespace fs = std::filesystem;
   struct Case {
     const char* name;
     std::function<void(const fs::path& file)> before;  // run on the factory file before the run
+    const char* removeFolderAt;  // the trace line at which the folder goes, if it does
     int status;
     std::string lastLine;  // of standard error; FILE stands for the file's path
   };
   const Case cases[] = {
       // Refused for root too, who could write it.
       {"read-only file", [](const fs::path& f) { fs::permissions(f, fs::perms::owner_read); },
-       kExitBadInput, "vexaro: Cannot write the simulated device file FILE: it is read-only."},
-      {"folder gone during the run", nullptr, kExitDeviceLost,
+       nullptr, kExitBadInput,
+       "vexaro: Cannot write the simulated device file FILE: it is read-only."},
+      // Before the device is held: the memory cannot be read again, and nothing is sent.
+      {"folder gone before the device is held", nullptr, "hid: open", kExitNoDevice,
+       "vexaro: Cannot write the simulated device file FILE: its folder does not exist."},
+      {"folder gone during the run", nullptr, "hid>", kExitDeviceLost,
        "vexaro: Cannot write the simulated device file FILE: its folder does not exist, so what "
        "the simulated device stored in this run is lost."},
   };
@@ -260,8 +252,8 @@ TEST(CliSimulateFile, MemoryThatCannotBeKeptIsNeverASilentSuccess) {
     if (c.before) c.before(file);
     const std::string before = ReadTestFile(file.string());
 
-    HookedErr errText([&] {
-      if (!c.before) fs::remove_all(dir);  // the case without a file of its own
+    HookedErr errText(c.removeFolderAt != nullptr ? c.removeFolderAt : "", [&] {
+      if (c.removeFolderAt != nullptr) fs::remove_all(dir);
     });
     std::ostream err(&errText);
     std::ostringstream out;
@@ -272,7 +264,7 @@ TEST(CliSimulateFile, MemoryThatCannotBeKeptIsNeverASilentSuccess) {
       EXPECT_EQ(errText.str(), expected + "\n");  // not one report on the trace
       EXPECT_EQ(ReadTestFile(file.string()), before);
     } else {
-      EXPECT_THAT(errText.str(), ::testing::EndsWith("\n" + expected + "\n"));
+      EXPECT_THAT(errText.str(), ::testing::HasSubstr("\n" + expected + "\n"));
     }
   }
 }
@@ -300,6 +292,44 @@ TEST(CliSimulateFile, ABackupOntoTheMemoryFileIsRefused) {
                            ": it is the simulated device's memory file, which is written when the "
                            "command ends; the file already there is unchanged.\n");
     EXPECT_EQ(ReadTestFile(file), before);
+  }
+}
+
+// A device that another program holds: the tool says once that it waits, goes on when the device
+// is given back, and gives up with exit status 1 when it is not, nothing stored.
+TEST(CliSimulateFile, AHeldDeviceIsWaitedForThenGivenUp) {
+  using namespace std::chrono_literals;
+  const std::string file = (TestFolder() / "held.txt").string();
+  const std::string simulate = "--simulate=" + file;
+  ASSERT_EQ(RunCli({simulate, "peek", "9"}).status, kExitDone);
+  const std::uint8_t changed = FactoryStore()[9] ^ 0x40;
+  PlatformOptions options;
+  options.simulate = true;
+  options.simulateFile = file;
+  std::ostringstream ignored;
+  const auto other = PlatformChoice::make(options, ignored);
+  ASSERT_TRUE(other.ok());
+  for (const bool givenBack : {false, true}) {
+    SCOPED_TRACE(givenBack ? "given back" : "kept");
+    LockHeldElsewhere holder(
+        [&] { return (*other)->platform().lockDevice(SimulatedPlatform::kDefaultPath); });
+    ASSERT_TRUE(holder.taken());
+    HookedErr errText("vexaro: another program is using", [&] {
+      if (givenBack) holder.release();
+    });
+    std::ostream err(&errText);
+    std::ostringstream out;
+    const std::string waited = givenBack ? "10 s" : "30 ms";
+    EXPECT_EQ(RunVexaroCli({simulate, "poke", "9", std::to_string(changed)}, out, err, nullptr,
+                           givenBack ? kDeviceLockWait : 30ms),
+              givenBack ? kExitDone : kExitNoDevice);
+    const std::string waiting = "vexaro: another program is using " + file + "; waiting up to " +
+                                waited + " for it to finish.\n";
+    EXPECT_EQ(errText.str(), givenBack
+                                 ? waiting
+                                 : waiting + "vexaro: another program is still using " + file +
+                                       " after 30 ms; try again when it has finished.\n");
+    EXPECT_EQ((*LoadStoreFile(file))[9], givenBack ? changed : FactoryStore()[9]);
   }
 }
 

@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <array>
+#include <deque>
 #include <sstream>
 
 #include "link/ApiUSBRoutines.h"
@@ -205,6 +207,74 @@ TEST(PlainTransfer, NoReadAfterAWriteThatFailed) {
   EXPECT_EQ(platform.firmware().readsServed(), reads);
   EXPECT_EQ(platform.openHandles(), 0);
   EXPECT_THAT(t.text.str(), HasSubstr("write failed on sim:vexaro\nhid: read skipped: the write did not complete\n"));
+}
+
+// A device as hidraw and Windows' HID class present it: every open handle gets every input report,
+// whichever handle sent the command. It answers F a with the byte at a.
+class EveryHandleHears final : public HidPlatform {
+ public:
+  static constexpr const char* kPath = "/dev/shared";
+  std::array<std::uint8_t, kStoreSize> store{};
+
+  std::vector<HidInterfaceInfo> enumerate() override {
+    return {{kPath, kVexaroVendorId, kVexaroProductId}};
+  }
+  OpenResult open(const std::string&) override {
+    return {std::make_unique<Handle>(*this), OpenError::Failed};
+  }
+
+ private:
+  class Handle final : public HidDevice {
+   public:
+    explicit Handle(EveryHandleHears& device) : device_(device) {
+      device_.handles_.push_back(this);
+    }
+    ~Handle() override { std::erase(device_.handles_, this); }
+    std::optional<ReportLengths> reportLengths() override {
+      return ParseReportDescriptor(SimulatedPlatform().interfaces()[0].descriptor);
+    }
+    bool write(std::span<const std::uint8_t> report) override {
+      const std::uint8_t reply = device_.store[report[2] % kStoreSize];
+      for (Handle* handle : device_.handles_) handle->waiting_.push_back(reply);
+      return true;
+    }
+    ReadOutcome read(std::span<std::uint8_t> report, std::chrono::milliseconds) override {
+      if (waiting_.empty()) return ReadOutcome::TimedOut;
+      std::fill(report.begin(), report.end(), 0);
+      report[1] = waiting_.front();
+      waiting_.pop_front();
+      return ReadOutcome::Completed;
+    }
+    void cancel() override {}
+
+   private:
+    EveryHandleHears& device_;
+    std::deque<std::uint8_t> waiting_;
+  };
+  std::vector<Handle*> handles_;
+};
+
+// Another program's replies wait on our handle too: a hold drops them before our command, so the
+// reply read is our own.
+TEST(DeviceHold, DropsTheRepliesToAnotherProgram) {
+  EveryHandleHears device;
+  for (std::size_t a = 0; a < kStoreSize; ++a) device.store[a] = static_cast<std::uint8_t>(a + 100);
+  std::ostringstream text;
+  TrafficTrace trace(&text);
+  const std::unique_ptr<HidPlatform> traced = MakeTracingPlatform(device, trace);
+  LinkState link;
+  ApiUSBRoutines usb(*traced, link, trace);
+  ASSERT_TRUE(usb.FindDevice());
+  // The other program reads addresses 5 and 6.
+  const std::unique_ptr<HidDevice> other = device.open(EveryHandleHears::kPath).device;
+  for (const std::uint8_t address : {5, 6}) {
+    ASSERT_TRUE(other->write(Bytes{0, command::kReadByte, address, 0, 0, 0, 0, 0, 0}));
+  }
+  const DeviceHold hold = usb.HoldDevice();
+  ASSERT_TRUE(hold);
+  EXPECT_EQ(usb.plainTransfer({command::kReadByte, 9}), 109);
+  EXPECT_THAT(text.str(), HasSubstr("hid: dropped 2 input reports waiting on /dev/shared (replies "
+                                    "to another program)\n"));
 }
 
 }  // namespace

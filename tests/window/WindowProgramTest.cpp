@@ -1,7 +1,10 @@
 // The window program from its start to its end, on the simulated device with its memory in a
-// file: memory that cannot be kept is said in a message box, never lost silently.
+// file: memory that cannot be kept is said in a message box, never lost silently, and the file is
+// shared with the command-line tool as a device is.
 
 #include <QDialog>
+#include <QLabel>
+#include <QPushButton>
 #include <QTimer>
 #include <filesystem>
 #include <functional>
@@ -17,8 +20,11 @@
 #endif
 
 #include "app/PlatformChoice.h"
+#include "app/VexaroCli.h"
 #include "simulator/SimulatedStoreFile.h"
+#include "support/SharedDevice.h"
 #include "window/WindowFixture.h"
+#include "window/SettingsPage.h"
 #include "window/WindowProgram.h"
 
 namespace vexaro {
@@ -26,64 +32,143 @@ namespace vexaro {
 class WindowProgramTest : public QObject {
   Q_OBJECT
 
+  // A factory memory file in a folder of its own, removed at the end.
+  struct MemoryFile {
+    std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                ("vexaro-window-memory-" + std::to_string(std::random_device()()));
+    std::filesystem::path file = dir / "device.txt";
+    MemoryFile() {
+      std::filesystem::create_directories(dir);
+      QVERIFY(SaveStoreFile(file.string(), FactoryStore()).ok());
+    }
+    ~MemoryFile() {
+      std::error_code ignored;
+      std::filesystem::remove_all(dir, ignored);
+    }
+  };
+
+  // Runs `steps` on the window once it runs, then closes it. (A run that ends before its window
+  // shows leaves the steps undone; the next call replaces them.)
+  QTimer runner_;
+  void whenTheWindowRuns(std::function<void(frmMain&)> steps) {
+    runner_.disconnect();
+    runner_.setSingleShot(true);
+    runner_.start(0);
+    QObject::connect(&runner_, &QTimer::timeout, [steps = std::move(steps)] {
+      for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* window = qobject_cast<frmMain*>(widget)) {
+          steps(*window);
+          window->close();
+        }
+      }
+    });
+  }
+
+  // The window program on the memory file, its platform made as its main makes it (with the
+  // trace on `err`).
+  static int runWindowOn(const MemoryFile& memory, Dialogs& dialogs, std::ostream& err) {
+    PlatformOptions options;
+    options.simulate = true;
+    options.simulateFile = memory.file.string();
+    options.trace = true;
+    options.simulatedLatency = std::chrono::microseconds(0);
+    const Result<std::unique_ptr<PlatformChoice>> choice = PlatformChoice::make(options, err);
+    const auto platform = [&]() -> Result<WindowPlatform> {
+      if (!choice) return Failure{choice.why()};
+      PlatformChoice* const chosen = choice->get();
+      return WindowPlatform{chosen->platform(), chosen->trace(),
+                            [chosen] { return chosen->saveSimulatedStore(); }};
+    };
+    return RunWindowProgram(platform(), false, dialogs, err);
+  }
+
  private slots:
   void memoryThatCannotBeKeptIsSaidInAMessageBox() {
     namespace fs = std::filesystem;
     const QString cannotWrite = "Cannot write the simulated device file FILE: ";
     // The exit status, and the message (FILE stands for the file's path; empty: no message).
     const std::pair<int, QString> cases[] = {
-        // A read-only file (refused for root too, who could write it); the folder gone mid-run.
+        // A read-only file (refused for root too, who could write it); the folder gone during a
+        // Send, after the memory was read for it.
         {2, cannotWrite + "it is read-only. Nothing was sent; the program ends."},
         {3, cannotWrite + "its folder does not exist, so what the simulated device stored in "
                           "this run is lost."},
         {0, ""},  // kept
     };
     for (const auto& [status, message] : cases) {
-      const fs::path dir = fs::temp_directory_path() /
-                           ("vexaro-window-memory-" + std::to_string(std::random_device()()));
-      fs::create_directories(dir);
-      const fs::path file = dir / "device.txt";
-      QVERIFY(SaveStoreFile(file.string(), FactoryStore()).ok());
-      if (status == 2) fs::permissions(file, fs::perms::owner_read);
-
-      PlatformOptions options;
-      options.simulate = true;
-      options.simulateFile = file.string();
-      options.simulatedLatency = std::chrono::microseconds(0);
+      const MemoryFile memory;
+      if (status == 2) fs::permissions(memory.file, fs::perms::owner_read);
       FakeDialogs dialogs;
-      std::ostringstream err;
-      // Once the window runs: the folder goes if the case says so, then the window closes. (A
-      // run that ends before its window shows leaves this timer unfired.)
+      // The folder goes as the first store is sent, if the case says so.
       const bool goes = status == 3;  // a lambda may not capture a structured binding everywhere
-      QTimer closer;
-      closer.setSingleShot(true);
-      QObject::connect(&closer, &QTimer::timeout, [&] {
-        if (goes) fs::remove_all(dir);
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-          if (qobject_cast<frmMain*>(widget) != nullptr) widget->close();
-        }
+      HookedErr errText("hid> 00 54", [&] {
+        if (goes) fs::remove_all(memory.dir);
       });
-      closer.start(0);
-      // The platform as the window program's main makes it.
-      const Result<std::unique_ptr<PlatformChoice>> choice = PlatformChoice::make(options, err);
-      const auto platform = [&]() -> Result<WindowPlatform> {
-        if (!choice) return Failure{choice.why()};
-        PlatformChoice* const chosen = choice->get();
-        return WindowPlatform{chosen->platform(), chosen->trace(),
-                              [chosen] { return chosen->saveSimulatedStore(); }};
-      };
-      QCOMPARE(RunWindowProgram(platform(), false, dialogs, err), status);
+      std::ostream err(&errText);
+      // Once the window runs: the device found, a setting changed and sent.
+      whenTheWindowRuns([](frmMain& window) {
+        window.Timer1_Timer();
+        SettingsPage& page = window.settingsPage();
+        QVERIFY(page.setText(Field::chkRev, page.text(Field::chkRev) == "1" ? "0" : "1"));
+        window.controls().cmdSend->click();
+      });
+      QCOMPARE(runWindowOn(memory, dialogs, err), status);
       QCOMPARE(dialogs.messages.size(), std::size_t{message.isEmpty() ? 0u : 1u});
       if (!message.isEmpty()) {
         QCOMPARE(dialogs.messages[0].title, QString("File Error"));
         QCOMPARE(dialogs.messages[0].text,
-                 QString(message).replace("FILE", QString::fromStdString(file.string())));
+                 QString(message).replace("FILE", QString::fromStdString(memory.file.string())));
         QCOMPARE(dialogs.messages[0].icon, Dialogs::Icon::Warning);
       }
       // Windows deletes no read-only file.
-      if (fs::exists(file)) fs::permissions(file, fs::perms::owner_all);
-      fs::remove_all(dir);
+      if (fs::exists(memory.file)) fs::permissions(memory.file, fs::perms::owner_all);
     }
+  }
+
+  // The window and the tool on one memory file, as two programs on one device: the tool's store
+  // outlives the window's end; while another program holds the device, a tick is skipped with
+  // the status saying so (the window stays), and a click sends nothing.
+  void theWindowAndTheToolShareOneMemoryFile() {
+    const MemoryFile memory;
+    const std::string simulate = "--simulate=" + memory.file.string();
+    const std::uint8_t changed = FactoryStore()[9] ^ 0x40;  // the beep's period
+    FakeDialogs dialogs;
+    std::ostringstream err;
+    QStringList statuses;
+    whenTheWindowRuns([&](frmMain& window) {
+      const auto status = [&] { statuses.push_back(window.controls().lblConStatus->text()); };
+      window.Timer1_Timer();
+      status();
+      std::ostringstream toolOut;
+      std::ostringstream toolErr;
+      QCOMPARE(RunVexaroCli({simulate, "poke", "9", std::to_string(changed)}, toolOut, toolErr), 0);
+      {
+        PlatformOptions options;
+        options.simulate = true;
+        options.simulateFile = memory.file.string();
+        const auto other = PlatformChoice::make(options, err);
+        QVERIFY(other.ok());
+        const LockHeldElsewhere holder(
+            [&] { return (*other)->platform().lockDevice(SimulatedPlatform::kDefaultPath); });
+        QVERIFY(holder.taken());
+        window.Timer1_Timer();
+        status();
+        QVERIFY(window.isVisible());
+        window.controls().cmdSend->click();  // would store the window's byte 9 over the tool's
+      }
+      window.Timer1_Timer();
+      status();
+    });
+    QCOMPARE(runWindowOn(memory, dialogs, err), 0);
+    QCOMPARE(statuses, (QStringList{"Device Connected", "Device in Use", "Device Connected"}));
+    QCOMPARE(dialogs.messages.size(), std::size_t{1});
+    QCOMPARE(dialogs.messages[0].title, QString("Device in Use"));
+    QCOMPARE(dialogs.messages[0].text,
+             "Another program is using " + QString::fromStdString(memory.file.string()) +
+                 ". Nothing was sent; try again when it has finished.");
+    const Result<DeviceStore> kept = LoadStoreFile(memory.file.string());
+    QVERIFY(kept.ok());
+    QCOMPARE((*kept)[9], changed);
   }
 
   // A termination signal while the start-up "File Error" box is open (before the window's event

@@ -145,6 +145,8 @@ class HidapiPlatform final : public HidPlatform {
 
   std::string serviceFailure() override { return initialised_ ? std::string() : "hid_init failed"; }
 
+  LockResult lockDevice(const std::string& path) override { return TryLockDevicePath(path); }
+
  private:
   std::string descriptorFolder_;
   bool initialised_;

@@ -297,6 +297,7 @@ class WinHidPlatform final : public HidPlatform {
   }
 
   std::string serviceFailure() override { return serviceFailure_; }
+  LockResult lockDevice(const std::string& path) override { return TryLockDevicePath(path); }
 
  private:
   std::string serviceFailure_;
