@@ -51,10 +51,10 @@ std::string OlderFirmwareRead() {
 struct CliCase {
   const char* name;
   std::vector<std::string> args;
-  std::function<void(SimulatedPlatform&)> setUp;  // null: the tool picks its own platform
+  std::function<void(SimulatedPlatform&)> setUp;  // null: one factory Vexaro, as --simulate has
   int status;
   std::string out;  // the whole standard output
-  std::string err;  // a part of standard error
+  std::string err;  // a part of standard error; on success, nothing else but the trace
 };
 
 class Cli : public ::testing::TestWithParam<CliCase> {};
@@ -62,13 +62,16 @@ class Cli : public ::testing::TestWithParam<CliCase> {};
 TEST_P(Cli, ExitStatusAndOutput) {
   const CliCase& c = GetParam();
   SimulatedPlatform platform(SimulatedPlatform::Empty{});
-  if (c.setUp) c.setUp(platform);
-  const CliOutcome run = RunCli(c.args, c.setUp ? &platform : nullptr);
+  c.setUp ? c.setUp(platform) : AddVexaro(platform, SimulatedPlatform::kDefaultPath);
+  const CliOutcome run = RunCli(c.args, &platform);
   EXPECT_EQ(run.status, c.status) << run.err;
   EXPECT_EQ(run.out, c.out);
   EXPECT_THAT(run.err, HasSubstr(c.err));
   if (run.status != kExitDone) {
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1);  // one sentence
+  } else {
+    std::istringstream lines(run.err);
+    for (std::string line; std::getline(lines, line);) EXPECT_EQ(line.substr(0, 3), "hid") << line;
   }
   EXPECT_EQ(platform.openHandles(), 0);
 }
@@ -146,6 +149,8 @@ const CliCase kCliCases[] = {
     {"LoadStoresTheMelody", {"--simulate", "--trace", "load", VEXARO_DATA_DIR "/two-notes.txt"}, nullptr, 0, "", "hid> 00 54 1f 16 00"},
     {"LoadDefault", {"--simulate", "--trace", "load", "default"}, nullptr, 0, "", "hid> 00 54 1c 32 00"},
     {"PlayAndWait", {"--simulate", "--trace", "play", "--wait"}, nullptr, 0, "", "hid> 00 53 00 00"},
+    {"Stop", {"--simulate", "--trace", "stop"}, nullptr, 0, "", "hid> 00 53 00 00 00 00 00 00 00\nhid< 00 06"},
+    {"LoadRaisedByAnOctave", {"--simulate", "--trace", "load", "--raise-octave", VEXARO_DATA_DIR "/two-notes.txt"}, nullptr, 0, "", "hid> 00 54 1c 3c 00"},
     {"BeepWithTheGivenValues", {"--simulate", "--trace", "beep", "1568 (G6)", "0.125"}, nullptr, 0, "", "hid> 00 42 50 0c 00"},
     {"BeepWithTheDevicesSettings", {"--simulate", "--trace", "beep"}, nullptr, 0, "", "hid> 00 42 35 25 00"},
     {"BeepRefusedLikeTheBox", {"--simulate", "beep", "6000"}, nullptr, 2, "", "Frequency must be between 500 and 5000 Hz."},
