@@ -2,13 +2,12 @@
 // file: memory that cannot be kept is said in a message box, never lost silently.
 
 #include <QDialog>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <filesystem>
-#include <functional>
-#include <random>
 #include <sstream>
 
-#include "app/PlatformChoice.h"
+#include "app/WindowStart.h"
 #include "simulator/SimulatedStoreFile.h"
 #include "window/WindowFixture.h"
 #include "window/WindowProgram.h"
@@ -31,9 +30,8 @@ class WindowProgramTest : public QObject {
         {0, ""},  // kept
     };
     for (const auto& [status, message] : cases) {
-      const fs::path dir = fs::temp_directory_path() /
-                           ("vexaro-window-memory-" + std::to_string(std::random_device()()));
-      fs::create_directories(dir);
+      QTemporaryDir folder;
+      const fs::path dir = folder.path().toStdString();
       const fs::path file = dir / "device.txt";
       QVERIFY(SaveStoreFile(file.string(), FactoryStore()).ok());
       if (status == 2) fs::permissions(file, fs::perms::owner_read);
@@ -56,15 +54,7 @@ class WindowProgramTest : public QObject {
         }
       });
       closer.start(0);
-      // The platform as the window program's main makes it.
-      const Result<std::unique_ptr<PlatformChoice>> choice = PlatformChoice::make(options, err);
-      const auto platform = [&]() -> Result<WindowPlatform> {
-        if (!choice) return Failure{choice.why()};
-        PlatformChoice* const chosen = choice->get();
-        return WindowPlatform{chosen->platform(), chosen->trace(),
-                              [chosen] { return chosen->saveSimulatedStore(); }};
-      };
-      QCOMPARE(RunWindowProgram(platform(), false, dialogs, err), status);
+      QCOMPARE(StartWindowProgram(options, false, dialogs, err), status);
       QCOMPARE(dialogs.messages.size(), std::size_t{message.isEmpty() ? 0u : 1u});
       if (!message.isEmpty()) {
         QCOMPARE(dialogs.messages[0].title, QString("File Error"));
@@ -72,9 +62,7 @@ class WindowProgramTest : public QObject {
                  QString(message).replace("FILE", QString::fromStdString(file.string())));
         QCOMPARE(dialogs.messages[0].icon, Dialogs::Icon::Warning);
       }
-      // Windows deletes no read-only file.
-      if (fs::exists(file)) fs::permissions(file, fs::perms::owner_all);
-      fs::remove_all(dir);
+      if (fs::exists(file)) fs::permissions(file, fs::perms::owner_all);  // Windows keeps it else
     }
   }
 

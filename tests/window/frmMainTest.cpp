@@ -449,6 +449,8 @@ class FrmMainTest : public QObject, public WindowFixture {
   // Each Defaults button fills its own page and leaves the other as it is; nothing goes to the
   // device, nothing is checked. A pick-only list takes only one of its items.
   void defaultsFillTheirOwnPageOnly() {
+    destroyWindow();
+    connectTo(FactoryStore());
     fillDefaults();
     SettingsPage& page = window_->settingsPage();
     const SettingsTexts factory = page.texts();
@@ -473,7 +475,7 @@ class FrmMainTest : public QObject, public WindowFixture {
     QCOMPARE(ui().sliderThres->value(), 70);
     QCOMPARE(ui().labGTLT->text(), QString(">"));
     QVERIFY(dialogs_->messages.empty());
-    QCOMPARE(platform_->firmware().reportsReceived(), std::size_t{0});
+    QVERIFY(stores().empty());
   }
 };
 
