@@ -141,6 +141,7 @@ const CliCase kCliCases[] = {
     {"SetKeyTwice", {"--simulate", "set", "turn-on=5", "turn-on=6"}, nullptr, 2, "", "turn-on is given twice, so it is not clear which value counts."},
     {"SetVersionNoDeviceReports", {"--simulate", "set", "version=inf"}, nullptr, 2, "", "version must be a firmware version from 0.0 to 25.5 such as 3.1, not \"inf\"."},
     {"SetQuotesARefusedTextSafely", {"--simulate", "set", "command-window=\x1b[2J\n"}, nullptr, 2, "", "not \"\\x1b[2J\\n\"."},
+    {"SetMendsTheByteTheWindowCannotShow", {"--trace", "set", "power-up-beeps=2"}, OnDevice([](SimulatedFirmware& f) { f.store()[16] = 9; }), 0, "", "hid> 00 54 10 02 00"},
     {"SetOverUnshowableBytesPointsToDefaults", {"set", "turn-on=5"}, OnDevice([](SimulatedFirmware& f) { f.store()[16] = 9; }), 3, "", "'vexaro set --defaults' stores the factory settings."},
     {"PokeStoresOneByte", {"--simulate", "--trace", "poke", "0x1b", "3"}, nullptr, 0, "", "hid> 00 54 1b 03 00"},
     {"PokeOutOfRange", {"--simulate", "poke", "3", "256"}, nullptr, 2, "", "ADDR and VALUE must be numbers from 0 to 255"},

@@ -7,6 +7,7 @@
 #include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -26,6 +27,7 @@
 #include "support/SettingsSamples.h"
 #include "window/SettingsPage.h"
 #include "window/Widgets.h"
+#include "window/WindowLayout.h"
 
 namespace vexaro {
 
@@ -268,6 +270,15 @@ class FrmMainTest : public QObject, public WindowFixture {
     }
     QCOMPARE(contexts, (QList<int>{900, 3030, 3060, 3000, 3010, 3080, 2000, 4010}));
     QVERIFY(dialogs_->messages.empty());
+    // Every topic a control opens is an anchor of the help file.
+    QFile help(VEXARO_SOURCE_DIR "/help/vexarohelp.html");
+    QVERIFY(help.open(QIODevice::ReadOnly));
+    const QByteArray html = help.readAll();
+    for (QWidget* w : window_->findChildren<QWidget*>()) {
+      if (const QVariant context = w->property(kHelpContextProperty); context.isValid()) {
+        QVERIFY2(html.contains("name=\"" + context.toByteArray() + "\""), context.toByteArray());
+      }
+    }
   }
 
   void helpViewerOpensAtTheTopicOrSaysTheFileIsMissing() {
