@@ -5,7 +5,6 @@
 
 #include <filesystem>
 #include <functional>
-#include <set>
 #include <utility>
 
 #include "support/CliRun.h"
@@ -186,26 +185,6 @@ TEST(CliSet, StoresLikeTheSendButtonAndABackupRestoresEveryByte) {
   EXPECT_NE(device.store(), saved);
   ASSERT_EQ(device({"set", "--from", backup}).status, kExitDone);
   EXPECT_EQ(device.store(), saved);
-}
-
-// Firmware older than 3.0 lacks exactly the three minimum-voltage settings: each of them is
-// refused there, every other setting is taken.
-TEST(CliSet, OlderFirmwareRefusesTheMinimumVoltageSettingsAlone) {
-  const std::set<std::string> gated = {"clear-min-voltage", "min-voltage-cycles",
-                                       "min-voltage-capture"};
-  std::istringstream lines(kFactoryRead);
-  for (std::string line; std::getline(lines, line);) {
-    const std::string key = line.substr(0, line.find(':'));
-    if (key == "version" || key == "range") continue;
-    CliDevice device([](SimulatedFirmware& f) { f.store()[2] = 29; });
-    const CliOutcome run = device({"set", key + "=" + line.substr(key.size() + 2)});
-    if (gated.contains(key)) {
-      EXPECT_EQ(run.status, kExitBadInput) << key;
-      EXPECT_EQ(run.err, "vexaro: " + key + " needs firmware 3.0 or later; this device has 2.9.\n");
-    } else {
-      EXPECT_EQ(run.status, kExitDone) << key << ": " << run.err;
-    }
-  }
 }
 
 // A turn-on byte outside 100 to 200 reads as the window's box shows it, and is stored back as

@@ -19,7 +19,6 @@
 #include <QSlider>
 #include <QStyleOptionComboBox>
 #include <QTabBar>
-#include <QTabWidget>
 #include <QTextBrowser>
 #include <QTimer>
 
@@ -432,10 +431,10 @@ class FrmMainTest : public QObject, public WindowFixture {
       const char* text;
       int slider;
     };
-    // Typed one character at a time: "50abc" has moved the slider to 50 by its second one.
-    const Typed cases[] = {{"150", "100", 100},  {"-5", "0", 0},         {"12.5", "12.5", 12},
-                           {"13.5", "13.5", 14}, {"50abc", "50abc", 50}, {"-", "-", 50},
-                           {"", "", 50},         {"1e999", "100", 100}};
+    // Typed one character at a time: "50abc" has moved the slider to 50 by its second one, and
+    // a text without a number leaves it there.
+    const Typed cases[] = {{"150", "100", 100}, {"13.5", "13.5", 14}, {"50abc", "50abc", 50},
+                           {"-", "-", 50}};
     for (const Typed& t : cases) {
       text->setFocus();
       text->selectAll();
