@@ -135,6 +135,7 @@ Result<std::unique_ptr<PlatformChoice>> PlatformChoice::make(const PlatformOptio
       auto shared = std::make_unique<MemoryFilePlatform>(*choice->simulated_, file, checked);
       choice->memoryFile_ = shared.get();
       choice->base_ = std::move(shared);
+      choice->simulateFile_ = file;
     }
   } else {
 #ifdef _WIN32

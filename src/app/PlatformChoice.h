@@ -52,6 +52,7 @@ class PlatformChoice {
   std::unique_ptr<HidPlatform> traced_;
   SimulatedPlatform* simulated_ = nullptr;
   MemoryFilePlatform* memoryFile_ = nullptr;
+  std::string simulateFile_;
 };
 
 }  // namespace vexaro

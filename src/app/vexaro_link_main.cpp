@@ -16,7 +16,7 @@
 #endif
 
 #include "app/BuildInfo.h"
-#include "app/PlatformChoice.h"
+#include "app/WindowStart.h"
 #include "window/ApplicationIdentity.h"
 #include "window/WindowProgram.h"
 
@@ -51,15 +51,6 @@ constexpr bool kDisplayMayBeMissing = true;
 #else
 constexpr bool kDisplayMayBeMissing = false;
 #endif
-
-// The chosen platform as the window program takes it, or the sentence saying why there is none.
-vexaro::Result<vexaro::WindowPlatform> ForTheWindow(
-    const vexaro::Result<std::unique_ptr<vexaro::PlatformChoice>>& choice) {
-  if (!choice) return vexaro::Failure{choice.why()};
-  vexaro::PlatformChoice* const chosen = choice->get();
-  return vexaro::WindowPlatform{chosen->platform(), chosen->trace(),
-                                [chosen] { return chosen->saveSimulatedStore(); }};
-}
 
 bool HasDisplay() {
   return !qEnvironmentVariableIsEmpty("DISPLAY") ||
@@ -122,11 +113,9 @@ int main(int argc, char** argv) {
   // The trace goes to the console the program was started from (cmd, PowerShell).
   if (options.trace) vexaro::UseParentConsole();
 #endif
-  const vexaro::Result<std::unique_ptr<vexaro::PlatformChoice>> choice =
-      vexaro::PlatformChoice::make(options, std::cerr);
   vexaro::QtDialogs dialogs;
   // The calibration switch is the argument string left after the options, exactly "kalfo".
-  return vexaro::RunWindowProgram(
-      ForTheWindow(choice), parser.positionalArguments().join(' ') == "kalfo", dialogs, std::cerr,
+  return vexaro::StartWindowProgram(
+      options, parser.positionalArguments().join(' ') == "kalfo", dialogs, std::cerr,
       [&dialogs](QWidget* window) { dialogs.setWindow(window); });
 }

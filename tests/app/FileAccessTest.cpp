@@ -149,10 +149,11 @@ TEST(BackupFile, IsPutInPlaceWholeOrNotAtAll) {
        }},
 #endif
   };
+  std::string leftOut;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     if (c.needsRoot && !AsAnotherUser().switched()) {
-      std::cout << "Left out, as it needs a file of another user: " << c.name << '\n';
+      leftOut += std::string(leftOut.empty() ? "" : ", ") + c.name;
       continue;
     }
     const fs::path folder = TestFolder() / c.name;
@@ -181,6 +182,7 @@ TEST(BackupFile, IsPutInPlaceWholeOrNotAtAll) {
     }
     if (c.check) c.check(file);
   }
+  if (!leftOut.empty()) GTEST_SKIP() << "only root can make a file of another user: " << leftOut;
 }
 
 #ifndef _WIN32

@@ -13,6 +13,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include <fcntl.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include "link/hidapi/HidapiPlatform.h"
 #include "support/CliRun.h"
 #include "support/TestFiles.h"
@@ -23,6 +27,7 @@ namespace {
 struct StandInDevice {
   std::string path;
   std::uint8_t reportId = 0;
+  int openErrno = 0;  // hid_open_path fails, and the file system answers with this errno
   vexaro::SimulatedFirmware firmware{};
 };
 
@@ -78,6 +83,7 @@ void hid_free_enumeration(hid_device_info* info) {
 hid_device* hid_open_path(const char* path) {
   for (StandInDevice& device : Library().devices) {
     if (device.path != path) continue;
+    if (device.openErrno != 0) return nullptr;
     device.firmware.dropPendingReplies();
     return new hid_device_{&device};
   }
@@ -86,6 +92,16 @@ hid_device* hid_open_path(const char* path) {
 
 // Byte 0 is the report ID. hidraw sends an unnumbered device the bytes after a 0 (any other first
 // byte goes along as data); a numbered device gets the report as it is and acts only on its own ID.
+// The file system's answer for a device that hid_open_path refused; the C library's otherwise.
+int access(const char* path, int mode) {
+  for (const StandInDevice& device : Library().devices) {
+    if (device.path != path || device.openErrno == 0) continue;
+    errno = device.openErrno;
+    return -1;
+  }
+  return static_cast<int>(::syscall(SYS_faccessat, AT_FDCWD, path, mode));
+}
+
 int hid_write(hid_device* handle, const unsigned char* data, size_t length) {
   StandInDevice& device = *handle->device;
   std::vector<std::uint8_t> received(data, data + length);
@@ -163,6 +179,29 @@ TEST(HidapiStandIn, NumberedReportsAnswerEveryCommandAsUnnumberedOnesDo) {
   EXPECT_THAT(
       RunCli({"--device", "/dev/hidraw2", "--trace", "peek", "2"}, platform.get()).err,
       ::testing::HasSubstr("hid> 05 46 02 00 00 00 00 00 00\nhid< 05 1f 00 00 00 00 00 00 00\n"));
+  Library().devices.clear();
+}
+
+// hid_init failing is a service failure until a later enumeration starts it; an open that hidapi
+// refuses is a matter of permission only when the file system says so.
+TEST(HidapiStandIn, InitFailureAndRefusedOpens) {
+  Library().initFails = true;
+  const auto platform = MakeHidapiPlatform(TestFolder().string());
+  EXPECT_EQ(RunCli({"list"}, platform.get()).err,
+            "vexaro: the HID service could not be started (hid_init failed), so no device can be "
+            "reached.\n");
+  Library().initFails = false;
+  AddDevice(3, 0);
+  AddDevice(4, 0);
+  Library().devices[0].openErrno = EACCES;
+  Library().devices[1].openErrno = ENOENT;
+  EXPECT_EQ(RunCli({"list"}, platform.get()),
+            (CliOutcome{kExitNoDevice,
+                        "/dev/hidraw3: no permission to open (see vexaro --print-udev-rules)\n"
+                        "/dev/hidraw4: cannot be opened\n",
+                        "vexaro: no permission to open /dev/hidraw3; install the udev rule that 'vexaro "
+                        "--print-udev-rules' prints.\n"}));
+  Library().devices.clear();
 }
 
 }  // namespace

@@ -39,20 +39,6 @@ grep -q 'is not a two-digit hexadecimal byte' "$work/err" || fail "no clear mess
 [ ! -s "$work/out" ] || fail "output printed despite the malformed file"
 mv "$work/good.txt" "$work/device.txt"
 
-# The settings as the window shows them; a tone period of 0 cannot be shown.
-"$vexaro" --simulate read >"$work/out"
-grep -qx 'beep-frequency: 2358' "$work/out" || fail "read does not show the factory frequency"
-grep -qx 'low-battery: 4.60' "$work/out" || fail "read does not show the factory voltage"
-"$vexaro" --simulate read --json | grep -q '"version": "3.1"' || fail "read --json lacks the version"
-sed -i '3s/^\(.. .. ..\) 35 /\1 00 /' "$work/device.txt"
-set +e
-"$vexaro" --simulate="$work/device.txt" read >"$work/out" 2>"$work/err"
-status=$?
-set -e
-[ "$status" -eq 3 ] || fail "a period byte of 0 gave exit status $status, not 3"
-grep -q 'beep-frequency' "$work/err" || fail "the message does not name the field: $(cat "$work/err")"
-[ ! -s "$work/out" ] || fail "read printed settings it could not show"
-
 # A backup restored onto another simulated device gives the same melody and trim; a restore of a
 # bad file sends nothing.
 "$vexaro" --simulate="$work/source.txt" trim -2

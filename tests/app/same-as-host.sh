@@ -59,7 +59,6 @@ same "set" 0 set beep-frequency=2000 turn-on=55 "zero-output=10-beeps" beep-dura
 same "read after set" 0 read
 same "set refused by the entry check" 2 set beep-frequency=6000
 same "set --from the backup" 0 set --from backup.json
-same "read after the restore" 0 read
 same "load a ring tone" 0 --trace load "$tune"
 same "parse a ring tone" 0 parse --raise-octave "$tune"
 same "load a missing file" 2 load "Nicht dä.txt"

@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <filesystem>
 
 #include "simulator/SimulatedStoreFile.h"
 #include "support/TestFiles.h"

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <atomic>
 #include <fstream>
@@ -94,8 +95,9 @@ class DeviceTest : public QObject, public WindowFixture {
     click(ui().cmdLoad);
   }
 
-  static QString tempFile(const char* name, const std::string& contents) {
-    const QString path = QDir::temp().filePath(name);
+  std::unique_ptr<QTemporaryDir> folder_;  // each test's own, removed after it
+  QString tempFile(const char* name, const std::string& contents) {
+    const QString path = folder_->filePath(name);
     std::ofstream(path.toStdString(), std::ios::binary) << contents;
     return path;
   }
@@ -129,7 +131,11 @@ class DeviceTest : public QObject, public WindowFixture {
   }
 
  private slots:
-  void cleanup() { destroyWindow(); }
+  void init() { folder_ = std::make_unique<QTemporaryDir>(); }
+  void cleanup() {
+    destroyWindow();
+    folder_.reset();
+  }
 
   // While no device can be used the status line says why and the search goes on; the moment
   // one is found, its settings are read into the window, and every later tick polls it.

@@ -7,8 +7,6 @@
 #include <QPushButton>
 #include <QTimer>
 #include <filesystem>
-#include <functional>
-#include <random>
 #include <sstream>
 #include <thread>
 #include <vector>
@@ -21,6 +19,7 @@
 
 #include "app/PlatformChoice.h"
 #include "app/VexaroCli.h"
+#include "app/WindowStart.h"
 #include "simulator/SimulatedStoreFile.h"
 #include "support/SharedDevice.h"
 #include "window/WindowFixture.h"
@@ -72,14 +71,7 @@ class WindowProgramTest : public QObject {
     options.simulateFile = memory.file.string();
     options.trace = true;
     options.simulatedLatency = std::chrono::microseconds(0);
-    const Result<std::unique_ptr<PlatformChoice>> choice = PlatformChoice::make(options, err);
-    const auto platform = [&]() -> Result<WindowPlatform> {
-      if (!choice) return Failure{choice.why()};
-      PlatformChoice* const chosen = choice->get();
-      return WindowPlatform{chosen->platform(), chosen->trace(),
-                            [chosen] { return chosen->saveSimulatedStore(); }};
-    };
-    return RunWindowProgram(platform(), false, dialogs, err);
+    return StartWindowProgram(options, false, dialogs, err);
   }
 
  private slots:

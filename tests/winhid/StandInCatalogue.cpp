@@ -36,8 +36,7 @@ std::string FormatCatalogue(const Catalogue& catalogue) {
   for (const CatalogueEntry& e : catalogue.interfaces) {
     out << "interface " << e.path << std::hex << ' ' << e.vendorId << ' ' << e.productId << std::dec
         << ' ' << e.input << ' ' << e.output << ' ' << Ids(e.inputIds) << ' ' << Ids(e.outputIds)
-        << (e.noPreparsed ? " nopreparsed" : "") << (e.noCaps ? " nocaps" : "")
-        << (e.noAttributes ? " noattributes" : "") << '\n';
+        << (e.noCaps ? " nocaps" : "") << '\n';
   }
   return out.str();
 }
@@ -58,9 +57,7 @@ Catalogue ParseCatalogue(const std::string& text) {
     e.inputIds = ParseIds(inputIds);
     e.outputIds = ParseIds(outputIds);
     for (std::string flag; in >> flag;) {
-      e.noPreparsed |= flag == "nopreparsed";
       e.noCaps |= flag == "nocaps";
-      e.noAttributes |= flag == "noattributes";
     }
     catalogue.interfaces.push_back(e);
   }

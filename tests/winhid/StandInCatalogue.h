@@ -4,11 +4,10 @@
 // stand-in device program). One line each:
 //
 //   fail setupapi                     SetupDiGetClassDevsW fails
-//   interface PATH VID PID INPUT OUTPUT INPUT_IDS OUTPUT_IDS [FLAG...]
+//   interface PATH VID PID INPUT OUTPUT INPUT_IDS OUTPUT_IDS [nocaps]
 //
 // VID and PID in hex; INPUT and OUTPUT the report lengths of HIDP_CAPS; the IDs comma-separated,
-// one per value capability ("-": none). Flags: nopreparsed (HidD_GetPreparsedData fails), nocaps
-// (HidP_GetCaps fails), noattributes (HidD_GetAttributes fails).
+// one per value capability ("-": none). nocaps: HidP_GetCaps fails.
 
 #include <cstdint>
 #include <string>
@@ -24,9 +23,7 @@ struct CatalogueEntry {
   std::uint16_t output = 0;
   std::vector<std::uint8_t> inputIds;
   std::vector<std::uint8_t> outputIds;
-  bool noPreparsed = false;
   bool noCaps = false;
-  bool noAttributes = false;
 };
 
 struct Catalogue {

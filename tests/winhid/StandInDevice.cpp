@@ -105,7 +105,37 @@ struct StandInDevices::Impl {
     }
   }
 
+  // Takes the opens that completed: a report goes to every handle open when it arrives.
+  void acceptOpens() {
+    for (auto& instance : instances) {
+      if (instance->connected || instance->pipe == INVALID_HANDLE_VALUE) continue;
+      // The wait lets Wine deliver the connect's completion to this thread; the handle counts as
+      // open from then, though the program's open returned before.
+      if (WaitForSingleObject(instance->event, 0) != WAIT_OBJECT_0 ||
+          !HasOverlappedIoCompleted(&instance->overlapped)) {
+        continue;
+      }
+      DWORD count = 0;
+      const bool ok = GetOverlappedResult(instance->pipe, &instance->overlapped, &count, FALSE);
+      ResetEvent(instance->event);
+      if (!ok) {
+        close(*instance);
+        continue;
+      }
+      instance->connected = true;
+      ++openNow;
+      {
+        const std::lock_guard lock(mutex);
+        ++opens[devices[instance->device].entry.path];
+      }
+      read(*instance);
+    }
+  }
+
   void send(std::size_t device, const std::vector<std::uint8_t>& report) {
+    // A handle the program opened before it wrote the command that this answers gets the reply,
+    // even when this thread has not yet taken its open.
+    acceptOpens();
     for (auto& instance : instances) {
       if (instance->device != device || !instance->connected ||
           instance->pipe == INVALID_HANDLE_VALUE)
@@ -185,22 +215,7 @@ struct StandInDevices::Impl {
           events.push_back(instance->event);  // the rest polled
       }
       WaitForMultipleObjects(static_cast<DWORD>(events.size()), events.data(), FALSE, 5);
-      // Opens first: a report goes to every handle open when it arrives.
-      for (auto& instance : instances) {
-        if (instance->connected || !HasOverlappedIoCompleted(&instance->overlapped)) continue;
-        DWORD count = 0;
-        const bool ok = GetOverlappedResult(instance->pipe, &instance->overlapped, &count, FALSE);
-        ResetEvent(instance->event);
-        if (!ok) {
-          close(*instance);
-          continue;
-        }
-        instance->connected = true;
-        ++openNow;
-        const std::lock_guard lock(mutex);
-        ++opens[devices[instance->device].entry.path];
-        read(*instance);
-      }
+      acceptOpens();
       for (std::size_t i = 0; i < instances.size(); ++i) {
         Instance& instance = *instances[i];
         if (!instance.reading || !HasOverlappedIoCompleted(&instance.overlapped)) continue;

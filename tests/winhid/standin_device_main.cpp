@@ -2,17 +2,15 @@
 // does: one Vexaro on a named pipe, its memory loaded from and saved to a file as --simulate=FILE
 // keeps it.
 //
-//   winhid_standin_device TAG CATALOGUE READY STOP [MEMORY]
+//   winhid_standin_device TAG CATALOGUE [MEMORY]
 //
-// writes the catalogue (one interface, named after TAG), serves it, writes "ok" to READY (or
-// "failed" when MEMORY cannot be used: the caller lets vexaro.exe say why), and ends when STOP
-// exists, the memory saved.
+// writes the catalogue (one interface, named after TAG), serves it, prints "ok" once its pipes
+// listen (or "failed" when MEMORY cannot be used: the caller lets vexaro.exe say why), and ends
+// when its standard input ends, every handle closed and the memory saved.
 
-#include <chrono>
-#include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <thread>
+#include <string>
 
 #include "StandInDevice.h"
 #include "link/windows/WinText.h"
@@ -21,12 +19,12 @@
 int main() {
   using namespace vexaro;
   const std::vector<std::string> args = Utf8CommandLineArguments();
-  if (args.size() < 4) {
-    std::cerr << "usage: winhid_standin_device TAG CATALOGUE READY STOP [MEMORY]\n";
+  if (args.size() < 2) {
+    std::cerr << "usage: winhid_standin_device TAG CATALOGUE [MEMORY]\n";
     return 2;
   }
   const std::string& tag = args[0];
-  const std::string memory = args.size() > 4 ? args[4] : "";
+  const std::string memory = args.size() > 2 ? args[2] : "";
   DeviceStore store = FactoryStore();
   bool usable = true;
   if (!memory.empty()) {
@@ -35,7 +33,7 @@ int main() {
     if (loaded) store = *loaded;
   }
   if (!usable) {
-    std::ofstream(args[2]) << "failed\n";
+    std::cout << "failed" << std::endl;
     return 0;
   }
   standin::DeviceBehaviour vexaro;
@@ -52,9 +50,9 @@ int main() {
   std::ofstream(args[1]) << standin::FormatCatalogue(catalogue);
   {
     standin::StandInDevices devices({vexaro}, store);
-    std::ofstream(args[2]) << "ok\n";
-    while (!std::filesystem::exists(args[3]))
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::cout << "ok" << std::endl;
+    for (std::string line; std::getline(std::cin, line);) {
+    }
     devices.waitUntilAllClosed();
     const auto lock = devices.locked();
     store = devices.firmware().store();

@@ -55,7 +55,7 @@ __declspec(dllexport) BOOLEAN
     __stdcall HidD_GetAttributes(HANDLE handle, PHIDD_ATTRIBUTES attributes) {
   const auto catalogue = vexaro::standin::CurrentCatalogue();
   const CatalogueEntry* entry = vexaro::standin::EntryOf(handle, catalogue);
-  if (entry == nullptr || entry->noAttributes || attributes->Size != sizeof(HIDD_ATTRIBUTES)) {
+  if (entry == nullptr || attributes->Size != sizeof(HIDD_ATTRIBUTES)) {
     return FALSE;
   }
   attributes->VendorID = entry->vendorId;
@@ -73,7 +73,7 @@ __declspec(dllexport) BOOLEAN
   }
   const auto catalogue = vexaro::standin::CurrentCatalogue();
   const CatalogueEntry* entry = vexaro::standin::EntryOf(handle, catalogue);
-  if (entry == nullptr || entry->noPreparsed) return FALSE;
+  if (entry == nullptr) return FALSE;
   *preparsed = reinterpret_cast<PHIDP_PREPARSED_DATA>(new CatalogueEntry(*entry));
   ++preparsedLive;
   return TRUE;

@@ -1,0 +1,20 @@
+#include "app/WindowStart.h"
+
+#include "window/WindowProgram.h"
+
+namespace vexaro {
+
+int StartWindowProgram(const PlatformOptions& options, bool calibrationSwitch, Dialogs& dialogs,
+                       std::ostream& err, const std::function<void(QWidget*)>& windowShown) {
+  const Result<std::unique_ptr<PlatformChoice>> choice = PlatformChoice::make(options, err);
+  // The chosen platform as the window program takes it, or the sentence saying why there is none.
+  const auto forTheWindow = [&]() -> Result<WindowPlatform> {
+    if (!choice) return Failure{choice.why()};
+    PlatformChoice* const chosen = choice->get();
+    return WindowPlatform{chosen->platform(), chosen->trace(),
+                          [chosen] { return chosen->saveSimulatedStore(); }};
+  };
+  return RunWindowProgram(forTheWindow(), calibrationSwitch, dialogs, err, windowShown);
+}
+
+}  // namespace vexaro
