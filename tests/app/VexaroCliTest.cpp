@@ -128,7 +128,7 @@ const CliCase kCliCases[] = {
     {"ReadStopsAtTheFirstLostTransfer", {"read"}, OnDevice([](SimulatedFirmware& f) { f.faults().failingRead = 12; }), 3, "", "device lost while reading address 11."},
     {"SetRefusedByTheEntryCheckWritesNothing", {"set", "beep-duration=0.5", "beep-frequency=6000"}, OnDevice(), 2, "", "beep-frequency: Frequency must be between 500 and 5000 Hz."},
     {"SetUnknownKey", {"--simulate", "set", "volume=11"}, nullptr, 2, "", "there is no setting \"volume\""},
-    {"SetFromAFileThatIsNotJson", {"--simulate", "set", "--from", VEXARO_DATA_DIR "/two-notes.txt"}, nullptr, 2, "", "two-notes.txt does not hold a JSON object such as 'vexaro read --json' prints."},
+    {"SetFromAFileThatIsNotJson", {"--simulate", "set", "--from", VEXARO_DATA_DIR "/two-notes.txt"}, nullptr, 2, "", "does not hold a JSON object such as 'vexaro read --json' prints."},
     {"SetWithoutEquals", {"--simulate", "set", "turn-on"}, nullptr, 2, "", "\"turn-on\" is not of the form key=value."},
     {"SetPickOnlyNotAnItem", {"--simulate", "set", "command-window=2.25"}, nullptr, 2, "", "command-window must be one of 1.0, 1.5, 2.0, 2.5, 3.0, 3.5, 4.0"},
     {"SetGatedFieldOnOlderFirmware", {"set", "min-voltage-capture=200"}, OnDevice([](SimulatedFirmware& f) { f.store()[2] = 29; }), 2, "", "min-voltage-capture needs firmware 3.0 or later; this device has 2.9."},
