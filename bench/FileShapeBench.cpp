@@ -14,8 +14,8 @@ namespace {
 // with `close`, one `close` for each `unit` before `tail`.
 std::string Filled(const std::string& head, const std::string& unit, const std::string& close,
                    const std::string& tail) {
-  const std::size_t count = (kMaxReadFileSize - head.size() - tail.size()) /
-                            (unit.size() + close.size());
+  const std::size_t count =
+      (kMaxReadFileSize - head.size() - tail.size()) / (unit.size() + close.size());
   std::string text = head;
   for (std::size_t i = 0; i < count; ++i) text += unit;
   for (std::size_t i = 0; i < count; ++i) text += close;

@@ -1,5 +1,7 @@
+#include <csignal>
 #include <iostream>
 
+#include "app/CheckedOutput.h"
 #include "app/VexaroCli.h"
 #ifdef _WIN32
 #include "link/windows/WinText.h"
@@ -8,6 +10,10 @@
 namespace {
 
 int Run(int argc, char** argv) {
+#ifndef _WIN32
+  // A reader that closed the pipe makes a write fail, to be told, rather than end the tool unheard.
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
 #ifdef _WIN32
   // Windows gives argv in the ANSI code page; the tool works in UTF-8, as on every other system.
   static_cast<void>(argc);
@@ -17,7 +23,9 @@ int Run(int argc, char** argv) {
 #else
   const std::vector<std::string> args(argv + 1, argv + argc);
 #endif
-  return vexaro::RunVexaroCli(args, std::cout, std::cerr);
+  vexaro::CheckedOutput output(stdout);
+  std::ostream out(&output);
+  return vexaro::RunVexaroCli(args, out, std::cerr);
 }
 
 }  // namespace

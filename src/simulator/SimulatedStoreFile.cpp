@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "common/QuotedText.h"
 #include "common/Utf8Path.h"
 
 namespace vexaro {
@@ -11,7 +12,8 @@ namespace vexaro {
 namespace {
 
 Failure CannotWrite(const std::string& path, const std::string& reason) {
-  return Failure{"Cannot write the simulated device file " + path + ": " + reason + "."};
+  return Failure{"Cannot write the simulated device file " + QuotedText(path) + ": " + reason +
+                 "."};
 }
 
 // The temporary file that a save writes before it takes the file's place.
@@ -41,15 +43,15 @@ Result<DeviceStore> LoadStoreFile(const std::string& path) {
   // A folder would read as a file of no bytes, and a pipe would wait for a writer.
   const std::filesystem::file_status status = std::filesystem::status(PathFromUtf8(path), ec);
   if (std::filesystem::is_directory(status)) {
-    return Failure{"Cannot read the simulated device file " + path +
+    return Failure{"Cannot read the simulated device file " + QuotedText(path) +
                    ": it is a folder, not a file."};
   }
   if (!ec && !std::filesystem::is_regular_file(status)) {
-    return Failure{"Cannot read the simulated device file " + path +
+    return Failure{"Cannot read the simulated device file " + QuotedText(path) +
                    ": it is a device or a pipe, not a file."};
   }
   std::ifstream in(PathFromUtf8(path), std::ios::binary);
-  if (!in) return Failure{"Cannot read the simulated device file " + path + "."};
+  if (!in) return Failure{"Cannot read the simulated device file " + QuotedText(path) + "."};
 
   DeviceStore store{};
   std::size_t count = 0;
@@ -60,18 +62,18 @@ Result<DeviceStore> LoadStoreFile(const std::string& path) {
     for (std::string word; words >> word;) {
       const bool isByte = word.size() == 2 && HexDigit(word[0]) >= 0 && HexDigit(word[1]) >= 0;
       if (!isByte) {
-        return Failure{path + " line " + std::to_string(lineNumber) + ": \"" + word.substr(0, 20) +
-                       "\" is not a two-digit hexadecimal byte."};
+        return Failure{QuotedText(path) + " line " + std::to_string(lineNumber) + ": " +
+                       QuotedText(word) + " is not a two-digit hexadecimal byte."};
       }
       if (count == kStoreSize) {
-        return Failure{path + " holds more than " + std::to_string(kStoreSize) +
+        return Failure{QuotedText(path) + " holds more than " + std::to_string(kStoreSize) +
                        " bytes; the device store has exactly " + std::to_string(kStoreSize) + "."};
       }
       store[count++] = static_cast<std::uint8_t>(HexDigit(word[0]) * 16 + HexDigit(word[1]));
     }
   }
   if (count != kStoreSize) {
-    return Failure{path + " holds " + std::to_string(count) +
+    return Failure{QuotedText(path) + " holds " + std::to_string(count) +
                    " bytes; the device store has exactly " + std::to_string(kStoreSize) + "."};
   }
   return store;
@@ -96,7 +98,7 @@ Result<void> SaveStoreFile(const std::string& path, const DeviceStore& store) {
     if (!(out << text.str()) || !out.flush()) {
       out.close();
       std::filesystem::remove(PathFromUtf8(temporary), ignored);
-      return CannotWrite(path, "writing " + temporary + " failed");
+      return CannotWrite(path, "writing " + QuotedText(temporary) + " failed");
     }
   }
   std::error_code ec;

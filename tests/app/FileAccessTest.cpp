@@ -17,6 +17,7 @@
 #include <csignal>
 #endif
 
+#include "common/QuotedText.h"
 #include "support/CliRun.h"
 #include "support/TestFiles.h"
 
@@ -169,7 +170,7 @@ TEST(BackupFile, IsPutInPlaceWholeOrNotAtAll) {
     fs::permissions(folder, fs::perms::owner_all);
     std::string error = c.error;
     if (!error.empty())
-      error = "vexaro: " + error.replace(error.find("FILE"), 4, file.string()) + "\n";
+      error = "vexaro: " + error.replace(error.find("FILE"), 4, QuotedText(file.string())) + "\n";
     EXPECT_EQ(run.err, error);
     EXPECT_EQ(run.status, error.empty() ? kExitDone : kExitBadInput);
     EXPECT_EQ(NamesIn(folder), names);  // no file left behind
@@ -200,7 +201,7 @@ TEST(BackupFile, AWriteThatFailsPartWayLeavesTheEarlierBackup) {
   ::setrlimit(RLIMIT_FSIZE, &before);
   std::signal(SIGXFSZ, previousHandler);
   EXPECT_EQ(run.status, kExitBadInput);
-  EXPECT_EQ(run.err, "vexaro: cannot write " + file.string() +
+  EXPECT_EQ(run.err, "vexaro: cannot write " + QuotedText(file.string()) +
                          ": file too large; the file already there is unchanged.\n");
   EXPECT_EQ(ReadTestFile(file.string()), kEarlier);
   EXPECT_EQ(NamesIn(folder), std::set<std::string>{"b.json"});
@@ -266,7 +267,7 @@ TEST(BackupFile, OnlyAnOrdinaryFileOfAtMostOneMebibyteIsRead) {
         continue;
       }
       EXPECT_EQ(run.status, kExitBadInput);
-      EXPECT_EQ(run.err, "vexaro: cannot read " + args.back() + ": " + c.reason + ".\n");
+      EXPECT_EQ(run.err, "vexaro: cannot read " + QuotedText(args.back()) + ": " + c.reason + ".\n");
       EXPECT_EQ(device.store(), before);
     }
   }

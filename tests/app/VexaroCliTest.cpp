@@ -8,6 +8,7 @@
 #include <set>
 #include <utility>
 
+#include "common/QuotedText.h"
 #include "support/CliRun.h"
 #include "support/TestFiles.h"
 
@@ -113,9 +114,9 @@ const CliCase kCliCases[] = {
     {"NoPermissionIsToldBeforeAnUnusableDevice", {"peek", "0"}, [](SimulatedPlatform& p) { AddVexaro(p, "/dev/hidraw1", OpenError::Failed); AddVexaro(p, "/dev/hidraw2", OpenError::NoPermission); }, 1, "", "no permission to open /dev/hidraw2; " NO_PERMISSION_ADVICE},
     {"DeviceLostPrintsNothing", {"peek", "0", "29"}, OnDevice([](SimulatedFirmware& f) { f.faults().silentAtReport = 5; }), 3, "", "device lost while reading address 4."},
     {"DeviceOptionPicksThatDevice", {"--device", "/dev/hidraw2", "peek", "9"}, [](SimulatedPlatform& p) { p.addInterface({"/dev/hidraw1", kVexaroVendorId, kVexaroProductId}, false); AddVexaro(p, "/dev/hidraw2"); }, 0, "9: 170\n", ""},
-    {"DeviceOptionRefusesAPathNotEnumerated", {"--device", "/dev/null", "peek", "0"}, OnDevice(), 1, "", "/dev/null is not a HID device on this machine."},
+    {"DeviceOptionRefusesAPathNotEnumerated", {"--device", "/dev/null", "peek", "0"}, OnDevice(), 1, "", "\"/dev/null\" is not a HID device on this machine."},
     {"DeviceOptionWhenTheHidServiceDidNotStart", {"--device", "/dev/hidraw1", "peek", "0"}, [](SimulatedPlatform& p) { AddVexaro(p, "/dev/hidraw1"); p.failedService = "hid_init failed"; }, 1, "", "the HID service could not be started (hid_init failed)"},
-    {"DeviceOptionRefusesAnotherDevice", {"--device", "/dev/hidraw0", "peek", "0"}, [](SimulatedPlatform& p) { Other(p, "/dev/hidraw0"); }, 1, "", "/dev/hidraw0 is not a Vexaro"},
+    {"DeviceOptionRefusesAnotherDevice", {"--device", "/dev/hidraw0", "peek", "0"}, [](SimulatedPlatform& p) { Other(p, "/dev/hidraw0"); }, 1, "", "\"/dev/hidraw0\" is not a Vexaro"},
     {"NoCommand", {"--simulate"}, nullptr, 2, "", "no command given"},
     {"UnknownCommand", {"poke", "1"}, nullptr, 2, "", "see 'vexaro --help'"},
     {"AddressNotANumber", {"--simulate", "peek", "x1"}, nullptr, 2, "", "ADDR must be a number from 0 to 255, not \"x1\"."},
@@ -271,7 +272,7 @@ TEST(CliSimulateFile, MemoryThatCannotBeKeptIsNeverASilentSuccess) {
     std::ostringstream out;
     EXPECT_EQ(RunVexaroCli({simulate, "--trace", "poke", "9", "200"}, out, err), c.status);
     std::string expected = c.lastLine;
-    expected.replace(expected.find("FILE"), 4, file.string());
+    expected.replace(expected.find("FILE"), 4, QuotedText(file.string()));
     if (c.status == kExitBadInput) {
       EXPECT_EQ(errText.str(), expected + "\n");  // not one report on the trace
       EXPECT_EQ(ReadTestFile(file.string()), before);

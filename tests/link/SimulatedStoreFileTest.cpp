@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "common/QuotedText.h"
 #include "simulator/SimulatedStoreFile.h"
 #include "support/TestFiles.h"
 
@@ -48,7 +49,7 @@ TEST(StoreFile, MalformedFileIsAnErrorAndIsLeftAsItWas) {
   // A folder is no file of 0 bytes.
   const Result<DeviceStore> folder = LoadStoreFile(TestFolder().string());
   ASSERT_FALSE(folder);
-  EXPECT_EQ(folder.why(), "Cannot read the simulated device file " + TestFolder().string() +
+  EXPECT_EQ(folder.why(), "Cannot read the simulated device file " + QuotedText(TestFolder().string()) +
                               ": it is a folder, not a file.");
 }
 

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "app/PlatformChoice.h"
+#include "common/QuotedText.h"
 #include "simulator/SimulatedStoreFile.h"
 #include "window/WindowFixture.h"
 #include "window/WindowProgram.h"
@@ -68,8 +69,8 @@ class WindowProgramTest : public QObject {
       QCOMPARE(dialogs.messages.size(), std::size_t{message.isEmpty() ? 0u : 1u});
       if (!message.isEmpty()) {
         QCOMPARE(dialogs.messages[0].title, QString("File Error"));
-        QCOMPARE(dialogs.messages[0].text,
-                 QString(message).replace("FILE", QString::fromStdString(file.string())));
+        const QString quoted = QString::fromStdString(QuotedText(file.string()));
+        QCOMPARE(dialogs.messages[0].text, QString(message).replace("FILE", quoted));
         QCOMPARE(dialogs.messages[0].icon, Dialogs::Icon::Warning);
       }
       // Windows deletes no read-only file.
