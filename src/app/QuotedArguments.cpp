@@ -10,8 +10,14 @@ namespace {
 
 constexpr std::size_t kWholeMessageLength = 200;
 
+// Whether QuotedText would change nothing but add quotes and escape quotes and backslashes.
 bool ShownAsItIs(const std::string& text, std::size_t length) {
-  return QuotedText(text, length) == '"' + text + '"';
+  std::string quoted = "\"";
+  for (const char c : text) {
+    if (c == '"' || c == '\\') quoted += '\\';
+    quoted += c;
+  }
+  return QuotedText(text, length) == quoted + '"';
 }
 
 }  // namespace

@@ -1,0 +1,212 @@
+// What the tool prints when a text from outside (an argument, a file name, a file's contents) is
+// hostile, and when its standard output cannot be written.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/CheckedOutput.h"
+#include "common/QuotedText.h"
+#include "support/CliRun.h"
+#include "support/TestFiles.h"
+
+#ifndef _WIN32
+#include <unistd.h>
+
+#include <csignal>
+#endif
+
+namespace vexaro {
+namespace {
+
+TEST(QuotedText, EscapesAndCutsByCharacters) {
+  const std::string a39(39, 'a');
+  const std::string euro = "\xe2\x82\xac";
+  std::string euros40;
+  for (int i = 0; i < 40; ++i) euros40 += euro;
+  std::string esc41(41, '\x1b');
+  std::string escaped40;
+  for (int i = 0; i < 40; ++i) escaped40 += "\\x1b";
+  const struct {
+    std::string text;
+    std::string quoted;
+  } cases[] = {
+      {"", "\"\""},
+      {"plain", "\"plain\""},
+      {"a\"b\\c", "\"a\\\"b\\\\c\""},
+      {"\n\r\t\x07\x1b[2J\x7f", "\"\\n\\r\\t\\x07\\x1b[2J\\x7f\""},
+      {"\xc2\x9b"
+       "1m",
+       "\"\\xc2\\x9b1m\""},  // C1 control sequence introducer
+      {"\xc2\xa0\xc3\xa9" + euro + "\xf0\x9f\x98\x80",
+       "\"\xc2\xa0\xc3\xa9" + euro + "\xf0\x9f\x98\x80\""},  // 2, 3 and 4 bytes: kept
+      {"\xc0\x80", "\"\\xc0\\x80\""},                        // overlong
+      {"\xed\xa0\x80", "\"\\xed\\xa0\\x80\""},               // a surrogate
+      {"\xf4\x90\x80\x80", "\"\\xf4\\x90\\x80\\x80\""},      // beyond U+10FFFF
+      {"\xe2\x82", "\"\\xe2\\x82\""},                        // cut short
+      {"\x80"
+       "a",
+       "\"\\x80a\""},                                    // a lone continuation byte
+      {a39 + "a", "\"" + a39 + "a\""},                   // 40 characters: whole
+      {a39 + "ab", "\"" + a39 + "a\"..."},               // 41: cut
+      {a39 + euro + euro, "\"" + a39 + euro + "\"..."},  // characters, not bytes
+      {euros40, "\"" + euros40 + "\""},
+      {esc41, "\"" + escaped40 + "\"..."},  // an escape is one character
+  };
+  for (const auto& c : cases) EXPECT_EQ(QuotedText(c.text), c.quoted) << c.quoted;
+  EXPECT_EQ(QuotedText("abcd", 3), "\"abc\"...");
+}
+
+// Every place where the tool quotes a text from outside, with each kind of hostile text: standard
+// error stays one short line with no control character.
+TEST(CliQuoting, HostileTextsReachNoTerminal) {
+  std::string long5k;
+  while (long5k.size() < 5000) long5k += "\x1b[31mred";
+  const std::vector<std::string> hostile = {"\x1b[2J", "\x1b]0;title\x07", "\x07", long5k,
+                                            "\xff\xfe\xc0\x80"};
+  const std::string folder = (TestFolder() / "quoting").string();
+  std::filesystem::create_directories(folder);
+  // Each row: the arguments, H standing for the hostile text; a file named by H in `folder`
+  // holds `contents` (when not empty, with H in it).
+  const struct {
+    std::vector<std::string> args;
+    std::string contents;
+  } places[] = {
+      {{"peek", "H"}, ""},
+      {{"peek", "0", "H"}, ""},
+      {{"poke", "H", "1"}, ""},
+      {{"poke", "1", "H"}, ""},
+      {{"trim", "H"}, ""},
+      {{"set", "H"}, ""},
+      {{"set", "H=1"}, ""},
+      {{"set", "version=H"}, ""},
+      {{"set", "reverse=H"}, ""},
+      {{"set", "beep-frequency=H"}, ""},
+      {{"set", "zero-output=H"}, ""},
+      {{"set", "--from", "F"}, ""},
+      {{"set", "--from", "F"}, "{\"version\": \"3.1\", \"J\": \"1\"}"},
+      {{"set", "--from", "F"}, "{\"version\": \"J\"}"},
+      {{"restore", "F"}, ""},
+      {{"restore", "F"}, "{\"vexaro-backup\": \"J\"}"},
+      {{"restore", "F", "--only", "H"}, ""},
+      {{"backup", "F/x"}, ""},
+      {{"parse", "F"}, ""},
+      {{"parse", "F"}, "t:d=H,o=5,b=100:c"},
+      {{"load", "F"}, ""},
+      {{"load", "F"}, "t:d=4,o=5,b=H:c"},
+      {{"--simulate=F", "peek", "0"}, "00 H"},
+      {{"--simulate=F/x", "peek", "0"}, ""},
+      {{"--device", "H", "peek", "0"}, ""},
+      {{"read", "H"}, ""},
+      {{"H"}, ""},
+      {{"--H"}, ""},
+      {{"restore", "F", "--only=H"}, ""},
+  };
+  // A JSON text of `text`: its control characters and other bytes as \u escapes.
+  const auto json = [](const std::string& text) {
+    std::string escaped;
+    for (const char c : text) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\u%04x", static_cast<unsigned char>(c));
+      escaped += hex;
+    }
+    return escaped;
+  };
+  const auto replaced = [](std::string text, const std::string& from, const std::string& to) {
+    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+      text.replace(at, from.size(), to);
+    }
+    return text;
+  };
+  for (const auto& place : places) {
+    for (std::size_t k = 0; k < hostile.size(); ++k) {
+      const std::string& h = hostile[k];
+      // A file that the tool reads has a plain name; its contents are hostile.
+      const std::string file = folder + "/" + (place.contents.empty() ? h : std::to_string(k));
+      if (!place.contents.empty()) {
+        TestFile("quoting/" + std::to_string(k),
+                 replaced(replaced(place.contents, "J", json(h)), "H", h));
+      }
+      std::vector<std::string> args;
+      for (const std::string& arg : place.args) {
+        args.push_back(
+            replaced(arg == "F" || arg.rfind("F/", 0) == 0 || arg.rfind("--simulate=F", 0) == 0
+                         ? replaced(arg, "F", file)
+                         : arg,
+                     "H", h));
+      }
+      CliDevice device;
+      const CliOutcome run = device(args);
+      const std::string where = place.args[0] + " " + std::to_string(k);
+      EXPECT_NE(run.status, kExitDone) << where;
+      ASSERT_FALSE(run.err.empty()) << where;
+      EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << where << ": " << run.err;
+      EXPECT_EQ(run.err.back(), '\n') << where;
+      // No C0 or C1 control, DEL, or byte that no UTF-8 character holds (a text in a JSON file
+      // may name any character; a printable one may be shown).
+      for (std::size_t i = 0; i + 1 < run.err.size(); ++i) {
+        const auto u = static_cast<unsigned char>(run.err[i]);
+        const auto next = static_cast<unsigned char>(run.err[i + 1]);
+        EXPECT_FALSE(u < 0x20 || u == 0x7f || u == 0xc0 || u == 0xc1 || u >= 0xf5 ||
+                     (u == 0xc2 && next < 0xa0))
+            << where << ": " << run.err;
+      }
+      EXPECT_LT(run.err.size(), 400u) << where << ": " << run.err;
+    }
+  }
+}
+
+#ifndef _WIN32
+// Output to a full disk or into a closed pipe is no success: one sentence, status 5, for every
+// command that prints.
+TEST(CliOutput, OutputThatCannotBeWrittenIsTold) {
+  const std::string tune = TestFile("tune.txt", "t:d=4,o=5,b=100:c,d");
+  const std::vector<std::vector<std::string>> commands = {
+      {"list"},      {"peek", "0", "3"}, {"read"}, {"read", "--json"},  {"parse", tune},
+      {"adc"},       {"trim"},           {"tune"}, {"tune", "--rtttl"}, {"--help"},
+      {"--version"},
+  };
+  int ends[2] = {-1, -1};
+  ASSERT_EQ(::pipe(ends), 0);
+  ::close(ends[0]);                                     // nobody reads
+  const auto previous = std::signal(SIGPIPE, SIG_IGN);  // as the tool's main does
+  const struct {
+    std::FILE* file;
+    std::string sentence;
+  } outputs[] = {
+      {std::fopen("/dev/full", "w"),
+       "vexaro: the output could not be written: the disk is full.\n"},
+      {::fdopen(ends[1], "w"),
+       "vexaro: the output ended early: the program reading it closed it.\n"},
+  };
+  for (const auto& output : outputs) {
+    ASSERT_NE(output.file, nullptr);
+    for (const std::vector<std::string>& args : commands) {
+      CheckedOutput buffer(output.file);
+      std::ostream out(&buffer);
+      std::ostringstream err;
+      CliDevice device;
+      EXPECT_EQ(RunVexaroCli(args, out, err, &device.platform), kExitOutputLost) << args[0];
+      EXPECT_EQ(err.str(), output.sentence) << args[0];
+      std::clearerr(output.file);
+    }
+    std::fclose(output.file);
+  }
+  std::signal(SIGPIPE, previous);
+  // A command that failed keeps its own status and sentence.
+  std::FILE* const file = std::fopen("/dev/full", "w");
+  CheckedOutput full(file);
+  std::ostream out(&full);
+  std::ostringstream err;
+  EXPECT_EQ(RunVexaroCli({"peek", "300"}, out, err), kExitBadInput);
+  EXPECT_EQ(err.str(), "vexaro: ADDR must be a number from 0 to 255, not \"300\".\n");
+  std::fclose(file);
+}
+#endif
+
+}  // namespace
+}  // namespace vexaro
