@@ -70,51 +70,24 @@ TEST(CliQuoting, HostileTextsReachNoTerminal) {
                                             "\xff\xfe\xc0\x80"};
   const std::string folder = (TestFolder() / "quoting").string();
   std::filesystem::create_directories(folder);
-  // Each row: the arguments, H standing for the hostile text; a file named by H in `folder`
-  // holds `contents` (when not empty, with H in it).
+  // Each row: the arguments, H standing for the hostile text and F for a file in `folder`, named
+  // H, or when `contents` are given, a plain name holding them with H (J: H in JSON escapes).
   const struct {
     std::vector<std::string> args;
     std::string contents;
   } places[] = {
-      {{"peek", "H"}, ""},
-      {{"peek", "0", "H"}, ""},
-      {{"poke", "H", "1"}, ""},
-      {{"poke", "1", "H"}, ""},
-      {{"trim", "H"}, ""},
-      {{"set", "H"}, ""},
-      {{"set", "H=1"}, ""},
-      {{"set", "version=H"}, ""},
-      {{"set", "reverse=H"}, ""},
-      {{"set", "beep-frequency=H"}, ""},
-      {{"set", "zero-output=H"}, ""},
-      {{"set", "--from", "F"}, ""},
-      {{"set", "--from", "F"}, "{\"version\": \"3.1\", \"J\": \"1\"}"},
-      {{"set", "--from", "F"}, "{\"version\": \"J\"}"},
-      {{"restore", "F"}, ""},
-      {{"restore", "F"}, "{\"vexaro-backup\": \"J\"}"},
-      {{"restore", "F", "--only", "H"}, ""},
-      {{"backup", "F/x"}, ""},
-      {{"parse", "F"}, ""},
-      {{"parse", "F"}, "t:d=H,o=5,b=100:c"},
-      {{"load", "F"}, ""},
-      {{"load", "F"}, "t:d=4,o=5,b=H:c"},
-      {{"--simulate=F", "peek", "0"}, "00 H"},
-      {{"--simulate=F/x", "peek", "0"}, ""},
-      {{"--device", "H", "peek", "0"}, ""},
-      {{"read", "H"}, ""},
-      {{"H"}, ""},
-      {{"--H"}, ""},
-      {{"restore", "F", "--only=H"}, ""},
-  };
-  // A JSON text of `text`: its control characters and other bytes as \u escapes.
-  const auto json = [](const std::string& text) {
-    std::string escaped;
-    for (const char c : text) {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\u%04x", static_cast<unsigned char>(c));
-      escaped += hex;
-    }
-    return escaped;
+      // clang-format off
+      {{"peek", "H"}, ""}, {{"peek", "0", "H"}, ""}, {{"poke", "H", "1"}, ""}, {{"poke", "1", "H"}, ""},
+      {{"trim", "H"}, ""}, {{"set", "H"}, ""}, {{"set", "H=1"}, ""}, {{"set", "version=H"}, ""},
+      {{"set", "reverse=H"}, ""}, {{"set", "beep-frequency=H"}, ""}, {{"set", "zero-output=H"}, ""},
+      {{"set", "--from", "F"}, ""}, {{"set", "--from", "F"}, "{\"version\": \"3.1\", \"J\": \"1\"}"},
+      {{"set", "--from", "F"}, "{\"version\": \"J\"}"}, {{"restore", "F"}, ""},
+      {{"restore", "F"}, "{\"vexaro-backup\": \"J\"}"}, {{"restore", "F", "--only", "H"}, ""},
+      {{"restore", "F", "--only=H"}, ""}, {{"backup", "F/x"}, ""}, {{"parse", "F"}, ""},
+      {{"parse", "F"}, "t:d=H,o=5,b=100:c"}, {{"load", "F"}, ""}, {{"load", "F"}, "t:d=4,o=5,b=H:c"},
+      {{"--simulate=F", "peek", "0"}, "00 H"}, {{"--simulate=F/x", "peek", "0"}, ""},
+      {{"--device", "H", "peek", "0"}, ""}, {{"read", "H"}, ""}, {{"H"}, ""}, {{"--H"}, ""},
+      // clang-format on
   };
   const auto replaced = [](std::string text, const std::string& from, const std::string& to) {
     for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
@@ -125,19 +98,19 @@ TEST(CliQuoting, HostileTextsReachNoTerminal) {
   for (const auto& place : places) {
     for (std::size_t k = 0; k < hostile.size(); ++k) {
       const std::string& h = hostile[k];
-      // A file that the tool reads has a plain name; its contents are hostile.
+      std::string json;
+      for (const char c : h) {
+        json +=
+            std::string("\\u00") + "0123456789abcdef"[(c >> 4) & 15] + "0123456789abcdef"[c & 15];
+      }
       const std::string file = folder + "/" + (place.contents.empty() ? h : std::to_string(k));
       if (!place.contents.empty()) {
         TestFile("quoting/" + std::to_string(k),
-                 replaced(replaced(place.contents, "J", json(h)), "H", h));
+                 replaced(replaced(place.contents, "J", json), "H", h));
       }
       std::vector<std::string> args;
       for (const std::string& arg : place.args) {
-        args.push_back(
-            replaced(arg == "F" || arg.rfind("F/", 0) == 0 || arg.rfind("--simulate=F", 0) == 0
-                         ? replaced(arg, "F", file)
-                         : arg,
-                     "H", h));
+        args.push_back(replaced(replaced(arg, "H", h), "F", file));
       }
       CliDevice device;
       const CliOutcome run = device(args);
@@ -197,14 +170,15 @@ TEST(CliOutput, OutputThatCannotBeWrittenIsTold) {
     std::fclose(output.file);
   }
   std::signal(SIGPIPE, previous);
-  // A command that failed keeps its own status and sentence.
-  std::FILE* const file = std::fopen("/dev/full", "w");
-  CheckedOutput full(file);
-  std::ostream out(&full);
+  // Without a CheckedOutput the cause is not known; a command that failed keeps its own sentence.
+  std::ostringstream bad;
+  bad.setstate(std::ios::badbit);
   std::ostringstream err;
-  EXPECT_EQ(RunVexaroCli({"peek", "300"}, out, err), kExitBadInput);
-  EXPECT_EQ(err.str(), "vexaro: ADDR must be a number from 0 to 255, not \"300\".\n");
-  std::fclose(file);
+  EXPECT_EQ(RunVexaroCli({"--version"}, bad, err), kExitOutputLost);
+  EXPECT_EQ(RunVexaroCli({"peek", "300"}, bad, err), kExitBadInput);
+  EXPECT_EQ(err.str(),
+            "vexaro: the output could not be written.\n"
+            "vexaro: ADDR must be a number from 0 to 255, not \"300\".\n");
 }
 #endif
 
