@@ -34,7 +34,7 @@ std::string OutputFailure(int error) {
     case ENOSPC:
       return "the output could not be written: the disk is full.";
     case EPIPE:
-      // As after `vexaro read | head -1`: what the reader wanted, it had.
+      // As when `head` has read the lines it wanted: said plainly, not as an alarm.
       return "the output ended early: the program reading it closed it.";
     case 0:
       return "the output could not be written.";
