@@ -10,10 +10,6 @@
 namespace {
 
 int Run(int argc, char** argv) {
-#ifndef _WIN32
-  // A reader that closed the pipe makes a write fail, to be told, rather than end the tool unheard.
-  std::signal(SIGPIPE, SIG_IGN);
-#endif
 #ifdef _WIN32
   // Windows gives argv in the ANSI code page; the tool works in UTF-8, as on every other system.
   static_cast<void>(argc);
@@ -21,6 +17,8 @@ int Run(int argc, char** argv) {
   const vexaro::Utf8Console console;
   const std::vector<std::string> args = vexaro::Utf8CommandLineArguments();
 #else
+  // A reader that closed the pipe makes a write fail, to be told, rather than end the tool unheard.
+  std::signal(SIGPIPE, SIG_IGN);
   const std::vector<std::string> args(argv + 1, argv + argc);
 #endif
   vexaro::CheckedOutput output(stdout);
