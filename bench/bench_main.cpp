@@ -6,6 +6,7 @@
 
 #include <iostream>
 
+#include "FileShapeBench.h"
 #include "FloorTable.h"
 #include "LinkBench.h"
 
@@ -17,6 +18,9 @@ int main(int argc, char** argv) {
   for (const vexaro::bench::Operation& operation : vexaro::bench::Operations()) {
     benchmark::RegisterBenchmark(operation.name, operation.run)->Unit(benchmark::kMicrosecond);
   }
+  for (const vexaro::bench::FileShape& shape : vexaro::bench::FileShapes()) {
+    benchmark::RegisterBenchmark(shape.name, shape.run)->Unit(benchmark::kMillisecond);
+  }
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
 
@@ -26,7 +30,8 @@ int main(int argc, char** argv) {
 
   std::cout.flush();
   const int missed = vexaro::bench::PrintFloorTable(std::cout, vexaro::bench::Operations(),
-                                                    reporter, VEXARO_BENCH_BUILD);
+                                                    reporter, VEXARO_BENCH_BUILD) +
+                     vexaro::bench::PrintFileShapeTable(std::cout, reporter);
   std::cout << (missed == 0 ? "Every measured operation meets its target.\n"
                             : "Some operations miss their target (see \"met\").\n");
   // The numbers are for reading; only an operation that failed outright fails the program.

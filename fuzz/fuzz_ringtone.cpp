@@ -18,11 +18,15 @@ using namespace vexaro;
 
 namespace {
 
+// A sentence with no control character (C0, DEL, C1) and no byte that no UTF-8 character holds;
+// a printable character of the file may be shown.
 bool IsPrintableSentence(std::string_view text) {
   if (text.empty() || text.back() != '.') return false;
-  for (const char c : text) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u < 0x20 || u >= 0x7f) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto u = static_cast<unsigned char>(text[i]);
+    const bool c1 =
+        u == 0xc2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) < 0xa0;
+    if (u < 0x20 || u == 0x7f || u == 0xc0 || u == 0xc1 || u >= 0xf5 || c1) return false;
   }
   return true;
 }

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "app/VexaroCli.h"
+#include "common/QuotedText.h"
 
 namespace vexaro {
 
@@ -68,10 +69,12 @@ int CliSession::connect(HidPlatform& platform, const std::string& devicePath, st
       return Fail(err, kExitNoDevice, WhyNoDevice(why));
     }
     if (!named) {
-      return Fail(err, kExitNoDevice, devicePath + " is not a HID device on this machine.");
+      return Fail(err, kExitNoDevice,
+                  QuotedText(devicePath) + " is not a HID device on this machine.");
     }
     if (!IsVexaro(*named)) {
-      return Fail(err, kExitNoDevice, devicePath + " is not a Vexaro (vendor 04d8, product 47a1).");
+      return Fail(err, kExitNoDevice,
+                  QuotedText(devicePath) + " is not a Vexaro (vendor 04d8, product 47a1).");
     }
     usb_.restrictToPath(devicePath);
   }

@@ -9,11 +9,14 @@
 #include <variant>
 
 #include "app/BuildInfo.h"
+#include "app/CheckedOutput.h"
 #include "app/CliBackup.h"
 #include "app/CliCalibration.h"
 #include "app/CliMelody.h"
 #include "app/CliSettings.h"
 #include "app/PlatformChoice.h"
+#include "app/QuotedArguments.h"
+#include "common/QuotedText.h"
 #include "link/ApiUSBRoutines.h"
 #include "link/DeviceContract.h"
 #include "storage/FileAccess.h"
@@ -138,13 +141,13 @@ Steps PeekSetup(CLI::App& command) {
     const std::optional<unsigned> address = ParseNumber(args->address, 255);
     if (!address) {
       return Fail(err, kExitBadInput,
-                  "ADDR must be a number from 0 to 255, not \"" + args->address + "\".");
+                  "ADDR must be a number from 0 to 255, not " + QuotedText(args->address) + ".");
     }
     const std::optional<unsigned> count = ParseNumber(args->count, 256);
     if (!count || *count == 0 || *address + *count > 256) {
       return Fail(err, kExitBadInput,
-                  "COUNT must be a number from 1 to " + std::to_string(256 - *address) +
-                      ", not \"" + args->count + "\".");
+                  "COUNT must be a number from 1 to " + std::to_string(256 - *address) + ", not " +
+                      QuotedText(args->count) + ".");
     }
     args->first = *address;
     args->n = *count;
@@ -261,8 +264,9 @@ Steps TrimSetup(CLI::App& command) {
     if (given->count() == 0) return kExitDone;
     args->value = ParseTrim(args->text);
     if (!args->value) {
-      return Fail(err, kExitBadInput,
-                  "the trim must be a whole number from -7 to 7, not \"" + args->text + "\".");
+      return Fail(
+          err, kExitBadInput,
+          "the trim must be a whole number from -7 to 7, not " + QuotedText(args->text) + ".");
     }
     return kExitDone;
   };
@@ -323,8 +327,8 @@ Steps PokeSetup(CLI::App& command) {
     const std::optional<unsigned> byte = ParseNumber(args->value, 255);
     if (!at || !byte) {
       return Fail(err, kExitBadInput,
-                  "ADDR and VALUE must be numbers from 0 to 255, not \"" + args->address +
-                      "\" and \"" + args->value + "\".");
+                  "ADDR and VALUE must be numbers from 0 to 255, not " + QuotedText(args->address) +
+                      " and " + QuotedText(args->value) + ".");
     }
     args->at = static_cast<std::uint8_t>(*at);
     args->byte = static_cast<std::uint8_t>(*byte);
@@ -371,7 +375,8 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   app.footer(
       "Exit status: 0 done, 1 no device (or no permission to open it, or another program kept "
       "it), 2 bad input (nothing stored), 3 device lost or not answering (or the simulated memory "
-      "not saved), 4 an error this program did not expect.");
+      "not saved), 4 an error this program did not expect, 5 the output could not be written "
+      "whole (a full disk, a closed pipe).");
   app.require_subcommand(0, 1);
   app.set_version_flag("--version", std::string("vexaro ") + kVersion);
   bool printUdevRules = false;
@@ -411,7 +416,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     out << "vexaro " << kVersion << '\n';
     return kExitDone;
   } catch (const CLI::ParseError& e) {
-    return Fail(err, kExitBadInput, std::string(e.what()) + " (see 'vexaro --help').");
+    return Fail(err, kExitBadInput, QuotedArguments(e.what(), args) + " (see 'vexaro --help').");
   }
 
   if (printUdevRules) {
@@ -482,22 +487,30 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
 
 int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                  HidPlatform* platformOverride, std::chrono::milliseconds lockWait) {
+  int status = kExitDone;
   try {
-    return RunCommandLine(args, out, err, platformOverride, lockWait);
+    status = RunCommandLine(args, out, err, platformOverride, lockWait);
   } catch (const std::exception& e) {
-    return Fail(err, kExitInternalError, UnexpectedError(e.what()));
+    status = Fail(err, kExitInternalError, UnexpectedError(e.what()));
   } catch (...) {
-    return Fail(err, kExitInternalError, UnexpectedError("no details given"));
+    status = Fail(err, kExitInternalError, UnexpectedError("no details given"));
   }
+  // A command that failed has said so; one that went well is done only once its output is out.
+  bool written = false;
+  try {
+    written = static_cast<bool>(out.flush());
+  } catch (...) {  // a stream that throws on failure
+  }
+  if (!written && status == kExitDone) {
+    const auto* checked = dynamic_cast<const CheckedOutput*>(out.rdbuf());
+    return Fail(err, kExitOutputLost, OutputFailure(checked != nullptr ? checked->error() : 0));
+  }
+  return status;
 }
 
 std::string UnexpectedError(const std::string& what) {
-  // What the library says, on one line and of a readable length.
-  std::string said;
-  for (const char c : what.substr(0, 200)) {
-    said += static_cast<unsigned char>(c) < 0x20 || c == 0x7f ? ' ' : c;
-  }
-  return "the command stopped on an error this program did not expect (" + said +
+  // What the library says may name a file.
+  return "the command stopped on an error this program did not expect (" + QuotedText(what) +
          "); please report it.";
 }
 

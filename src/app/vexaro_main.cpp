@@ -1,5 +1,7 @@
+#include <csignal>
 #include <iostream>
 
+#include "app/CheckedOutput.h"
 #include "app/VexaroCli.h"
 #ifdef _WIN32
 #include "link/windows/WinText.h"
@@ -15,9 +17,13 @@ int Run(int argc, char** argv) {
   const vexaro::Utf8Console console;
   const std::vector<std::string> args = vexaro::Utf8CommandLineArguments();
 #else
+  // A reader that closed the pipe makes a write fail, to be told, rather than end the tool unheard.
+  std::signal(SIGPIPE, SIG_IGN);
   const std::vector<std::string> args(argv + 1, argv + argc);
 #endif
-  return vexaro::RunVexaroCli(args, std::cout, std::cerr);
+  vexaro::CheckedOutput output(stdout);
+  std::ostream out(&output);
+  return vexaro::RunVexaroCli(args, out, std::cerr);
 }
 
 }  // namespace

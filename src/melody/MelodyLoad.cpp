@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "common/QuotedText.h"
 #include "common/Utf8Path.h"
 #include "link/DeviceContract.h"
 
@@ -15,18 +16,20 @@ constexpr std::uintmax_t kMaxTuneFileSize = 16u << 20;
 Result<TuneFile> LoadTuneFile(const std::string& path, int raiseOctave) {
   const std::filesystem::path file = PathFromUtf8(path);
   std::error_code ec;
-  if (!std::filesystem::exists(file, ec)) return Failure{"There is no file \"" + path + "\"."};
+  if (!std::filesystem::exists(file, ec)) {
+    return Failure{"There is no file " + QuotedText(path) + "."};
+  }
   if (!std::filesystem::is_regular_file(file, ec)) {
-    return Failure{"\"" + path + "\" is not a file."};
+    return Failure{QuotedText(path) + " is not a file."};
   }
   const std::uintmax_t size = std::filesystem::file_size(file, ec);
   if (ec || size > kMaxTuneFileSize) {
-    return Failure{"\"" + path + "\" is too large to be a ring tone."};
+    return Failure{QuotedText(path) + " is too large to be a ring tone."};
   }
   std::ifstream in(file, std::ios::binary);
   std::string contents(static_cast<std::size_t>(size), '\0');
   if (!in || !in.read(contents.data(), static_cast<std::streamsize>(size))) {
-    return Failure{"\"" + path + "\" cannot be read."};
+    return Failure{QuotedText(path) + " cannot be read."};
   }
   Result<std::vector<TuneNote>> notes = ParseRingTone(contents, raiseOctave);
   if (!notes) return Failure{notes.why()};

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "common/NumberText.h"
+#include "common/QuotedText.h"
 
 namespace vexaro {
 
@@ -83,18 +84,6 @@ class ItemReader {
   std::size_t pos_ = 0;
 };
 
-// A text shown inside an error sentence: short, and printable whatever the file held.
-std::string Quoted(std::string_view text) {
-  constexpr std::size_t kShown = 20;
-  std::string shown;
-  for (char c : text.substr(0, kShown)) {
-    const auto u = static_cast<unsigned char>(c);
-    shown += (u >= 0x20 && u < 0x7f) ? c : '?';
-  }
-  if (text.size() > kShown) shown += "...";
-  return "\"" + shown + "\"";
-}
-
 // The whole number a defaults value writes: blanks around it, an optional sign, decimal digits
 // with an optional fraction after a "." (halves go to the even neighbour), -32768 to 32767.
 // Hexadecimal, exponents and thousands separators are not numbers here.
@@ -107,11 +96,11 @@ int ReadWholeNumber(std::string_view text, std::string_view what) {
   if (number.empty()) throw ParseFailure{"The " + std::string(what) + " has no value."};
 
   const auto notWhole = [&] {
-    return ParseFailure{"The " + std::string(what) + " " + Quoted(number) +
+    return ParseFailure{"The " + std::string(what) + " " + QuotedText(number) +
                         " is not a whole number."};
   };
   const auto outside = [&] {
-    return ParseFailure{"The " + std::string(what) + " " + Quoted(number) +
+    return ParseFailure{"The " + std::string(what) + " " + QuotedText(number) +
                         " lies outside -32768 to 32767."};
   };
 

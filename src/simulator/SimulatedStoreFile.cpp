@@ -3,6 +3,7 @@
 #include <optional>
 #include <sstream>
 
+#include "common/QuotedText.h"
 #include "storage/FileAccess.h"
 
 namespace vexaro {
@@ -10,7 +11,8 @@ namespace vexaro {
 namespace {
 
 Failure CannotWrite(const std::string& path, const std::string& reason) {
-  return Failure{"Cannot write the simulated device file " + path + ": " + reason + "."};
+  return Failure{"Cannot write the simulated device file " + QuotedText(path) + ": " + reason +
+                 "."};
 }
 
 int HexDigit(char c) {
@@ -26,7 +28,7 @@ Result<DeviceStore> LoadStoreFile(const std::string& path) {
   std::string text;
   if (const std::optional<FileProblem> problem = ReadFileText(path, text)) {
     if (problem->reason != file_texts::kNoSuchFile) {
-      return Failure{"Cannot read the simulated device file " + path + ": " + problem->reason +
+      return Failure{"Cannot read the simulated device file " + QuotedText(path) + ": " + problem->reason +
                      "."};
     }
     const DeviceStore factory = FactoryStore();
@@ -46,18 +48,18 @@ Result<DeviceStore> LoadStoreFile(const std::string& path) {
     for (std::string word; words >> word;) {
       const bool isByte = word.size() == 2 && HexDigit(word[0]) >= 0 && HexDigit(word[1]) >= 0;
       if (!isByte) {
-        return Failure{path + " line " + std::to_string(lineNumber) + ": \"" + word.substr(0, 20) +
-                       "\" is not a two-digit hexadecimal byte."};
+        return Failure{QuotedText(path) + " line " + std::to_string(lineNumber) + ": " +
+                       QuotedText(word) + " is not a two-digit hexadecimal byte."};
       }
       if (count == kStoreSize) {
-        return Failure{path + " holds more than " + std::to_string(kStoreSize) +
+        return Failure{QuotedText(path) + " holds more than " + std::to_string(kStoreSize) +
                        " bytes; the device store has exactly " + std::to_string(kStoreSize) + "."};
       }
       store[count++] = static_cast<std::uint8_t>(HexDigit(word[0]) * 16 + HexDigit(word[1]));
     }
   }
   if (count != kStoreSize) {
-    return Failure{path + " holds " + std::to_string(count) +
+    return Failure{QuotedText(path) + " holds " + std::to_string(count) +
                    " bytes; the device store has exactly " + std::to_string(kStoreSize) + "."};
   }
   return store;

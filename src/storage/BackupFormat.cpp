@@ -3,21 +3,17 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
-#include <nlohmann/json.hpp>
-#include <set>
-#include <sstream>
 
 #include "calibration/Trim.h"
 #include "common/QuotedText.h"
 #include "settings/SettingsFields.h"
 #include "settings/SettingsRecord.h"
 #include "settings/SettingsValues.h"
+#include "storage/CheckedJson.h"
 
 namespace vexaro {
 
 namespace {
-
-using Json = nlohmann::ordered_json;
 
 constexpr const char* kFormatKey = "vexaro-backup";
 constexpr const char* kSettingsKey = "settings";
@@ -28,37 +24,13 @@ constexpr const char* kMemoryKey = "memory";
 constexpr std::size_t kMemoryLineBytes = 16;
 constexpr std::size_t kMemoryLines = kStoreSize / kMemoryLineBytes;
 
-// A JSON value as a sentence quotes it: a text in quotes, anything else as JSON, both escaped
-// and cut after a readable length.
+// A JSON value as a sentence quotes it: a text escaped and cut after a readable length, a
+// number as JSON, a list or an object by its kind alone.
 std::string Describe(const Json& value) {
   if (value.is_string()) return QuotedText(value.get<std::string>());
-  std::string text = value.dump(-1, ' ', true, Json::error_handler_t::replace);
-  if (text.size() > kQuotedLength) text = text.substr(0, kQuotedLength) + "...";
-  return text;
-}
-
-// The JSON text, refused when it is not JSON or an object holds a key twice (which of the two
-// would count is anyone's guess).
-Result<Json> ParseJson(std::string_view text, const std::string& name) {
-  std::vector<std::set<std::string>> keys;  // of each object being parsed, innermost last
-  std::optional<std::string> twice;
-  const Json::parser_callback_t noteKeys = [&](int, Json::parse_event_t event, Json& parsed) {
-    if (event == Json::parse_event_t::object_start) {
-      keys.emplace_back();
-    } else if (event == Json::parse_event_t::object_end) {
-      if (!keys.empty()) keys.pop_back();
-    } else if (event == Json::parse_event_t::key && !keys.empty() && !twice) {
-      if (!keys.back().insert(parsed.get<std::string>()).second) twice = parsed.get<std::string>();
-    }
-    return true;
-  };
-  Json json = Json::parse(text.begin(), text.end(), noteKeys, false);
-  if (json.is_discarded()) return Failure{name + " is not a JSON file."};
-  if (twice) {
-    return Failure{name + " holds the key " + QuotedText(*twice) +
-                   " twice in one object, so it is not clear which one counts."};
-  }
-  return json;
+  if (value.is_array()) return "a list";
+  if (value.is_object()) return "an object";
+  return value.dump();
 }
 
 // The version byte whose version number the window shows as `text`.
@@ -102,9 +74,13 @@ Json TrimValue(std::uint8_t byte) {
 // what the text must be.
 Result<void> HexBytes(const Json& value, std::span<std::uint8_t> bytes, const std::string& wanted) {
   if (!value.is_string()) return Failure{wanted + ", not " + Describe(value) + "."};
-  std::istringstream in(value.get<std::string>());
+  constexpr std::string_view kBlanks = " \t\n\v\f\r";
+  std::string_view rest = value.get_ref<const std::string&>();
   std::size_t count = 0;
-  for (std::string byte; in >> byte; ++count) {
+  for (std::size_t start; (start = rest.find_first_not_of(kBlanks)) != rest.npos; ++count) {
+    rest.remove_prefix(start);
+    const std::string_view byte = rest.substr(0, rest.find_first_of(kBlanks));
+    rest.remove_prefix(byte.size());
     unsigned parsed = 0;
     const auto [end, ec] = std::from_chars(byte.data(), byte.data() + byte.size(), parsed, 16);
     if (byte.size() != 2 || ec != std::errc() || end != byte.data() + byte.size()) {
@@ -250,11 +226,10 @@ std::string BackupText(const DeviceMemory& memory, const std::vector<std::string
   return file.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
-Result<Backup> ParseBackupText(std::string_view text, const std::string& name,
-                               bool textsMatchBytes) {
-  Result<Json> parsed = ParseJson(text, name);
-  if (!parsed) return Failure{parsed.why()};
-  const Json& file = *parsed;
+namespace {
+
+// The backup that the file `name` (quoted) holds, checked whole.
+Result<Backup> CheckBackup(const Json& file, const std::string& name, bool textsMatchBytes) {
   if (!file.is_object() || !file.contains(kFormatKey)) {
     return Failure{name + " is not a file that 'vexaro backup' wrote (it has no \"" + kFormatKey +
                    "\" key)."};
@@ -321,20 +296,29 @@ Result<Backup> ParseBackupText(std::string_view text, const std::string& name,
   return backup;
 }
 
-Result<KeyValues> ParseSettingsText(std::string_view text, const std::string& name) {
-  Result<Json> parsed = ParseJson(text, name);
-  if (!parsed) {
-    return Failure{name + " does not hold a JSON object such as 'vexaro read --json' prints."};
-  }
+}  // namespace
+
+Result<Backup> ParseBackupText(std::string_view text, const std::string& path,
+                               bool textsMatchBytes) {
+  const std::string name = QuotedText(path);
+  const Result<Json> parsed = ParseCheckedJson(text, name, name + " is not a JSON file.");
+  if (!parsed) return Failure{parsed.why()};
+  return CheckBackup(*parsed, name, textsMatchBytes);
+}
+
+Result<KeyValues> ParseSettingsText(std::string_view text, const std::string& path) {
+  const std::string name = QuotedText(path);
+  const std::string notSettings =
+      name + " does not hold a JSON object such as 'vexaro read --json' prints.";
+  Result<Json> parsed = ParseCheckedJson(text, name, notSettings);
+  if (!parsed) return Failure{parsed.why()};
   if (parsed->is_object() && parsed->contains(kFormatKey)) {
     // A backup file: its settings texts, as a person may have edited them.
-    Result<Backup> backup = ParseBackupText(text, name, false);
+    Result<Backup> backup = CheckBackup(*parsed, name, false);
     if (!backup) return Failure{backup.why()};
     return backup->settings;
   }
-  if (!parsed->is_object()) {
-    return Failure{name + " does not hold a JSON object such as 'vexaro read --json' prints."};
-  }
+  if (!parsed->is_object()) return Failure{notSettings};
   KeyValues values;
   for (const auto& [key, value] : parsed->items()) {
     if (!IsSettingKey(key)) {

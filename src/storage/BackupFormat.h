@@ -49,18 +49,18 @@ struct Backup {
 // The file's text for a device whose memory holds these bytes.
 std::string BackupText(const DeviceMemory& memory, const std::vector<std::string>& notes);
 
-// Parses the text of the backup file `name` and checks all of it: the format, no key twice and
-// none that a backup does not have, the settings' keys and texts (a range of 7V or 70V, a version
-// the device can report, every setting that firmware has and none it lacks), the trim, the bytes.
-// With `textsMatchBytes`, a format-2 file's settings and trim must be what its memory shows. What
-// the texts mean for a device is checked when they are stored. Fails with one sentence saying what
-// is wrong.
-Result<Backup> ParseBackupText(std::string_view text, const std::string& name,
+// Parses the text of the backup file at `path` and checks all of it: its shape (CheckedJson.h),
+// the format, no key that a backup does not have, the settings' keys and texts (a range of 7V or
+// 70V, a version the device can report, every setting that firmware has and none it lacks), the
+// trim, the bytes. With `textsMatchBytes`, a format-2 file's settings and trim must be what its
+// memory shows. What the texts mean for a device is checked when they are stored. Fails with one
+// sentence saying what is wrong, which quotes `path`.
+Result<Backup> ParseBackupText(std::string_view text, const std::string& path,
                                bool textsMatchBytes = true);
 
-// The settings of the file `name` for `set --from`: a JSON object of texts such as
+// The settings of the file at `path` for `set --from`: a JSON object of texts such as
 // `read --json` prints, or the settings of a backup file. Fails with one sentence.
-Result<KeyValues> ParseSettingsText(std::string_view text, const std::string& name);
+Result<KeyValues> ParseSettingsText(std::string_view text, const std::string& path);
 
 // Whether `text` is a version number that a device can report ("0.0" to "25.5").
 bool IsVersionText(std::string_view text);

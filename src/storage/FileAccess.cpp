@@ -1,14 +1,16 @@
 #include "storage/FileAccess.h"
 
+#include "common/QuotedText.h"
+
 namespace vexaro {
 
 Failure CannotRead(const std::string& path, const std::string& reason) {
-  return Failure{"cannot read " + path + ": " + reason + "."};
+  return Failure{"cannot read " + QuotedText(path) + ": " + reason + "."};
 }
 
 Failure CannotWrite(const std::string& path, const std::string& reason, bool earlierFileKept) {
   return Failure{
-      "cannot write " + path + ": " + reason +
+      "cannot write " + QuotedText(path) + ": " + reason +
       (earlierFileKept ? "; the file already there is unchanged." : "; nothing was written.")};
 }
 

@@ -8,6 +8,7 @@
 #include <map>
 #include <random>
 
+#include "common/QuotedText.h"
 #include "support/CliRun.h"
 #include "support/TestFiles.h"
 
@@ -56,7 +57,10 @@ bool RoundTrip(const DeviceStore& memory, const std::string& what) {
   EXPECT_EQ(source({"set", "--from", file}).status, kExitDone);
   const CliOutcome read = source({"read", "--json"});
   if (read.status == kExitDone) {
-    const CliOutcome set = source({"set", "--from", TestFile("read.json", read.out)});
+    // With the CR LF line ends of a Windows console redirected to a file.
+    std::string crlf;
+    for (const char c : read.out) crlf += c == '\n' ? "\r\n" : std::string(1, c);
+    const CliOutcome set = source({"set", "--from", TestFile("read.json", crlf)});
     EXPECT_EQ(set.status, kExitDone) << set.err;
   }
   EXPECT_EQ(StoreCommands(source), before);
@@ -229,6 +233,14 @@ TEST(CliRestore, BadFilesWriteNothing) {
   const auto olderFirmware = [](SimulatedFirmware& f) { f.store()[2] = 29; };
   const auto seventyVolts = [](SimulatedFirmware& f) { f.store()[24] = 1; };
   const std::string longKey(512 * 1024, 'k');
+  const auto nested = [](std::size_t depth) {
+    return std::string(depth, '[') + std::string(depth, ']');
+  };
+  std::string deepObjects;
+  for (int i = 0; i < 50000; ++i) deepObjects += "{\"a\": 1, \"b\": ";
+  deepObjects += "1" + std::string(50000, '}');
+  std::string tenThousandNotes;
+  for (int i = 0; i < 10000; ++i) tenThousandNotes += "\"\", ";
   struct Case {
     const char* what;
     std::string contents;
@@ -248,6 +260,11 @@ TEST(CliRestore, BadFilesWriteNothing) {
       {"an unknown setting", edited("\"reverse\"", "\"volume\": \"11\", \"reverse\""), nullptr, "holds a setting \"volume\" that no Vexaro has."},
       {"escapes in a key", edited("\"reverse\"", "\"\\u001b[2J\\nx\": \"1\", \"reverse\""), nullptr, "holds a setting \"\\x1b[2J\\nx\" that no Vexaro has."},
       {"a key of half a megabyte", edited("\"reverse\"", "\"" + longKey + "\": \"1\", \"reverse\""), nullptr, "holds a setting \"" + longKey.substr(0, 40) + "\"... that no Vexaro has."},
+      {"a trim 16 deep, with the file's object", edited("\"trim\": 0", "\"trim\": " + nested(15)), nullptr, "from -7 to 7, not a list."},
+      {"a trim 17 deep", edited("\"trim\": 0", "\"trim\": " + nested(16)), nullptr, "nests lists and objects more than 16 deep; a backup or a settings file nests 3 deep."},
+      {"a format of lists 100,000 deep", edited("2", nested(100000)), nullptr, "more than 16 deep"},
+      {"two-key objects 50,000 deep", edited("\"trim\": 0", "\"trim\": " + deepObjects), nullptr, "more than 16 deep"},
+      {"10,000 notes", edited("\"notes\": [", "\"notes\": [" + tenThousandNotes), nullptr, "holds more than 10000 values; a backup or a settings file holds some 100."},
       {"a setting missing", edited("    \"beep-duration\": \"0.251\",\n", ""), nullptr, "have no \"beep-duration\"."},
       {"a setting edited", edited("\"2404\"", "\"2400\""), nullptr, "the ze-frequency in BAD reads \"2400\", but its memory bytes show \"2404\"; a restore stores the bytes, so store an edited setting with 'vexaro set --from BAD'."},
       {"the version edited", edited("\"3.1\"", "\"3.0\""), nullptr, "the version in BAD reads \"3.0\", but its memory bytes show \"3.1\"; the version and the range are the device's own and cannot be edited."},
@@ -279,7 +296,7 @@ TEST(CliRestore, BadFilesWriteNothing) {
     const std::string file = TestFile("bad.json", c.contents);
     std::string error = c.error;
     for (auto at = error.find("BAD"); at != std::string::npos; at = error.find("BAD")) {
-      error.replace(at, 3, file);
+      error.replace(at, 3, QuotedText(file));
     }
     const CliOutcome run = device({"--trace", "restore", file});
     EXPECT_EQ(run.status, kExitBadInput) << c.what;

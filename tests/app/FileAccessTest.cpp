@@ -18,6 +18,7 @@
 #include <csignal>
 #endif
 
+#include "common/QuotedText.h"
 #include "storage/FileAccess.h"
 #include "support/CliRun.h"
 #include "support/TestFiles.h"
@@ -171,7 +172,7 @@ TEST(BackupFile, IsPutInPlaceWholeOrNotAtAll) {
     fs::permissions(folder, fs::perms::owner_all);
     std::string error = c.error;
     if (!error.empty())
-      error = "vexaro: " + error.replace(error.find("FILE"), 4, file.string()) + "\n";
+      error = "vexaro: " + error.replace(error.find("FILE"), 4, QuotedText(file.string())) + "\n";
     EXPECT_EQ(run.err, error);
     EXPECT_EQ(run.status, error.empty() ? kExitDone : kExitBadInput);
     EXPECT_EQ(NamesIn(folder), names);  // no file left behind
@@ -202,7 +203,7 @@ TEST(BackupFile, AWriteThatFailsPartWayLeavesTheEarlierBackup) {
   const CliOutcome run = CliDevice()({"backup", file.string()});
   ::setrlimit(RLIMIT_FSIZE, &before);
   EXPECT_EQ(run.status, kExitBadInput);
-  EXPECT_EQ(run.err, "vexaro: cannot write " + file.string() +
+  EXPECT_EQ(run.err, "vexaro: cannot write " + QuotedText(file.string()) +
                          ": it would be larger than this user's file size limit; the file "
                          "already there is unchanged.\n");
   EXPECT_EQ(ReadTestFile(file.string()), kEarlier);
@@ -325,7 +326,7 @@ TEST(BackupFile, OnlyAnOrdinaryFileOfAtMostOneMebibyteIsRead) {
         continue;
       }
       EXPECT_EQ(run.status, kExitBadInput);
-      EXPECT_EQ(run.err, "vexaro: cannot read " + args.back() + ": " + c.reason + ".\n");
+      EXPECT_EQ(run.err, "vexaro: cannot read " + QuotedText(args.back()) + ": " + c.reason + ".\n");
       EXPECT_EQ(device.store(), before);
     }
   }

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "app/PlatformChoice.h"
+#include "common/QuotedText.h"
 #include "simulator/SimulatedStoreFile.h"
 #include "support/CliRun.h"
 #include "support/SharedDevice.h"
@@ -118,9 +119,9 @@ const CliCase kCliCases[] = {
     {"NoPermissionIsToldBeforeAnUnusableDevice", {"peek", "0"}, [](SimulatedPlatform& p) { AddVexaro(p, "/dev/hidraw1", OpenError::Failed); AddVexaro(p, "/dev/hidraw2", OpenError::NoPermission); }, 1, "", "no permission to open /dev/hidraw2; " NO_PERMISSION_ADVICE},
     {"DeviceLostPrintsNothing", {"peek", "0", "29"}, OnDevice([](SimulatedFirmware& f) { f.faults().silentAtReport = 5; }), 3, "", "device lost while reading address 4."},
     {"DeviceOptionPicksThatDevice", {"--device", "/dev/hidraw2", "peek", "9"}, [](SimulatedPlatform& p) { p.addInterface({"/dev/hidraw1", kVexaroVendorId, kVexaroProductId}, false); AddVexaro(p, "/dev/hidraw2"); }, 0, "9: 170\n", ""},
-    {"DeviceOptionRefusesAPathNotEnumerated", {"--device", "/dev/null", "peek", "0"}, OnDevice(), 1, "", "/dev/null is not a HID device on this machine."},
+    {"DeviceOptionRefusesAPathNotEnumerated", {"--device", "/dev/null", "peek", "0"}, OnDevice(), 1, "", "\"/dev/null\" is not a HID device on this machine."},
     {"DeviceOptionWhenTheHidServiceDidNotStart", {"--device", "/dev/hidraw1", "peek", "0"}, [](SimulatedPlatform& p) { AddVexaro(p, "/dev/hidraw1"); p.failedService = "hid_init failed"; }, 1, "", "the HID service could not be started (hid_init failed)"},
-    {"DeviceOptionRefusesAnotherDevice", {"--device", "/dev/hidraw0", "peek", "0"}, [](SimulatedPlatform& p) { Other(p, "/dev/hidraw0"); }, 1, "", "/dev/hidraw0 is not a Vexaro"},
+    {"DeviceOptionRefusesAnotherDevice", {"--device", "/dev/hidraw0", "peek", "0"}, [](SimulatedPlatform& p) { Other(p, "/dev/hidraw0"); }, 1, "", "\"/dev/hidraw0\" is not a Vexaro"},
     {"NoCommand", {"--simulate"}, nullptr, 2, "", "no command given"},
     {"UnknownCommand", {"poke", "1"}, nullptr, 2, "", "see 'vexaro --help'"},
     {"AddressNotANumber", {"--simulate", "peek", "x1"}, nullptr, 2, "", "ADDR must be a number from 0 to 255, not \"x1\"."},
@@ -133,7 +134,7 @@ const CliCase kCliCases[] = {
     {"ReadStopsAtTheFirstLostTransfer", {"read"}, OnDevice([](SimulatedFirmware& f) { f.faults().failingRead = 12; }), 3, "", "device lost while reading address 11."},
     {"SetRefusedByTheEntryCheckWritesNothing", {"set", "beep-duration=0.5", "beep-frequency=6000"}, OnDevice(), 2, "", "beep-frequency: Frequency must be between 500 and 5000 Hz."},
     {"SetUnknownKey", {"--simulate", "set", "volume=11"}, nullptr, 2, "", "there is no setting \"volume\""},
-    {"SetFromAFileThatIsNotJson", {"--simulate", "set", "--from", VEXARO_DATA_DIR "/two-notes.txt"}, nullptr, 2, "", "two-notes.txt does not hold a JSON object such as 'vexaro read --json' prints."},
+    {"SetFromAFileThatIsNotJson", {"--simulate", "set", "--from", VEXARO_DATA_DIR "/two-notes.txt"}, nullptr, 2, "", "does not hold a JSON object such as 'vexaro read --json' prints."},
     {"SetWithoutEquals", {"--simulate", "set", "turn-on"}, nullptr, 2, "", "\"turn-on\" is not of the form key=value."},
     {"SetPickOnlyNotAnItem", {"--simulate", "set", "command-window=2.25"}, nullptr, 2, "", "command-window must be one of 1.0, 1.5, 2.0, 2.5, 3.0, 3.5, 4.0"},
     {"SetGatedFieldOnOlderFirmware", {"set", "min-voltage-capture=200"}, OnDevice([](SimulatedFirmware& f) { f.store()[2] = 29; }), 2, "", "min-voltage-capture needs firmware 3.0 or later; this device has 2.9."},
@@ -244,7 +245,7 @@ TEST(CliSimulateFile, MemoryThatCannotBeKeptIsNeverASilentSuccess) {
     std::ostringstream out;
     EXPECT_EQ(RunVexaroCli({simulate, "--trace", "poke", "9", "200"}, out, err), c.status);
     std::string expected = c.lastLine;
-    expected.replace(expected.find("FILE"), 4, file.string());
+    expected.replace(expected.find("FILE"), 4, QuotedText(file.string()));
     if (c.status == kExitBadInput) {
       EXPECT_EQ(errText.str(), expected + "\n");  // not one report on the trace
       EXPECT_EQ(ReadTestFile(file.string()), before);

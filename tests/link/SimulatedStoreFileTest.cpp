@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 
+#include "common/QuotedText.h"
 #include "simulator/SimulatedStoreFile.h"
 #include "support/TestFiles.h"
 
@@ -47,7 +48,7 @@ TEST(StoreFile, MalformedFileIsAnErrorAndIsLeftAsItWas) {
   // A folder is no file of 0 bytes.
   const Result<DeviceStore> folder = LoadStoreFile(TestFolder().string());
   ASSERT_FALSE(folder);
-  EXPECT_EQ(folder.why(), "Cannot read the simulated device file " + TestFolder().string() +
+  EXPECT_EQ(folder.why(), "Cannot read the simulated device file " + QuotedText(TestFolder().string()) +
                               ": it is a folder, not a file.");
 }
 

@@ -20,6 +20,7 @@
 #include "app/PlatformChoice.h"
 #include "app/VexaroCli.h"
 #include "app/WindowStart.h"
+#include "common/QuotedText.h"
 #include "simulator/SimulatedStoreFile.h"
 #include "support/SharedDevice.h"
 #include "window/WindowFixture.h"
@@ -108,8 +109,8 @@ class WindowProgramTest : public QObject {
       QCOMPARE(dialogs.messages.size(), std::size_t{message.isEmpty() ? 0u : 1u});
       if (!message.isEmpty()) {
         QCOMPARE(dialogs.messages[0].title, QString("File Error"));
-        QCOMPARE(dialogs.messages[0].text,
-                 QString(message).replace("FILE", QString::fromStdString(memory.file.string())));
+        const QString quoted = QString::fromStdString(QuotedText(memory.file.string()));
+        QCOMPARE(dialogs.messages[0].text, QString(message).replace("FILE", quoted));
         QCOMPARE(dialogs.messages[0].icon, Dialogs::Icon::Warning);
       }
       // Windows deletes no read-only file.

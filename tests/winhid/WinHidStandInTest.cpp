@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "StandInDevice.h"
+#include "common/QuotedText.h"
 #include "link/ApiUSBRoutines.h"
 #include "link/TrafficTrace.h"
 #include "link/windows/WinHidPlatform.h"
@@ -121,7 +122,7 @@ TEST(WinHidStandIn, CommandsRunOnNumberedAndUnnumberedReportsAndNoOtherInterface
   EXPECT_THAT(RunCli({"--device", b, "--trace", "peek", "2"}, platform.get()).err,
               HasSubstr("hid> 05 46 02 00 00 00 00 00 00\nhid< 05 1f 00 00 00 00 00 00 00\n"));
   EXPECT_EQ(RunCli({"--device", Foreign(tag + "-f1").entry.path, "peek", "0"}, platform.get()).err,
-            "vexaro: " + Foreign(tag + "-f1").entry.path +
+            "vexaro: " + QuotedText(Foreign(tag + "-f1").entry.path) +
                 " is not a Vexaro (vendor 04d8, product 47a1).\n");
   for (const char* f : {"-f1", "-f2", "-f3"})
     EXPECT_EQ(standIn.devices().opens(Foreign(tag + f).entry.path), 0) << f;
