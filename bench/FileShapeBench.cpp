@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <string>
 
-#include "app/BackupFormat.h"
-#include "app/FileAccess.h"
+#include "storage/BackupFormat.h"
+#include "storage/FileAccess.h"
 
 namespace vexaro::bench {
 

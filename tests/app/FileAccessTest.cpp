@@ -260,7 +260,7 @@ TEST(BackupFile, AFileThisUserMayNotWriteIsLeftAlone) {
     const AsAnotherUser nobody;
     return CliDevice()({"backup", file});
   }();
-  EXPECT_EQ(run.err, "vexaro: cannot write " + file +
+  EXPECT_EQ(run.err, "vexaro: cannot write " + QuotedText(file) +
                          ": this user may not replace it; the file already there is unchanged.\n");
   EXPECT_EQ(ReadTestFile(file), kEarlier);
   EXPECT_EQ(NamesIn(folder), std::set<std::string>{"b.json"});

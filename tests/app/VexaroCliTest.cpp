@@ -274,7 +274,7 @@ TEST(CliSimulateFile, ABackupOntoTheMemoryFileIsRefused) {
     SCOPED_TRACE(name);
     const CliOutcome run = RunCli({simulate, "--trace", "backup", name});
     EXPECT_EQ(run.status, kExitBadInput);
-    EXPECT_EQ(run.err, "vexaro: cannot write " + name +
+    EXPECT_EQ(run.err, "vexaro: cannot write " + QuotedText(name) +
                            ": it is the simulated device's memory file, which is written when the "
                            "command ends; the file already there is unchanged.\n");
     EXPECT_EQ(ReadTestFile(file), before);

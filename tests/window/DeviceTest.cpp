@@ -53,6 +53,9 @@ class ThrowingDevice final : public HidDevice {
     return device_->read(report, limit);
   }
   void cancel() override { device_->cancel(); }
+  std::size_t dropWaitingReports(std::size_t reportLength, std::size_t limit) override {
+    return device_->dropWaitingReports(reportLength, limit);
+  }
 
  private:
   std::unique_ptr<HidDevice> device_;
