@@ -80,7 +80,7 @@ int CliSession::connect(HidPlatform& platform, const std::string& devicePath, st
   }
   if (!usb_.FindDevice()) return Fail(err, kExitNoDevice, WhyNoDevice(link_));
   const std::string waited = WaitText(lockWait_);
-  hold_ = usb_.HoldDevice(lockWait_, [&](const std::string& name) {
+  hold_ = usb_.holdDevice(lockWait_, [&](const std::string& name) {
     err << "vexaro: another program is using " << name << "; waiting up to " << waited
         << " for it to finish.\n"
         << std::flush;

@@ -186,7 +186,7 @@ DeviceHold::~DeviceHold() {
   if (usb_ != nullptr) usb_->releaseHold();
 }
 
-DeviceHold ApiUSBRoutines::HoldDevice(std::chrono::milliseconds wait,
+DeviceHold ApiUSBRoutines::holdDevice(std::chrono::milliseconds wait,
                                       const std::function<void(const std::string&)>& waiting) {
   if (holds_ == 0) {
     LockResult taken =

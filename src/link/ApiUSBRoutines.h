@@ -79,7 +79,7 @@ class ApiUSBRoutines {
   // `wait` while another program holds it (`waiting` is told the lock's name once, as the wait
   // begins), then drops the input reports already waiting on the read handle, which answer
   // another program's commands. Holds nest: one taken while another lives costs nothing.
-  [[nodiscard]] DeviceHold HoldDevice(
+  [[nodiscard]] DeviceHold holdDevice(
       std::chrono::milliseconds wait = {},
       const std::function<void(const std::string& name)>& waiting = {});
 

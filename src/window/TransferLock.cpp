@@ -16,7 +16,7 @@ TransferLock::~TransferLock() {
 }
 
 DeviceHold HoldDeviceForClick(ApiUSBRoutines& usb, Dialogs& dialogs) {
-  DeviceHold hold = usb.HoldDevice();
+  DeviceHold hold = usb.holdDevice();
   if (hold) return hold;
   const LockResult& refusal = hold.refusal();
   if (refusal.busy) {

@@ -27,7 +27,7 @@ class TransferLock {
 };
 
 // Takes the device for the exchange sequence of a control the user clicked (see
-// ApiUSBRoutines::HoldDevice). While another program holds it, the user is told so in a message
+// ApiUSBRoutines::holdDevice). While another program holds it, the user is told so in a message
 // box and the hold is empty: nothing may be sent.
 DeviceHold HoldDeviceForClick(ApiUSBRoutines& usb, Dialogs& dialogs);
 

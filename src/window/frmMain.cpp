@@ -269,7 +269,7 @@ void frmMain::Timer1_Timer() {
   // Each tick is one exchange sequence. While another program holds the device, the tick is
   // skipped: the device is not lost, and the status says who has it.
   if (link_.DeviceDetected) {
-    const DeviceHold hold = usb_.HoldDevice();
+    const DeviceHold hold = usb_.holdDevice();
     if (!hold) {
       showInUse(hold.refusal());
     } else if (usb_.plainTransfer({command::kStatusPoll}) != kAcknowledge) {
@@ -279,7 +279,7 @@ void frmMain::Timer1_Timer() {
       showLinkUp();
     }
   } else if (usb_.FindDevice()) {
-    const DeviceHold hold = usb_.HoldDevice();
+    const DeviceHold hold = usb_.holdDevice();
     if (!hold) {
       // Found again, and its settings read, at a tick when it is free.
       usb_.CloseDeviceHandles();

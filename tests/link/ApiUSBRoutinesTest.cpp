@@ -270,7 +270,7 @@ TEST(DeviceHold, DropsTheRepliesToAnotherProgram) {
   for (const std::uint8_t address : {5, 6}) {
     ASSERT_TRUE(other->write(Bytes{0, command::kReadByte, address, 0, 0, 0, 0, 0, 0}));
   }
-  const DeviceHold hold = usb.HoldDevice();
+  const DeviceHold hold = usb.holdDevice();
   ASSERT_TRUE(hold);
   EXPECT_EQ(usb.plainTransfer({command::kReadByte, 9}), 109);
   EXPECT_THAT(text.str(), HasSubstr("hid: dropped 2 input reports waiting on /dev/shared (replies "
