@@ -81,7 +81,7 @@ int CliSession::connect(HidPlatform& platform, const std::string& devicePath, st
   if (!usb_.FindDevice()) return Fail(err, kExitNoDevice, WhyNoDevice(link_));
   const std::string waited = WaitText(lockWait_);
   hold_ = usb_.holdDevice(lockWait_, [&](const std::string& name) {
-    err << "vexaro: another program is using " << name << "; waiting up to " << waited
+    err << "vexaro: another program is using " << QuotedText(name) << "; waiting up to " << waited
         << " for it to finish.\n"
         << std::flush;
   });
@@ -89,7 +89,7 @@ int CliSession::connect(HidPlatform& platform, const std::string& devicePath, st
   const LockResult& refusal = hold_.refusal();
   if (!refusal.busy) return Fail(err, kExitNoDevice, refusal.why);
   return Fail(err, kExitNoDevice,
-              "another program is still using " + refusal.name + " after " + waited +
+              "another program is still using " + QuotedText(refusal.name) + " after " + waited +
                   "; try again when it has finished.");
 }
 

@@ -28,8 +28,8 @@ Result<DeviceStore> LoadStoreFile(const std::string& path) {
   std::string text;
   if (const std::optional<FileProblem> problem = ReadFileText(path, text)) {
     if (problem->reason != file_texts::kNoSuchFile) {
-      return Failure{"Cannot read the simulated device file " + QuotedText(path) + ": " + problem->reason +
-                     "."};
+      return Failure{"Cannot read the simulated device file " + QuotedText(path) + ": " +
+                     problem->reason + "."};
     }
     const DeviceStore factory = FactoryStore();
     if (const Result<void> saved = SaveStoreFile(path, factory); !saved) {

@@ -309,12 +309,12 @@ TEST(CliSimulateFile, AHeldDeviceIsWaitedForThenGivenUp) {
     EXPECT_EQ(RunVexaroCli({simulate, "poke", "9", std::to_string(changed)}, out, err, nullptr,
                            givenBack ? kDeviceLockWait : 30ms),
               givenBack ? kExitDone : kExitNoDevice);
-    const std::string waiting = "vexaro: another program is using " + file + "; waiting up to " +
-                                waited + " for it to finish.\n";
-    EXPECT_EQ(errText.str(), givenBack
-                                 ? waiting
-                                 : waiting + "vexaro: another program is still using " + file +
-                                       " after 30 ms; try again when it has finished.\n");
+    const std::string waiting = "vexaro: another program is using " + QuotedText(file) +
+                                "; waiting up to " + waited + " for it to finish.\n";
+    EXPECT_EQ(errText.str(), givenBack ? waiting
+                                       : waiting + "vexaro: another program is still using " +
+                                             QuotedText(file) +
+                                             " after 30 ms; try again when it has finished.\n");
     EXPECT_EQ((*LoadStoreFile(file))[9], givenBack ? changed : FactoryStore()[9]);
   }
 }

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <utility>
 
+#include "common/QuotedText.h"
 #include "link/DeviceLock.h"
 
 namespace vexaro {
@@ -76,7 +77,8 @@ std::string LockFileName(const std::string& path) {
 
 LockResult Refused(const std::string& name, const std::string& what) {
   const std::string reason = what + ": " + std::strerror(errno);
-  return {nullptr, false, name, "the lock for " + name + " cannot be taken (" + reason + ")."};
+  return {nullptr, false, name,
+          "the lock for " + QuotedText(name) + " cannot be taken (" + reason + ")."};
 }
 
 LockResult OnDeviceNode(const std::string& name) {

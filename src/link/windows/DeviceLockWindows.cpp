@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "common/QuotedText.h"
 #include "link/DeviceLock.h"
 
 namespace vexaro {
@@ -43,19 +44,20 @@ LockResult TryLockDevicePath(const std::string& name) {
   HANDLE mutex = CreateMutexW(nullptr, FALSE, MutexName(name).c_str());
   if (mutex == nullptr) {
     return {nullptr, false, name,
-            "the lock for " + name + " cannot be taken (error " + std::to_string(GetLastError()) +
-                ")."};
+            "the lock for " + QuotedText(name) + " cannot be taken (error " +
+                std::to_string(GetLastError()) + ")."};
   }
   // Abandoned: its holder ended without giving it back; it is this program's now.
   const DWORD waited = WaitForSingleObject(mutex, 0);
   if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) {
     return {std::make_unique<MutexLock>(mutex), false, name, {}};
   }
+  const DWORD error = GetLastError();  // before CloseHandle, which sets it anew
   CloseHandle(mutex);
   if (waited == WAIT_TIMEOUT) return {nullptr, true, name, {}};
-  return {
-      nullptr, false, name,
-      "the lock for " + name + " cannot be taken (error " + std::to_string(GetLastError()) + ")."};
+  return {nullptr, false, name,
+          "the lock for " + QuotedText(name) + " cannot be taken (error " + std::to_string(error) +
+              ")."};
 }
 
 }  // namespace vexaro
