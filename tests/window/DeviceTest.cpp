@@ -268,10 +268,8 @@ class DeviceTest : public QObject, public WindowFixture {
 
   void seventyVoltDeviceGetsItsOwnList() {
     connectTo(FactoryStore(), {{24, 1}, {5, 120}, {6, 0}});
-    QStringList items;
-    for (int i = 0; i < ui().cboLowV->count(); ++i) items << ui().cboLowV->itemText(i);
-    QCOMPARE(items.join(' '), QString("OFF 5.5 6.0 6.5 7.0 7.5 8.0 8.5 9.0 9.5 10.0 10.5 11.0 "
-                                      "11.5 12.0"));
+    QCOMPARE(ui().cboLowV->count(), 15);
+    QCOMPARE(ui().cboLowV->itemText(1), QString("5.5"));  // 4.55 in the 7 V list
     QCOMPARE(ui().cboLowV->currentText(), QString("12.0"));
   }
 
