@@ -1,6 +1,5 @@
-// The window on the simulated device: the connection monitor, the settings read into the
-// window, Send, the melody buttons and the voltage calibration page. The ticks of the
-// once-a-second timer are mostly run directly.
+// The window on the simulated device: the connection monitor, the settings read, Send, the
+// melody buttons and the voltage calibration page. The timer's ticks are mostly run directly.
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -24,60 +23,52 @@ namespace vexaro {
 namespace {
 
 // The simulated device behind a platform whose writes or reads throw when told to, as a
-// platform's call may (out of memory, a system error). A held throw waits until the window
-// handles its events, so that it comes while the window waits for it.
-struct Throwing {
+// platform's call may. A held throw waits until the window handles its events, so that it comes
+// while the window waits for it.
+class ThrowingPlatform final : public HidPlatform {
+ public:
   bool atWrite = false;
   bool atRead = false;
   bool held = false;
   std::atomic<bool> released{false};
 
+  explicit ThrowingPlatform(std::unique_ptr<SimulatedPlatform>& platform) : platform_(platform) {}
+  std::vector<HidInterfaceInfo> enumerate() override { return platform_->enumerate(); }
+  OpenResult open(const std::string& path) override {
+    OpenResult opened = platform_->open(path);
+    if (opened.device) opened.device = std::make_unique<Device>(std::move(opened.device), *this);
+    return opened;
+  }
+
+ private:
   void at(bool here) {
     if (!here) return;
     if (held) released.wait(false);
     throw std::runtime_error("the HID service went away");
   }
-};
-
-class ThrowingDevice final : public HidDevice {
- public:
-  ThrowingDevice(std::unique_ptr<HidDevice> device, Throwing& throwing)
-      : device_(std::move(device)), throwing_(throwing) {}
-  std::optional<ReportLengths> reportLengths() override { return device_->reportLengths(); }
-  bool write(std::span<const std::uint8_t> report) override {
-    throwing_.at(throwing_.atWrite);
-    return device_->write(report);
-  }
-  ReadOutcome read(std::span<std::uint8_t> report, std::chrono::milliseconds limit) override {
-    throwing_.at(throwing_.atRead);
-    return device_->read(report, limit);
-  }
-  void cancel() override { device_->cancel(); }
-  std::size_t dropWaitingReports(std::size_t reportLength, std::size_t limit) override {
-    return device_->dropWaitingReports(reportLength, limit);
-  }
-
- private:
-  std::unique_ptr<HidDevice> device_;
-  Throwing& throwing_;
-};
-
-class ThrowingPlatform final : public HidPlatform {
- public:
-  ThrowingPlatform(std::unique_ptr<SimulatedPlatform>& platform, Throwing& throwing)
-      : platform_(platform), throwing_(throwing) {}
-  std::vector<HidInterfaceInfo> enumerate() override { return platform_->enumerate(); }
-  OpenResult open(const std::string& path) override {
-    OpenResult opened = platform_->open(path);
-    if (opened.device) {
-      opened.device = std::make_unique<ThrowingDevice>(std::move(opened.device), throwing_);
+  class Device final : public HidDevice {
+   public:
+    Device(std::unique_ptr<HidDevice> device, ThrowingPlatform& p)
+        : device_(std::move(device)), p_(p) {}
+    std::optional<ReportLengths> reportLengths() override { return device_->reportLengths(); }
+    bool write(std::span<const std::uint8_t> report) override {
+      p_.at(p_.atWrite);
+      return device_->write(report);
     }
-    return opened;
-  }
+    ReadOutcome read(std::span<std::uint8_t> report, std::chrono::milliseconds limit) override {
+      p_.at(p_.atRead);
+      return device_->read(report, limit);
+    }
+    void cancel() override { device_->cancel(); }
+    std::size_t dropWaitingReports(std::size_t reportLength, std::size_t limit) override {
+      return device_->dropWaitingReports(reportLength, limit);
+    }
 
- private:
+   private:
+    std::unique_ptr<HidDevice> device_;
+    ThrowingPlatform& p_;
+  };
   std::unique_ptr<SimulatedPlatform>& platform_;
-  Throwing& throwing_;
 };
 
 }  // namespace
@@ -184,14 +175,9 @@ class DeviceTest : public QObject, public WindowFixture {
     QTRY_COMPARE_WITH_TIMEOUT(ui().lblConStatus->text(), QString("Device Connected"), 3000);
     QCOMPARE(ui().lblConStatus->toolTip(), QString("/dev/hidraw3"));
     QCOMPARE(ui().shpStatus->fillColor(), QColor(0, 255, 0));
-    QCOMPARE(ui().lblVersion->text(), QString("Version 3.1"));
-    for (const char* button : {"cmdBeep", "cmdSend", "cmdPlay", "cmdLoad", "cmdDefTune"}) {
+    for (const char* button : {"cmdBeep", "cmdSend", "cmdPlay", "cmdLoad", "cmdDefTune"})
       QVERIFY2(named(button)->isEnabled(), button);
-    }
     QCOMPARE(text(Field::cboFreq), QString("2358"));
-    QCOMPARE(text(Field::cboLowV), QString("4.60"));
-    QCOMPARE(text(Field::txtThres), QString("70"));
-    QCOMPARE(text(Field::cboVminDly), QString("100"));
     QCOMPARE(text(Field::chkGreset), QString("0"));
     QVERIFY(ui().cmdVtrim->isHidden());
     QVERIFY(dialogs_->messages.empty());
@@ -201,20 +187,16 @@ class DeviceTest : public QObject, public WindowFixture {
     QCOMPARE(firmware().received().back().command, command::kStatusPoll);
   }
 
-  void aPollNotAnsweredWithSixOrAnUnplugEndsTheProgram() {
-    for (int how = 0; how < 3; ++how) {
-      connectTo(FactoryStore());
-      QSignalSpy unloaded(window_.get(), &frmMain::unloaded);
-      if (how == 0) firmware().faults().pollReply = 5;
-      if (how == 1) firmware().unplug();
-      if (how == 2) firmware().faults().silentAtReport = firmware().reportsReceived() + 1;
-      window_->Timer1_Timer();
-      QCOMPARE(unloaded.count(), 1);
-      QVERIFY(!timer()->isActive());
-      QVERIFY(dialogs_->messages.empty());
-      QCOMPARE(platform_->openHandles(), 0);
-      destroyWindow();
-    }
+  // A lost or unplugged device answers the poll with 0, as the link's tests show.
+  void aPollNotAnsweredWithSixEndsTheProgram() {
+    connectTo(FactoryStore());
+    QSignalSpy unloaded(window_.get(), &frmMain::unloaded);
+    firmware().faults().pollReply = 5;
+    window_->Timer1_Timer();
+    QCOMPARE(unloaded.count(), 1);
+    QVERIFY(!timer()->isActive());
+    QVERIFY(dialogs_->messages.empty());
+    QCOMPARE(platform_->openHandles(), 0);
   }
 
   // A transfer that waits for the device (300 ms a reply here) leaves the window handling its
@@ -262,9 +244,8 @@ class DeviceTest : public QObject, public WindowFixture {
   void aTransferThatThrowsReachesItsCaller() {
     for (const auto& [atWrite, held] :
          {std::pair{true, false}, {true, true}, {false, false}, {false, true}}) {
-      Throwing throwing;
-      ThrowingPlatform platform(platform_, throwing);
-      through_ = &platform;
+      ThrowingPlatform throwing(platform_);
+      through_ = &throwing;
       connectTo(FactoryStore());
       throwing.atWrite = atWrite;
       throwing.atRead = !atWrite;
@@ -287,10 +268,8 @@ class DeviceTest : public QObject, public WindowFixture {
 
   void seventyVoltDeviceGetsItsOwnList() {
     connectTo(FactoryStore(), {{24, 1}, {5, 120}, {6, 0}});
-    QStringList items;
-    for (int i = 0; i < ui().cboLowV->count(); ++i) items << ui().cboLowV->itemText(i);
-    QCOMPARE(items.join(' '), QString("OFF 5.5 6.0 6.5 7.0 7.5 8.0 8.5 9.0 9.5 10.0 10.5 11.0 "
-                                      "11.5 12.0"));
+    QCOMPARE(ui().cboLowV->count(), 15);
+    QCOMPARE(ui().cboLowV->itemText(1), QString("5.5"));  // 4.55 in the 7 V list
     QCOMPARE(ui().cboLowV->currentText(), QString("12.0"));
   }
 
@@ -316,17 +295,13 @@ class DeviceTest : public QObject, public WindowFixture {
 
   void unshowableBytesGiveTheUploadErrorAndTheDefaults() {
     for (const auto& [address, value] : {std::pair{3, 0}, {16, 7}, {13, 9}}) {
-      connectTo(FactoryStore(), {{std::uint8_t(address), std::uint8_t(value)}, {9, 150}, {23, 125}},
+      connectTo(FactoryStore(), {{std::uint8_t(address), std::uint8_t(value)}, {9, 150}},
                 /*kalfo=*/true);
-      QCOMPARE(dialogs_->messages.size(), std::size_t{1});
-      QCOMPARE(dialogs_->messages[0].title, QString("Upload Error"));
-      QCOMPARE(dialogs_->messages[0].text,
-               QString("An error occured while reading the device data. Default values will be "
-                       "shown."));
-      QCOMPARE(dialogs_->messages[0].icon, Dialogs::Icon::Critical);
-      QCOMPARE(text(Field::cboFreq), QString("2358"));
-      QCOMPARE(text(Field::txtThres), QString("70"));
-      QCOMPARE(text(Field::cboIDpause), QString("1.50"));
+      dialogs_->expectLast(
+          1, "Upload Error",
+          "An error occured while reading the device data. Default values will be shown.",
+          Dialogs::Icon::Critical);
+      QCOMPARE(text(Field::txtThres), QString("70"));  // byte 9, read before the failure
       QCOMPARE(ui().lblConStatus->text(), QString("Device Connected"));
       QVERIFY(ui().cmdVtrim->isHidden());  // the steps after the failure did not run
       destroyWindow();
@@ -345,20 +320,14 @@ class DeviceTest : public QObject, public WindowFixture {
     QVERIFY(ui().cboZeFreq->hasFocus());
   }
 
-  // The melody buttons.
-
   void loadStoresTheFileAndDefaultTheFactoryTune() {
     connectBlankMelody();
-    load(tempFile("two.txt", "name:d=4,o=5,b=100:8c6,8d6\n"));
-    std::vector<std::uint8_t> expected(100, 0);
-    expected[0] = 119, expected[1] = 20, expected[2] = 106, expected[3] = 22;
-    QVERIFY(melody() == expected);
-    QVERIFY(ui().cmdPlay->hasFocus());
-
     // Raised by an octave, a C6 is stored as a C7: 60, and 125 for a quarter at 63 bpm.
     load(tempFile("c6.txt", "x:d=4,o=5,b=63:c6"), true);
-    QCOMPARE(melody()[0], std::uint8_t{60});
-    QCOMPARE(melody()[1], std::uint8_t{125});
+    std::vector<std::uint8_t> expected(100, 0);
+    expected[0] = 60, expected[1] = 125;
+    QVERIFY(melody() == expected);
+    QVERIFY(ui().cmdPlay->hasFocus());
 
     // "default" exactly is the factory tune, never raised.
     load("default", true);
@@ -373,18 +342,18 @@ class DeviceTest : public QObject, public WindowFixture {
     QCOMPARE(ui().txtTuneFile->text(), QString("default"));
     QVERIFY(!ui().chkOctave->isChecked());
     QCOMPARE(melody()[0], std::uint8_t{50});
-    QCOMPARE(afterRead().size(), std::size_t{4 * 100});
+    QCOMPARE(afterRead().size(), std::size_t{3 * 100});
   }
 
   void aFileThatCannotBeLoadedSendsNothing() {
     connectBlankMelody();
     for (const QString& name : {QString("Default"), tempFile("bad.txt", "x:d=4,o=5,b=0:c")}) {
       const std::size_t before = firmware().received().size();
+      dialogs_->messages.clear();
       load(name);
       QCOMPARE(firmware().received().size(), before);
-      QCOMPARE(dialogs_->messages.back().title, QString("File Error"));
-      QCOMPARE(dialogs_->messages.back().text, "File \"" + name + "\" Not Found!");
-      QCOMPARE(dialogs_->messages.back().icon, Dialogs::Icon::Warning);
+      dialogs_->expectLast(1, "File Error", "File \"" + name + "\" Not Found!",
+                           Dialogs::Icon::Warning);
       QVERIFY(ui().cmdBrowse->hasFocus());
       QVERIFY(ui().cmdPlay->isEnabled());
       QCOMPARE(melody()[0], std::uint8_t{0xEE});
@@ -449,8 +418,6 @@ class DeviceTest : public QObject, public WindowFixture {
              QString("RTTTL RingTone Files (*.txt; *.rtttl)|*.txt;*.rtttl| All Files (*.*)|*.*"));
   }
 
-  // The voltage calibration page, whose A/D value follows the trim.
-
   // The page opens with the stored trim, stored back, and the estimates; a trim chosen in the
   // list is stored and the estimates follow.
   void pageOpensWithTheStoredTrimAndAChosenOneIsStored() {
@@ -493,7 +460,6 @@ class DeviceTest : public QObject, public WindowFixture {
     QVERIFY(!link_->DeviceDetected);
     const char* trimControls[] = {"cmdVtrim", "cmdReadAD", "cboVtrim"};
     window_->Timer1_Timer();  // the monitor searches: nothing
-    QCOMPARE(ui().lblConStatus->text(), QString("Device Disconnected"));
     for (const char* name : trimControls) QVERIFY2(!named(name)->isEnabled(), name);
     firmware().plugIn();
     window_->Timer1_Timer();  // and finds the device again

@@ -1,6 +1,7 @@
 #pragma once
 // Dialogs for window tests: records every request and answers from a script.
 
+#include <QtTest>
 #include <deque>
 #include <functional>
 #include <vector>
@@ -29,6 +30,14 @@ class FakeDialogs final : public Dialogs {
     return answer;
   }
   void showHelp(const QString& file, int context) override { help.emplace_back(file, context); }
+
+  // The last message shown, and that it is the `count`th.
+  void expectLast(std::size_t count, const QString& title, const QString& text, Icon icon) const {
+    QCOMPARE(messages.size(), count);
+    QCOMPARE(messages.back().title, title);
+    QCOMPARE(messages.back().text, text);
+    QCOMPARE(messages.back().icon, icon);
+  }
 
   std::vector<Message> messages;
   std::vector<std::pair<QString, QString>> fileRequests;  // title, filter

@@ -28,21 +28,13 @@ const char* Name(Fault f) {
 
 // Makes the device fail at report number `report` (counted from 1 over its life): gone before
 // it arrives, or lost on the way (never acted on, never answered), or its reply's read failing
-// (acted on, but the host never learns it).
+// (acted on, but the host never learns it; every report here is read once, so report N's reply
+// is read N).
 void Inject(SimulatedFirmware& firmware, Fault fault, std::size_t report) {
   SimulatedFaults& faults = firmware.faults();
-  switch (fault) {
-    case Fault::Gone:
-      faults.unplugAfter = report - 1;
-      break;
-    case Fault::Silent:
-      faults.silentAtReport = report;
-      break;
-    case Fault::FailedRead:
-      // Every report here is read once, so report N's reply is read N.
-      faults.failingRead = report;
-      break;
-  }
+  if (fault == Fault::Gone) faults.unplugAfter = report - 1;
+  if (fault == Fault::Silent) faults.silentAtReport = report;
+  if (fault == Fault::FailedRead) faults.failingRead = report;
 }
 
 }  // namespace
@@ -53,13 +45,10 @@ class FaultMatrixTest : public QObject, public WindowFixture {
   // The store commands received, checking that no address was written twice.
   std::size_t storesWrittenOnce() {
     std::set<int> addresses;
-    std::size_t count = 0;
-    for (const ReceivedCommand& r : firmware().received()) {
-      if (r.command != command::kStoreByte) continue;
-      ++count;
-      if (!addresses.insert(r.argument1).second) return std::size_t(-1);
+    for (const auto& [address, value] : stores()) {
+      if (!addresses.insert(address).second) return std::size_t(-1);
     }
-    return count;
+    return addresses.size();
   }
 
   // An action that the device fails in the middle of: the program ends, without a message,
