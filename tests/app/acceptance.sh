@@ -23,31 +23,7 @@ awk 'BEGIN { prev = "00" }
 # The device path is the simulated one unless the caller runs the tool on another device.
 grep -qF "hid: open ${VEXARO_ACCEPTANCE_DEVICE:-sim:vexaro}" "$work/trace" || fail "the trace does not show the open"
 
-# --simulate=FILE: created from the factory store, read from, and a malformed file refused.
-"$vexaro" --simulate="$work/device.txt" peek 2 >"$work/out"
-grep -qx '2: 31' "$work/out" || fail "a new simulated file does not hold the factory store"
-sed -i '3s/^00 00 1f /00 00 2a /' "$work/device.txt"
-"$vexaro" --simulate="$work/device.txt" peek 2 | grep -qx '2: 42' || fail "edited file not read"
-cp "$work/device.txt" "$work/good.txt"
-echo "zz" >>"$work/device.txt"
-set +e
-"$vexaro" --simulate="$work/device.txt" peek 2 >"$work/out" 2>"$work/err"
-status=$?
-set -e
-[ "$status" -eq 2 ] || fail "a malformed file gave exit status $status, not 2"
-grep -q 'is not a two-digit hexadecimal byte' "$work/err" || fail "no clear message: $(cat "$work/err")"
-[ ! -s "$work/out" ] || fail "output printed despite the malformed file"
-mv "$work/good.txt" "$work/device.txt"
-
-# A backup restored onto another simulated device gives the same melody and trim; a restore of a
-# bad file sends nothing.
-"$vexaro" --simulate="$work/source.txt" trim -2
-"$vexaro" --simulate="$work/source.txt" backup "$work/backup.json"
-"$vexaro" --simulate="$work/copy.txt" --trace restore "$work/backup.json" 2>"$work/trace"
-[ "$(grep -c '^hid> 00 54' "$work/trace")" -eq 124 ] || fail "restore did not store 124 bytes"
-"$vexaro" --simulate="$work/copy.txt" trim | grep -qx -- '-2' || fail "the restored trim is not -2"
-[ "$("$vexaro" --simulate="$work/copy.txt" tune)" = "$("$vexaro" --simulate tune)" ] ||
-  fail "the restored melody is not the factory tune"
+# A bad backup file is refused before the device is opened.
 echo '{"vexaro-backup": 1}' >"$work/bad.json"
 set +e
 "$vexaro" --simulate --trace restore "$work/bad.json" 2>"$work/trace"
