@@ -43,27 +43,8 @@ TEST(EncodeTuneNote, CodesAndTheirLimits) {
   }
 }
 
-TEST(MakeTuneImage, WorkedExamplesFiftyNotesAndTheFactoryTune) {
-  TuneImage expected{};
-  expected[0] = 119, expected[1] = 20, expected[2] = 106, expected[3] = 22;
-  EXPECT_EQ(*MakeTuneImage(*ParseRingTone("name:d=4,o=5,b=100:8c6,8d6", 0)), expected);
-  EXPECT_EQ(*MakeTuneImage({}), TuneImage{});
-  // With the octave raised, C6 is stored exactly as C7.
-  const TuneImage raised = *MakeTuneImage(*ParseRingTone("c6", 1));
-  EXPECT_EQ(raised, *MakeTuneImage(*ParseRingTone("c7", 0)));
-  EXPECT_EQ(raised[0], 60);
-  EXPECT_EQ(raised[1], 125);
-
-  // Fifty notes fill the image: no closing pair.
-  std::string fifty;
-  for (int i = 0; i < 50; ++i) fifty += "8c6,";
-  const auto full = MakeTuneImage(*ParseRingTone(fifty, 0));
-  ASSERT_TRUE(full);
-  TuneImage fiftyC6{};
-  for (std::size_t i = 0; i < fiftyC6.size(); ++i) fiftyC6[i] = i % 2 ? 31 : 119;
-  EXPECT_EQ(*full, fiftyC6);
-
-  // The factory tune: 43 notes, the closing pair, then zeros.
+// 43 notes, the closing pair, then zeros.
+TEST(DefaultTuneImage, IsTheFactoryTune) {
   const TuneImage factory = DefaultTuneImage();
   EXPECT_EQ(std::vector(factory.begin(), factory.begin() + 4),
             (std::vector<std::uint8_t>{50, 23, 53, 22}));
