@@ -29,27 +29,21 @@ TEST(QuotedText, EscapesAndCutsByCharacters) {
     std::string text;
     std::string quoted;
   } cases[] = {
-      {"", "\"\""},
-      {"plain", "\"plain\""},
-      {"a\"b\\c", "\"a\\\"b\\\\c\""},
+      // clang-format off
+      {"", "\"\""}, {"plain", "\"plain\""}, {"a\"b\\c", "\"a\\\"b\\\\c\""},
       {"\n\r\t\x07\x1b[2J\x7f", "\"\\n\\r\\t\\x07\\x1b[2J\\x7f\""},
-      {"\xc2\x9b"
-       "1m",
-       "\"\\xc2\\x9b1m\""},  // C1 control sequence introducer
-      {"\xc2\xa0\xc3\xa9" + euro + "\xf0\x9f\x98\x80",
-       "\"\xc2\xa0\xc3\xa9" + euro + "\xf0\x9f\x98\x80\""},  // 2, 3 and 4 bytes: kept
+      {"\xc2\x9b" "1m", "\"\\xc2\\x9b1m\""},  // C1 control sequence introducer
+      {"\xc2\xa0\xc3\xa9" + euro + "\xf0\x9f\x98\x80", "\"\xc2\xa0\xc3\xa9" + euro + "\xf0\x9f\x98\x80\""},  // 2, 3 and 4 bytes: kept
       {"\xc0\x80", "\"\\xc0\\x80\""},                        // overlong
       {"\xed\xa0\x80", "\"\\xed\\xa0\\x80\""},               // a surrogate
       {"\xf4\x90\x80\x80", "\"\\xf4\\x90\\x80\\x80\""},      // beyond U+10FFFF
       {"\xe2\x82", "\"\\xe2\\x82\""},                        // cut short
-      {"\x80"
-       "a",
-       "\"\\x80a\""},                                    // a lone continuation byte
+      {"\x80" "a", "\"\\x80a\""},                              // a lone continuation byte
       {a39 + "a", "\"" + a39 + "a\""},                   // 40 characters: whole
       {a39 + "ab", "\"" + a39 + "a\"..."},               // 41: cut
       {a39 + euro + euro, "\"" + a39 + euro + "\"..."},  // characters, not bytes
-      {euros40, "\"" + euros40 + "\""},
-      {esc41, "\"" + escaped40 + "\"..."},  // an escape is one character
+      {euros40, "\"" + euros40 + "\""}, {esc41, "\"" + escaped40 + "\"..."},  // an escape is one character
+      // clang-format on
   };
   for (const auto& c : cases) EXPECT_EQ(QuotedText(c.text), c.quoted) << c.quoted;
   EXPECT_EQ(QuotedText("abcd", 3), "\"abc\"...");

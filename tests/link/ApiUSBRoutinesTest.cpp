@@ -79,19 +79,11 @@ TEST_P(Discovery, FindsTheFirstUsableMatchAndLeavesNothingElseOpen) {
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Interfaces, Discovery, ::testing::Values(
     DiscoveryCase{"NoInterfaceAtAll", [](SimulatedPlatform&) {}, "", {}},
-    DiscoveryCase{"OnlyOtherDevices", [](SimulatedPlatform& p) {
-      Other(p, "/dev/hidraw0"); Other(p, "/dev/hidraw1", kVexaroVendorId, 1); Other(p, "/dev/hidraw2", 1, kVexaroProductId);
-    }, "", {}},
-    DiscoveryCase{"MatchInTheMiddle", [](SimulatedPlatform& p) {
-      Other(p, "/dev/hidraw0"); Other(p, "/dev/hidraw1"); Match(p, "/dev/hidraw2"); Other(p, "/dev/hidraw3");
-    }, "/dev/hidraw2", {{"/dev/hidraw2", 2}}},
-    DiscoveryCase{"TwoMatchesTakesTheFirst", [](SimulatedPlatform& p) { Match(p, "/dev/hidraw4"); Match(p, "/dev/hidraw5"); },
-      "/dev/hidraw4", {{"/dev/hidraw4", 2}}},
-    DiscoveryCase{"RestrictedToTheSecond", [](SimulatedPlatform& p) { Match(p, "/dev/hidraw4"); Match(p, "/dev/hidraw5"); },
-      "/dev/hidraw5", {{"/dev/hidraw5", 2}}, "", "", "/dev/hidraw5"},
-    DiscoveryCase{"MatchWithoutPermissionIsRemembered", [](SimulatedPlatform& p) {
-      Match(p, "/dev/hidraw1").openError = OpenError::NoPermission;
-    }, "", {}, "/dev/hidraw1"},
+    DiscoveryCase{"OnlyOtherDevices", [](SimulatedPlatform& p) { Other(p, "/dev/hidraw0"); Other(p, "/dev/hidraw1", kVexaroVendorId, 1); Other(p, "/dev/hidraw2", 1, kVexaroProductId); }, "", {}},
+    DiscoveryCase{"MatchInTheMiddle", [](SimulatedPlatform& p) { Other(p, "/dev/hidraw0"); Other(p, "/dev/hidraw1"); Match(p, "/dev/hidraw2"); Other(p, "/dev/hidraw3"); }, "/dev/hidraw2", {{"/dev/hidraw2", 2}}},
+    DiscoveryCase{"TwoMatchesTakesTheFirst", [](SimulatedPlatform& p) { Match(p, "/dev/hidraw4"); Match(p, "/dev/hidraw5"); }, "/dev/hidraw4", {{"/dev/hidraw4", 2}}},
+    DiscoveryCase{"RestrictedToTheSecond", [](SimulatedPlatform& p) { Match(p, "/dev/hidraw4"); Match(p, "/dev/hidraw5"); }, "/dev/hidraw5", {{"/dev/hidraw5", 2}}, "", "", "/dev/hidraw5"},
+    DiscoveryCase{"MatchWithoutPermissionIsRemembered", [](SimulatedPlatform& p) { Match(p, "/dev/hidraw1").openError = OpenError::NoPermission; }, "", {}, "/dev/hidraw1"},
     // The first match without permission and the first one passed by are the ones told about.
     DiscoveryCase{"UnusableMatchesArePassedForTheNext", [](SimulatedPlatform& p) {
       Match(p, "/dev/hidraw1").openError = OpenError::NoPermission;
@@ -100,18 +92,12 @@ INSTANTIATE_TEST_SUITE_P(Interfaces, Discovery, ::testing::Values(
       Match(p, "/dev/hidraw4").descriptor = kLongReports;
       Match(p, "/dev/hidraw5");
     }, "/dev/hidraw5", {{"/dev/hidraw4", 1}, {"/dev/hidraw5", 2}}, "/dev/hidraw1", "/dev/hidraw2: it cannot be opened"},
-    DiscoveryCase{"ReportsLongerThanNineBytesAreSkipped", [](SimulatedPlatform& p) { Match(p, "/dev/hidraw1").descriptor = kLongReports; },
-      "", {{"/dev/hidraw1", 1}}, "", "/dev/hidraw1: reports longer than 9 bytes (input 17, output 17)"},
-    DiscoveryCase{"ReportsTooShortForACommandAreSkipped", [](SimulatedPlatform& p) { Match(p, "/dev/hidraw1").descriptor = {0x75, 0x08, 0x95, 0x08, 0x81, 0x02, 0x95, 0x01, 0x91, 0x02}; },
-      "", {{"/dev/hidraw1", 1}}, "", "/dev/hidraw1: reports too short for a command (input 9, output 2)"},
-    DiscoveryCase{"UnreadableDescriptorIsSkipped", [](SimulatedPlatform& p) { Match(p, "/dev/hidraw1").descriptor.clear(); },
-      "", {{"/dev/hidraw1", 1}}, "", "/dev/hidraw1: its report descriptor cannot be read"},
-    DiscoveryCase{"SeveralOutputReportsAreSkipped", [](SimulatedPlatform& p) { Match(p, "/dev/hidraw1").descriptor = kTwoOutputReports; },
-      "", {{"/dev/hidraw1", 1}}, "", "/dev/hidraw1: 2 output reports, where one is expected"},
-    DiscoveryCase{"OutputWithoutAnIdAmongNumberedReportsIsSkipped", [](SimulatedPlatform& p) { Match(p, "/dev/hidraw1").descriptor = kOutputBeforeAnyId; },
-      "", {{"/dev/hidraw1", 1}}, "", "/dev/hidraw1: an output report without a report ID among numbered reports"},
-    DiscoveryCase{"InputUnderAnotherReportIdIsSkipped", [](SimulatedPlatform& p) { Match(p, "/dev/hidraw1").descriptor = kInputUnderAnotherId; },
-      "", {{"/dev/hidraw1", 1}}, "", "/dev/hidraw1: input reports under another report ID than the output report (1)"}),
+    DiscoveryCase{"ReportsLongerThanNineBytesAreSkipped", [](SimulatedPlatform& p) { Match(p, "/dev/hidraw1").descriptor = kLongReports; }, "", {{"/dev/hidraw1", 1}}, "", "/dev/hidraw1: reports longer than 9 bytes (input 17, output 17)"},
+    DiscoveryCase{"ReportsTooShortForACommandAreSkipped", [](SimulatedPlatform& p) { Match(p, "/dev/hidraw1").descriptor = {0x75, 0x08, 0x95, 0x08, 0x81, 0x02, 0x95, 0x01, 0x91, 0x02}; }, "", {{"/dev/hidraw1", 1}}, "", "/dev/hidraw1: reports too short for a command (input 9, output 2)"},
+    DiscoveryCase{"UnreadableDescriptorIsSkipped", [](SimulatedPlatform& p) { Match(p, "/dev/hidraw1").descriptor.clear(); }, "", {{"/dev/hidraw1", 1}}, "", "/dev/hidraw1: its report descriptor cannot be read"},
+    DiscoveryCase{"SeveralOutputReportsAreSkipped", [](SimulatedPlatform& p) { Match(p, "/dev/hidraw1").descriptor = kTwoOutputReports; }, "", {{"/dev/hidraw1", 1}}, "", "/dev/hidraw1: 2 output reports, where one is expected"},
+    DiscoveryCase{"OutputWithoutAnIdAmongNumberedReportsIsSkipped", [](SimulatedPlatform& p) { Match(p, "/dev/hidraw1").descriptor = kOutputBeforeAnyId; }, "", {{"/dev/hidraw1", 1}}, "", "/dev/hidraw1: an output report without a report ID among numbered reports"},
+    DiscoveryCase{"InputUnderAnotherReportIdIsSkipped", [](SimulatedPlatform& p) { Match(p, "/dev/hidraw1").descriptor = kInputUnderAnotherId; }, "", {{"/dev/hidraw1", 1}}, "", "/dev/hidraw1: input reports under another report ID than the output report (1)"}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
 
@@ -206,7 +192,9 @@ TEST(PlainTransfer, NoReadAfterAWriteThatFailed) {
   EXPECT_FALSE(t.link.DeviceDetected);
   EXPECT_EQ(platform.firmware().readsServed(), reads);
   EXPECT_EQ(platform.openHandles(), 0);
-  EXPECT_THAT(t.text.str(), HasSubstr("write failed on sim:vexaro\nhid: read skipped: the write did not complete\n"));
+  EXPECT_THAT(
+      t.text.str(),
+      HasSubstr("write failed on sim:vexaro\nhid: read skipped: the write did not complete\n"));
 }
 
 // A device as hidraw and Windows' HID class present it: every open handle gets every input report,
