@@ -2,9 +2,12 @@
 // here as hidapi on hidraw answers them, by the simulated firmware, and the report descriptors are
 // files in a folder laid out as sysfs lays them out. No device is needed.
 
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <hidapi/hidapi.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -13,10 +16,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include <fcntl.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-
+#include "link/ApiUSBRoutines.h"
 #include "link/hidapi/HidapiPlatform.h"
 #include "support/CliRun.h"
 #include "support/TestFiles.h"
@@ -182,6 +182,31 @@ TEST(HidapiStandIn, NumberedReportsAnswerEveryCommandAsUnnumberedOnesDo) {
   Library().devices.clear();
 }
 
+// Another program's replies wait on our handle too (hidraw gives every handle every input report):
+// a hold drops them before our command, so the reply read is our own.
+TEST(HidapiStandIn, AHoldDropsTheRepliesToAnotherProgram) {
+  AddDevice(5, 0);
+  const auto platform = MakeHidapiPlatform(TestFolder().string());
+  std::ostringstream text;
+  TrafficTrace trace(&text);
+  const std::unique_ptr<HidPlatform> traced = MakeTracingPlatform(*platform, trace);
+  LinkState link;
+  ApiUSBRoutines usb(*traced, link, trace);
+  ASSERT_TRUE(usb.FindDevice());
+  hid_device* const other = hid_open_path("/dev/hidraw5");
+  for (const unsigned char address : {5, 6}) {
+    const unsigned char report[9] = {0, command::kReadByte, address};
+    hid_write(other, report, sizeof report);
+  }
+  hid_close(other);
+  const DeviceHold hold = usb.holdDevice();
+  ASSERT_TRUE(hold);
+  EXPECT_EQ(usb.plainTransfer({command::kReadByte, 9}), 170);
+  EXPECT_THAT(text.str(), ::testing::HasSubstr("hid: dropped 2 input reports waiting on "
+                                               "/dev/hidraw5 (replies to another program)\n"));
+  Library().devices.clear();
+}
+
 // hid_init failing is a service failure until a later enumeration starts it; an open that hidapi
 // refuses is a matter of permission only when the file system says so.
 TEST(HidapiStandIn, InitFailureAndRefusedOpens) {
@@ -195,12 +220,13 @@ TEST(HidapiStandIn, InitFailureAndRefusedOpens) {
   AddDevice(4, 0);
   Library().devices[0].openErrno = EACCES;
   Library().devices[1].openErrno = ENOENT;
-  EXPECT_EQ(RunCli({"list"}, platform.get()),
-            (CliOutcome{kExitNoDevice,
-                        "/dev/hidraw3: no permission to open (see vexaro --print-udev-rules)\n"
-                        "/dev/hidraw4: cannot be opened\n",
-                        "vexaro: no permission to open /dev/hidraw3; install the udev rule that 'vexaro "
-                        "--print-udev-rules' prints.\n"}));
+  EXPECT_EQ(
+      RunCli({"list"}, platform.get()),
+      (CliOutcome{kExitNoDevice,
+                  "/dev/hidraw3: no permission to open (see vexaro --print-udev-rules)\n"
+                  "/dev/hidraw4: cannot be opened\n",
+                  "vexaro: no permission to open /dev/hidraw3; install the udev rule that 'vexaro "
+                  "--print-udev-rules' prints.\n"}));
   Library().devices.clear();
 }
 
