@@ -152,22 +152,34 @@ TEST(PlainTransfer, NumberedAndShortReports) {
   EXPECT_FALSE(t.link.DeviceDetected);
 }
 
-// A read that times out closes both handles; one that fails keeps them until the next search.
-// Either way the reply is zeros and the device counts as lost; each handle is closed once.
+// A read that times out closes both handles; one that fails keeps them until the next search; a
+// write that did not complete (the device is gone) is followed by no read, which could only wait
+// for the whole read limit, and closes both. Either way the reply is zeros and the device counts
+// as lost; each handle is closed once.
 TEST(PlainTransfer, LostDeviceLeavesZerosAndClosesEachHandleOnce) {
-  for (const bool timeOut : {true, false}) {
+  enum Fault { kTimeOut, kReadFails, kWriteFails };
+  for (const Fault fault : {kTimeOut, kReadFails, kWriteFails}) {
+    SCOPED_TRACE(fault);
     SimulatedPlatform platform;
-    (timeOut ? platform.firmware().faults().silentAtReport
-             : platform.firmware().faults().failingRead) = 2;
+    SimulatedFaults& faults = platform.firmware().faults();
+    (fault == kTimeOut     ? faults.silentAtReport
+     : fault == kReadFails ? faults.failingRead
+                           : faults.unplugAfter) = fault == kWriteFails ? 1 : 2;
     TracedLink t(platform);
     ASSERT_TRUE(t.usb.FindDevice());
     EXPECT_EQ(t.usb.plainTransfer({command::kReadByte, 2}), 31);
+    const std::size_t reads = platform.firmware().readsServed();
     t.link.InputReport.fill(0xEE);
     EXPECT_EQ(t.usb.plainTransfer({command::kReadByte, 2}), 0);
     EXPECT_EQ(t.link.InputReport, (std::array<std::uint8_t, 8>{}));
     EXPECT_FALSE(t.link.DeviceDetected);
-    EXPECT_EQ(platform.openHandles(), timeOut ? 0 : 2);
-    if (timeOut) {
+    EXPECT_EQ(platform.openHandles(), fault == kReadFails ? 2 : 0);
+    if (fault == kWriteFails) {
+      EXPECT_EQ(platform.firmware().readsServed(), reads);
+      EXPECT_THAT(t.text.str(), HasSubstr("write failed on sim:vexaro\nhid: read skipped: the "
+                                          "write did not complete\n"));
+    }
+    if (fault != kReadFails) {
       // A transfer without handles ends as a time-out too, at once.
       t.link.InputReport.fill(0xEE);
       EXPECT_EQ(t.usb.plainTransfer({command::kStatusPoll}), 0);
@@ -178,27 +190,9 @@ TEST(PlainTransfer, LostDeviceLeavesZerosAndClosesEachHandleOnce) {
     t.usb.CloseDeviceHandles();
     t.usb.CloseDeviceHandles();  // as the window's unload does again
     const int opens = platform.opens().at(SimulatedPlatform::kDefaultPath);
-    EXPECT_EQ(opens, timeOut ? 2 : 4);
+    EXPECT_EQ(opens, fault == kReadFails ? 4 : 2);
     EXPECT_EQ(platform.closes().at(SimulatedPlatform::kDefaultPath), opens);
   }
-}
-
-// A write that did not complete (here: the device is gone) is not followed by a read that could
-// only wait for the whole read limit: it ends as a time-out at once, closing both handles.
-TEST(PlainTransfer, NoReadAfterAWriteThatFailed) {
-  SimulatedPlatform platform;
-  platform.firmware().faults().unplugAfter = 1;
-  TracedLink t(platform);
-  ASSERT_TRUE(t.usb.FindDevice());
-  EXPECT_EQ(t.usb.plainTransfer({command::kReadByte, 2}), 31);
-  const std::size_t reads = platform.firmware().readsServed();
-  EXPECT_EQ(t.usb.plainTransfer({command::kReadByte, 2}), 0);
-  EXPECT_FALSE(t.link.DeviceDetected);
-  EXPECT_EQ(platform.firmware().readsServed(), reads);
-  EXPECT_EQ(platform.openHandles(), 0);
-  EXPECT_THAT(
-      t.text.str(),
-      HasSubstr("write failed on sim:vexaro\nhid: read skipped: the write did not complete\n"));
 }
 
 // Vendor page device: 8-byte input and 8-byte output report, no report IDs.
