@@ -20,14 +20,12 @@ using ::testing::HasSubstr;
 const auto kSeventyVolts = [](SimulatedFirmware& f) { f.store()[24] = 1; };
 const auto kOlderFirmware = [](SimulatedFirmware& f) { f.store()[2] = 29; };
 
-// A backup of a factory device.
 std::string FactoryBackup() {
   const std::string file = (TestFolder() / "factory.json").string();
   EXPECT_EQ(CliDevice()({"backup", file}).status, kExitDone);
   return file;
 }
 
-// The addresses that the device was told to store, in order.
 std::vector<std::uint8_t> Stored(CliDevice& device) {
   std::vector<std::uint8_t> addresses;
   for (const ReceivedCommand& c : device.platform.firmware().received()) {

@@ -210,17 +210,15 @@ TEST(BackupFile, OnlyAnOrdinaryFileOfAtMostOneMebibyteIsRead) {
     std::string reason;        // empty: read and stored
     bool anotherUser = false;  // run as nobody when the test runs as root
   };
+  // clang-format off
   std::vector<Case> cases = {
       {TestFolder().string(), TestFolder().string(), "it is a folder, not a file"},
       {kNull, kNull, "it is a device or a pipe, not a file"},
-      {(TestFolder() / "none.json").string(), (TestFolder() / "none.json").string(),
-       "there is no such file"},
-      {padded("big.json", ReadTestFile(backup), kMebibyte + 1),
-       padded("big-settings.json", settings, kMebibyte + 1),
-       "it is larger than 1 MiB, far more than a backup or a settings file holds"},
-      {padded("limit.json", ReadTestFile(backup), kMebibyte),
-       padded("limit-settings.json", settings, kMebibyte), ""},
+      {(TestFolder() / "none.json").string(), (TestFolder() / "none.json").string(), "there is no such file"},
+      {padded("big.json", ReadTestFile(backup), kMebibyte + 1), padded("big-settings.json", settings, kMebibyte + 1), "it is larger than 1 MiB, far more than a backup or a settings file holds"},
+      {padded("limit.json", ReadTestFile(backup), kMebibyte), padded("limit-settings.json", settings, kMebibyte), ""},
   };
+  // clang-format on
 #ifndef _WIN32
   const std::string pipe = (TestFolder() / "pipe").string();
   ::mkfifo(pipe.c_str(), 0600);  // opened for reading, it would wait for a writer

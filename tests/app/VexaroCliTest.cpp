@@ -86,7 +86,6 @@ TEST_P(Cli, ExitStatusAndOutput) {
   EXPECT_EQ(platform.openHandles(), 0);
 }
 
-// One device at /dev/hidraw1, its firmware changed by `change`.
 std::function<void(SimulatedPlatform&)> OnDevice(
     std::function<void(SimulatedFirmware&)> change = nullptr) {
   return [change](SimulatedPlatform& p) {
@@ -322,7 +321,6 @@ TEST(CliInformation, AnUnexpectedErrorIsOneSentence) {
   EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1);
 }
 
-// The help names every command.
 TEST(CliInformation, HelpNamesEveryCommand) {
   const std::string help = RunCli({"--help"}).out;
   for (const char* command : {"list", "peek", "read", "set", "poke", "parse", "load", "play",
