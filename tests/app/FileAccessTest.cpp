@@ -30,27 +30,18 @@ namespace fs = std::filesystem;
 
 // Root may write and read whatever the permissions say. Run as root, a command given to this
 // runs as the user nobody (uid 65534) instead, so that permissions apply.
-class AsAnotherUser {
- public:
-  AsAnotherUser() {
-#ifndef _WIN32
-    switched_ = ::geteuid() == 0 && ::setegid(kNobody) == 0 && ::seteuid(kNobody) == 0;
-#endif
-  }
+struct AsAnotherUser {
   AsAnotherUser(const AsAnotherUser&) = delete;
-  AsAnotherUser& operator=(const AsAnotherUser&) = delete;
-  ~AsAnotherUser() {
 #ifndef _WIN32
-    if (switched_) EXPECT_TRUE(::seteuid(0) == 0 && ::setegid(0) == 0);
+  AsAnotherUser() : switched(::geteuid() == 0 && ::setegid(65534) == 0 && ::seteuid(65534) == 0) {}
+  ~AsAnotherUser() {
+    if (switched) EXPECT_TRUE(::seteuid(0) == 0 && ::setegid(0) == 0);
+  }
+  const bool switched;
+#else
+  AsAnotherUser() = default;
+  const bool switched = false;
 #endif
-  }
-  bool switched() const {
-    return switched_;
-  }
-
- private:
-  static constexpr unsigned kNobody = 65534;
-  bool switched_ = false;
 };
 
 std::set<std::string> NamesIn(const fs::path& folder) {
@@ -102,7 +93,7 @@ TEST(BackupFile, IsPutInPlaceWholeOrNotAtAll) {
   std::string leftOut;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    if (c.needsRoot && !AsAnotherUser().switched()) {
+    if (c.needsRoot && !AsAnotherUser().switched) {
       leftOut += std::string(leftOut.empty() ? "" : ", ") + c.name;
       continue;
     }

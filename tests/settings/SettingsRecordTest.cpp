@@ -160,12 +160,6 @@ TEST(EncodeSettings, TextsThatCannotBeStoredNameTheirFieldAndWriteNothing) {
   }
 }
 
-DeviceSettings Range(std::uint8_t byte24) {
-  DeviceSettings settings{};
-  settings[24] = byte24;
-  return settings;
-}
-
 constexpr const char* k7V = "Voltage must be between 0.00V(OFF) and 7.00V";
 constexpr const char* k70V = "Voltage must be between 0.0V(OFF) and 70.0V";
 
@@ -209,7 +203,7 @@ TEST(CheckEntry, CutCommaQuantumAndBounds) {
   };
   // clang-format on
   for (const Case& c : cases) {
-    const CheckResult result = CheckEntry(c.field, c.typed, Range(c.range));
+    const CheckResult result = CheckEntry(c.field, c.typed, Device({{24, c.range}}));
     const std::string what = std::string(Info(c.field).control) + " \"" + c.typed + "\"";
     EXPECT_EQ(result.accepted, c.accepted) << what;
     EXPECT_EQ(result.text, c.result) << what;
@@ -236,12 +230,12 @@ TEST(Threshold, ClampAndSliderPosition) {
 // pick-only field's default one of its items.
 TEST(FactoryDefaults, AreWhatTheirFieldsAccept) {
   for (std::uint8_t range : {0, 1}) {
-    std::vector<FieldText> defaults = BasicDefaults(Range(range));
+    std::vector<FieldText> defaults = BasicDefaults(Device({{24, range}}));
     EXPECT_EQ(defaults[2].text, range == 1 ? "OFF" : "4.60");
     for (const FieldText& d : AdvancedDefaults()) defaults.push_back(d);
     ASSERT_EQ(defaults.size(), kFieldCount);
     for (const FieldText& d : defaults) {
-      const auto rule = RuleFor(d.field, Range(range));
+      const auto rule = RuleFor(d.field, Device({{24, range}}));
       EXPECT_EQ(d.text, rule ? rule->restoreText : d.text) << Info(d.field).control;
       EXPECT_TRUE(Info(d.field).kind != ControlKind::PickList || IsItem(d.field, d.text));
     }
