@@ -63,21 +63,18 @@ TEST(ParseRingTone, WorkedExampleWithEveryLineEnd) {
   }
 }
 
-// Without defaults items: octave 6, 63 beats per minute, quarter notes. The last name of the
-// table found in an item wins.
-TEST(ParseRingTone, NoteNames) {
-  const std::pair<const char*, int> cases[] = {
-      {"c", 0},  {"c#", 1}, {"d#", 3}, {"f#", 6}, {"g#", 8}, {"a#", 10}, {"A#", 10},
-      {"b", 11}, {"h", 11}, {"H", 11}, {"e#", 4}, {"x", 0},  {"ca", 9},  {"e+6", 4},
-  };
-  for (const auto& [item, index] : cases) ExpectNotes(item, 0, {{kOctave6[index], kQuarter63}});
-}
-
-// One note: its octave, duration, dot and pause, and the whole numbers of the defaults items.
+// One note: its name, octave, duration, dot and pause, and the whole numbers of the defaults items.
 TEST(ParseRingTone, OneNote) {
   const std::string b60 = "x:d=4,o=5,b=60\n";  // a quarter note lasts 1 s; the octave is 5
   // clang-format off
   const std::pair<std::string, Note> cases[] = {
+      // Without defaults items: octave 6, 63 beats per minute, quarter notes. The last name of the
+      // table found in an item wins.
+      {"c", {kOctave6[0], kQuarter63}}, {"c#", {kOctave6[1], kQuarter63}}, {"d#", {kOctave6[3], kQuarter63}},
+      {"f#", {kOctave6[6], kQuarter63}}, {"g#", {kOctave6[8], kQuarter63}}, {"a#", {kOctave6[10], kQuarter63}},
+      {"A#", {kOctave6[10], kQuarter63}}, {"b", {kOctave6[11], kQuarter63}}, {"h", {kOctave6[11], kQuarter63}},
+      {"H", {kOctave6[11], kQuarter63}}, {"e#", {kOctave6[4], kQuarter63}}, {"x", {kOctave6[0], kQuarter63}},
+      {"ca", {kOctave6[9], kQuarter63}}, {"e+6", {kOctave6[4], kQuarter63}},
       {b60 + "c.6", {1046.50, 1.5}},     // octave from the last character
       {b60 + "c6.", {kC5, 1.5}},         // ends in a point: default octave
       {b60 + "c6 \t", {1046.50, 1.0}},  // blanks at the end are dropped

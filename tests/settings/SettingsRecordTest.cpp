@@ -65,10 +65,6 @@ TEST(ShowSettings, WorkedExamplesAndTheFirmwareGate) {
   for (const auto& [bytes, field, text] : cases) {
     EXPECT_EQ(Shown(Device(bytes), field), text) << Info(field).control;
   }
-  EXPECT_EQ(ShowSettings(Device()).version, "3.1");
-  EXPECT_EQ(ShowSettings(Device({{2, 29}})).version, "2.9");
-  EXPECT_EQ(ShowSettings(Device({{24, 1}})).range70, true);
-  EXPECT_EQ(ShowSettings(Device({{24, 2}})).range70, false);
 }
 
 // The filling stops at the first byte no control can show, and says which.
