@@ -81,13 +81,6 @@ TuneImage Image(std::initializer_list<std::uint8_t> bytes) {
   return image;
 }
 
-// Fifty notes, pauses and C6 by turns, 30 units each: no closing pair.
-TuneImage Fifty() {
-  TuneImage image{};
-  for (std::size_t i = 0; i < image.size(); i += 2) image[i] = i % 4 ? 119 : 0, image[i + 1] = 30;
-  return image;
-}
-
 // The judge of every text is the loader itself: the text, parsed and encoded, gives the image, and
 // a text that cannot give it still loads.
 TEST(FindRingToneText, LoadsAsTheSameBytesOrSaysWhichNotesCannot) {
@@ -101,7 +94,7 @@ TEST(FindRingToneText, LoadsAsTheSameBytesOrSaysWhichNotesCannot) {
       {"two notes", Image({119, 20, 106, 22}), ""},
       {"the factory tune, which no ring tone made", DefaultTuneImage(), ""},
       {"no notes", TuneImage{}, ""},
-      {"fifty notes and no closing pair", Fifty(), ""},
+      {"fifty notes, pauses and C6 by turns, and no closing pair", [] { TuneImage image{}; for (std::size_t i = 0; i < image.size(); i += 2) image[i] = i % 4 ? 119 : 0, image[i + 1] = 30; return image; }(), ""},
       {"a pitch code only octave 9 gives, first", Image({15, 40, 119, 20}), ""},
       {"a pitch code only octave 9 gives, later", Image({119, 20, 15, 40}), ""},
       {"two pauses that only tempo 2 serves", Image({0, 76, 0, 126}), ""},
