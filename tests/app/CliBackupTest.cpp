@@ -17,17 +17,21 @@ namespace {
 
 using ::testing::HasSubstr;
 
-// A backup of a factory device.
+const auto kSeventyVolts = [](SimulatedFirmware& f) { f.store()[24] = 1; };
+const auto kOlderFirmware = [](SimulatedFirmware& f) { f.store()[2] = 29; };
+
 std::string FactoryBackup() {
   const std::string file = (TestFolder() / "factory.json").string();
   EXPECT_EQ(CliDevice()({"backup", file}).status, kExitDone);
   return file;
 }
 
-std::size_t StoreCommands(CliDevice& device) {
-  const std::vector<ReceivedCommand>& received = device.platform.firmware().received();
-  return std::count_if(received.begin(), received.end(),
-                       [](const ReceivedCommand& c) { return c.command == command::kStoreByte; });
+std::vector<std::uint8_t> Stored(CliDevice& device) {
+  std::vector<std::uint8_t> addresses;
+  for (const ReceivedCommand& c : device.platform.firmware().received()) {
+    if (c.command == command::kStoreByte) addresses.push_back(c.argument1);
+  }
+  return addresses;
 }
 
 // Backs `memory` up, restores the file onto a factory device of the same range and expects
@@ -53,7 +57,7 @@ bool RoundTrip(const DeviceStore& memory, const std::string& what) {
   }
   EXPECT_EQ(target.store(), expected);
 
-  const std::size_t before = StoreCommands(source);
+  const std::size_t before = Stored(source).size();
   EXPECT_EQ(source({"set", "--from", file}).status, kExitDone);
   const CliOutcome read = source({"read", "--json"});
   if (read.status == kExitDone) {
@@ -63,7 +67,7 @@ bool RoundTrip(const DeviceStore& memory, const std::string& what) {
     const CliOutcome set = source({"set", "--from", TestFile("read.json", crlf)});
     EXPECT_EQ(set.status, kExitDone) << set.err;
   }
-  EXPECT_EQ(StoreCommands(source), before);
+  EXPECT_EQ(Stored(source).size(), before);
   EXPECT_EQ(source.store(), memory);
   return read.status == kExitDone;
 }
@@ -126,32 +130,23 @@ TEST(CliBackup, RestoresInTheSendOrderThenTheMelodyThenTheTrim) {
   order.push_back(27);
   CliDevice target;
   ASSERT_EQ(target({"restore", file}).status, kExitDone);
-  std::vector<std::uint8_t> written;
-  for (const ReceivedCommand& c : target.platform.firmware().received()) {
-    if (c.command == command::kStoreByte) written.push_back(c.argument1);
-  }
-  EXPECT_EQ(written, order);
+  EXPECT_EQ(Stored(target), order);
   EXPECT_EQ(target.store(), source.store());
 
   // --only stores its part alone: so many writes, from this address on. The range and the
   // firmware concern the settings alone: a melody or a trim goes onto any device.
-  const auto seventyVolts = [](SimulatedFirmware& f) { f.store()[24] = 1; };
-  const auto olderFirmware = [](SimulatedFirmware& f) { f.store()[2] = 29; };
-  const std::tuple<std::string, std::function<void(SimulatedFirmware&)>, std::size_t, std::uint8_t>
-      parts[] = {{"settings", nullptr, 23, 9},
-                 {"melody", seventyVolts, 100, 28},
-                 {"melody", olderFirmware, 100, 28},
-                 {"trim", seventyVolts, 1, 27},
-                 {"trim", olderFirmware, 1, 27}};
+  // clang-format off
+  const std::tuple<std::string, std::function<void(SimulatedFirmware&)>, std::size_t, std::uint8_t> parts[] = {
+      {"settings", nullptr, 23, 9}, {"melody", kSeventyVolts, 100, 28}, {"melody", kOlderFirmware, 100, 28},
+      {"trim", kSeventyVolts, 1, 27}, {"trim", kOlderFirmware, 1, 27}};
+  // clang-format on
   for (const auto& [part, device, count, first] : parts) {
     CliDevice only(device);
     const CliOutcome run = only({"restore", file, "--only", part});
     ASSERT_EQ(run.status, kExitDone) << part << run.err;
-    std::vector<ReceivedCommand> writes = only.platform.firmware().received();
-    std::erase_if(writes,
-                  [](const ReceivedCommand& c) { return c.command != command::kStoreByte; });
+    const std::vector<std::uint8_t> writes = Stored(only);
     ASSERT_EQ(writes.size(), count) << part;
-    EXPECT_EQ(writes.front().argument1, first) << part;
+    EXPECT_EQ(writes.front(), first) << part;
   }
 }
 
@@ -161,9 +156,15 @@ TEST(CliBackup, EarlierFormatRestoresFromItsTexts) {
   ASSERT_EQ(device({"set", "--defaults", "turn-on=20", "zero-output=10-beeps"}).status, kExitDone);
   ASSERT_EQ(device({"load", VEXARO_DATA_DIR "/two-notes.txt"}).status, kExitDone);
   ASSERT_EQ(device({"trim", "5"}).status, kExitDone);
-  const CliOutcome run = device({"restore", VEXARO_DATA_DIR "/factory-backup-format1.json"});
+  std::string earlier = ReadTestFile(VEXARO_DATA_DIR "/factory-backup-format1.json");
+  const CliOutcome run = device({"restore", TestFile("earlier.json", earlier)});
   ASSERT_EQ(run.status, kExitDone) << run.err;
   EXPECT_EQ(device.store(), FactoryStore());
+  // A trim of 7 is one of the device's.
+  earlier.replace(earlier.find("\"trim\": 0"), 9, "\"trim\": 7");
+  ASSERT_EQ(device({"restore", TestFile("seven.json", earlier), "--only", "trim"}).status,
+            kExitDone);
+  EXPECT_EQ(device.store()[kTrimAddress], 7);
 }
 
 // Every real song, loaded, read back as a ring-tone text and loaded from that text, stores the
@@ -227,11 +228,6 @@ TEST(CliRestore, BadFilesWriteNothing) {
     return at == std::string::npos ? "(" + from + " not found)"
                                    : std::string(text).replace(at, from.size(), to);
   };
-  const auto edited = [&](const std::string& from, const std::string& to) {
-    return changed(good, from, to);
-  };
-  const auto olderFirmware = [](SimulatedFirmware& f) { f.store()[2] = 29; };
-  const auto seventyVolts = [](SimulatedFirmware& f) { f.store()[24] = 1; };
   const std::string longKey(512 * 1024, 'k');
   const auto nested = [](std::size_t depth) {
     return std::string(depth, '[') + std::string(depth, ']');
@@ -251,34 +247,34 @@ TEST(CliRestore, BadFilesWriteNothing) {
   const Case cases[] = {
       {"not JSON", good.substr(0, 40), nullptr, "is not a JSON file."},
       {"what read --json wrote", "{\"version\": \"3.1\"}", nullptr, "is not a file that 'vexaro backup' wrote"},
-      {"a later format", edited("\"vexaro-backup\": 2", "\"vexaro-backup\": 3"), nullptr, "is a backup of format 3, which this vexaro cannot read."},
-      {"format as a text", edited("\"vexaro-backup\": 2", "\"vexaro-backup\": \"2\""), nullptr, "is a backup of format \"2\", which"},
-      {"a key twice", edited("\"trim\": 0,", "\"trim\": 0, \"trim\": 1,"), nullptr, "holds the key \"trim\" twice in one object, so it is not clear which one counts."},
-      {"a setting twice", edited("\"reverse\": \"0\",", "\"reverse\": \"0\", \"reverse\": \"1\","), nullptr, "holds the key \"reverse\" twice"},
-      {"an unknown key", edited("\"trim\"", "\"colour\": \"red\", \"trim\""), nullptr, "holds a key \"colour\" that a backup of format 2 does not have."},
-      {"the earlier format's melody", edited("\"notes\"", "\"melody\": \"00\", \"notes\""), nullptr, "holds a key \"melody\" that a backup of format 2 does not have."},
-      {"an unknown setting", edited("\"reverse\"", "\"volume\": \"11\", \"reverse\""), nullptr, "holds a setting \"volume\" that no Vexaro has."},
-      {"escapes in a key", edited("\"reverse\"", "\"\\u001b[2J\\nx\": \"1\", \"reverse\""), nullptr, "holds a setting \"\\x1b[2J\\nx\" that no Vexaro has."},
-      {"a key of half a megabyte", edited("\"reverse\"", "\"" + longKey + "\": \"1\", \"reverse\""), nullptr, "holds a setting \"" + longKey.substr(0, 40) + "\"... that no Vexaro has."},
-      {"a trim 16 deep, with the file's object", edited("\"trim\": 0", "\"trim\": " + nested(15)), nullptr, "from -7 to 7, not a list."},
-      {"a trim 17 deep", edited("\"trim\": 0", "\"trim\": " + nested(16)), nullptr, "nests lists and objects more than 16 deep; a backup or a settings file nests 3 deep."},
-      {"a format of lists 100,000 deep", edited("2", nested(100000)), nullptr, "more than 16 deep"},
-      {"two-key objects 50,000 deep", edited("\"trim\": 0", "\"trim\": " + deepObjects), nullptr, "more than 16 deep"},
-      {"10,000 notes", edited("\"notes\": [", "\"notes\": [" + tenThousandNotes), nullptr, "holds more than 10000 values; a backup or a settings file holds some 100."},
-      {"a setting missing", edited("    \"beep-duration\": \"0.251\",\n", ""), nullptr, "have no \"beep-duration\"."},
-      {"a setting edited", edited("\"2404\"", "\"2400\""), nullptr, "the ze-frequency in BAD reads \"2400\", but its memory bytes show \"2404\"; a restore stores the bytes, so store an edited setting with 'vexaro set --from BAD'."},
-      {"the version edited", edited("\"3.1\"", "\"3.0\""), nullptr, "the version in BAD reads \"3.0\", but its memory bytes show \"3.1\"; the version and the range are the device's own and cannot be edited."},
-      {"the trim edited", edited("\"trim\": 0", "\"trim\": 3"), nullptr, "the trim in BAD reads 3, but its memory bytes show 0; a restore stores the bytes, so store an edited trim with 'vexaro trim'."},
-      {"a version no device reports", edited("\"3.1\"", "\"inf\""), nullptr, "the version in BAD must be a firmware version from 0.0 to 25.5 such as 3.1, not \"inf\"."},
-      {"a version past 25.5", edited("\"3.1\"", "\"25.6\""), nullptr, "not \"25.6\"."},
-      {"trim at the least 64-bit number", edited("\"trim\": 0", "\"trim\": -9223372036854775808"), nullptr, "must be a whole number from -7 to 7, not -9223372036854775808."},
-      {"trim beyond a signed number", edited("\"trim\": 0", "\"trim\": 18446744073709551615"), nullptr, "from -7 to 7, not 18446744073709551615."},
-      {"trim as a fraction", edited("\"trim\": 0", "\"trim\": 0.5"), nullptr, "from -7 to 7, not 0.5."},
-      {"seven memory lines", edited("\"00 00 1f", "\"00 1f"), nullptr, "the memory in BAD must be 8 lines of 16 two-digit hexadecimal bytes (line 1); it holds 15."},
-      {"memory not hex", edited("\"00 00 1f", "\"00 0g 1f"), nullptr, "(line 1); \"0g\" is not one."},
-      {"notes not texts", edited("\"notes\": [", "\"notes\": [1,"), nullptr, "the notes in BAD must be a list of texts."},
-      {"gated settings for older firmware", good, olderFirmware, "min-voltage-cycles needs firmware 3.0 or later; this device has 2.9."},
-      {"another range", good, seventyVolts, "these settings are for a 7V device; this one is 70V."},
+      {"a later format", changed(good, "\"vexaro-backup\": 2", "\"vexaro-backup\": 3"), nullptr, "is a backup of format 3, which this vexaro cannot read."},
+      {"format as a text", changed(good, "\"vexaro-backup\": 2", "\"vexaro-backup\": \"2\""), nullptr, "is a backup of format \"2\", which"},
+      {"a key twice", changed(good, "\"trim\": 0,", "\"trim\": 0, \"trim\": 1,"), nullptr, "holds the key \"trim\" twice in one object, so it is not clear which one counts."},
+      {"a setting twice", changed(good, "\"reverse\": \"0\",", "\"reverse\": \"0\", \"reverse\": \"1\","), nullptr, "holds the key \"reverse\" twice"},
+      {"an unknown key", changed(good, "\"trim\"", "\"colour\": \"red\", \"trim\""), nullptr, "holds a key \"colour\" that a backup of format 2 does not have."},
+      {"the earlier format's melody", changed(good, "\"notes\"", "\"melody\": \"00\", \"notes\""), nullptr, "holds a key \"melody\" that a backup of format 2 does not have."},
+      {"an unknown setting", changed(good, "\"reverse\"", "\"volume\": \"11\", \"reverse\""), nullptr, "holds a setting \"volume\" that no Vexaro has."},
+      {"escapes in a key", changed(good, "\"reverse\"", "\"\\u001b[2J\\nx\": \"1\", \"reverse\""), nullptr, "holds a setting \"\\x1b[2J\\nx\" that no Vexaro has."},
+      {"a key of half a megabyte", changed(good, "\"reverse\"", "\"" + longKey + "\": \"1\", \"reverse\""), nullptr, "holds a setting \"" + longKey.substr(0, 40) + "\"... that no Vexaro has."},
+      {"a trim 16 deep, with the file's object", changed(good, "\"trim\": 0", "\"trim\": " + nested(15)), nullptr, "from -7 to 7, not a list."},
+      {"a trim 17 deep", changed(good, "\"trim\": 0", "\"trim\": " + nested(16)), nullptr, "nests lists and objects more than 16 deep; a backup or a settings file nests 3 deep."},
+      {"a format of lists 100,000 deep", changed(good, "2", nested(100000)), nullptr, "more than 16 deep"},
+      {"two-key objects 50,000 deep", changed(good, "\"trim\": 0", "\"trim\": " + deepObjects), nullptr, "more than 16 deep"},
+      {"10,000 notes", changed(good, "\"notes\": [", "\"notes\": [" + tenThousandNotes), nullptr, "holds more than 10000 values; a backup or a settings file holds some 100."},
+      {"a setting missing", changed(good, "    \"beep-duration\": \"0.251\",\n", ""), nullptr, "have no \"beep-duration\"."},
+      {"a setting edited", changed(good, "\"2404\"", "\"2400\""), nullptr, "the ze-frequency in BAD reads \"2400\", but its memory bytes show \"2404\"; a restore stores the bytes, so store an edited setting with 'vexaro set --from BAD'."},
+      {"the version edited", changed(good, "\"3.1\"", "\"3.0\""), nullptr, "the version in BAD reads \"3.0\", but its memory bytes show \"3.1\"; the version and the range are the device's own and cannot be edited."},
+      {"the trim edited", changed(good, "\"trim\": 0", "\"trim\": 3"), nullptr, "the trim in BAD reads 3, but its memory bytes show 0; a restore stores the bytes, so store an edited trim with 'vexaro trim'."},
+      {"a version no device reports", changed(good, "\"3.1\"", "\"inf\""), nullptr, "the version in BAD must be a firmware version from 0.0 to 25.5 such as 3.1, not \"inf\"."},
+      {"a version past 25.5", changed(good, "\"3.1\"", "\"25.6\""), nullptr, "not \"25.6\"."},
+      {"trim at the least 64-bit number", changed(good, "\"trim\": 0", "\"trim\": -9223372036854775808"), nullptr, "must be a whole number from -7 to 7, not -9223372036854775808."},
+      {"trim beyond a signed number", changed(good, "\"trim\": 0", "\"trim\": 18446744073709551615"), nullptr, "from -7 to 7, not 18446744073709551615."},
+      {"trim as a fraction", changed(good, "\"trim\": 0", "\"trim\": 0.5"), nullptr, "from -7 to 7, not 0.5."},
+      {"seven memory lines", changed(good, "\"00 00 1f", "\"00 1f"), nullptr, "the memory in BAD must be 8 lines of 16 two-digit hexadecimal bytes (line 1); it holds 15."},
+      {"memory not hex", changed(good, "\"00 00 1f", "\"00 0g 1f"), nullptr, "(line 1); \"0g\" is not one."},
+      {"notes not texts", changed(good, "\"notes\": [", "\"notes\": [1,"), nullptr, "the notes in BAD must be a list of texts."},
+      {"gated settings for older firmware", good, kOlderFirmware, "min-voltage-cycles needs firmware 3.0 or later; this device has 2.9."},
+      {"another range", good, kSeventyVolts, "these settings are for a 7V device; this one is 70V."},
       // The earlier format, restored from its texts.
       {"earlier: no melody", changed(earlier, "\"melody\"", "\"tune\""), nullptr, "holds a key \"tune\" that a backup of format 1 does not have."},
       {"earlier: another range", changed(earlier, "\"7V\"", "\"70V\""), nullptr, "these settings are for a 70V device; this one is 7V."},
@@ -310,18 +306,9 @@ TEST(CliRestore, BadFilesWriteNothing) {
   }
   // The sentence for an edited setting points to set --from, which stores the edit.
   CliDevice editedDevice;
-  const std::string editedFile = TestFile("edited.json", edited("\"2404\"", "\"2500\""));
+  const std::string editedFile = TestFile("edited.json", changed(good, "\"2404\"", "\"2500\""));
   ASSERT_EQ(editedDevice({"set", "--from", editedFile}).status, kExitDone);
   EXPECT_EQ(editedDevice.store()[18], 50);  // 2500 Hz: 125000 / 2500 ticks
-
-  // A trim of 7 is one of the device's.
-  CliDevice device;
-  ASSERT_EQ(
-      device({"restore", TestFile("seven.json", changed(earlier, "\"trim\": 0", "\"trim\": 7")),
-              "--only", "trim"})
-          .status,
-      kExitDone);
-  EXPECT_EQ(device.store()[kTrimAddress], 7);
 }
 
 TEST(CliRestore, DeviceLostPartWaySaysHowFar) {

@@ -30,27 +30,18 @@ namespace fs = std::filesystem;
 
 // Root may write and read whatever the permissions say. Run as root, a command given to this
 // runs as the user nobody (uid 65534) instead, so that permissions apply.
-class AsAnotherUser {
- public:
-  AsAnotherUser() {
-#ifndef _WIN32
-    switched_ = ::geteuid() == 0 && ::setegid(kNobody) == 0 && ::seteuid(kNobody) == 0;
-#endif
-  }
+struct AsAnotherUser {
   AsAnotherUser(const AsAnotherUser&) = delete;
-  AsAnotherUser& operator=(const AsAnotherUser&) = delete;
-  ~AsAnotherUser() {
 #ifndef _WIN32
-    if (switched_) EXPECT_TRUE(::seteuid(0) == 0 && ::setegid(0) == 0);
+  AsAnotherUser() : switched(::geteuid() == 0 && ::setegid(65534) == 0 && ::seteuid(65534) == 0) {}
+  ~AsAnotherUser() {
+    if (switched) EXPECT_TRUE(::seteuid(0) == 0 && ::setegid(0) == 0);
+  }
+  const bool switched;
+#else
+  AsAnotherUser() = default;
+  const bool switched = false;
 #endif
-  }
-  bool switched() const {
-    return switched_;
-  }
-
- private:
-  static constexpr unsigned kNobody = 65534;
-  bool switched_ = false;
 };
 
 std::set<std::string> NamesIn(const fs::path& folder) {
@@ -63,97 +54,46 @@ std::set<std::string> NamesIn(const fs::path& folder) {
 const std::string kEarlier = "{ \"an earlier backup\": 1 }\n";
 
 TEST(BackupFile, IsPutInPlaceWholeOrNotAtAll) {
+  using P = const fs::path&;
   struct Case {
     const char* name;
     // Makes the case in `folder`, where "b.json" holds kEarlier, and returns the path to back up
     // to. The folder's listing after the run must be the same as before it.
-    std::function<fs::path(const fs::path& folder)> make;
+    std::function<fs::path(P folder)> make;
     std::string error;  // standard error, FILE for the path; empty: the backup is written
-    std::function<void(const fs::path& file)> check;  // more to check afterwards, or null
+    std::function<void(P file)> check;  // more to check afterwards, or null
     // Run as nobody when the test runs as root; `needsRoot`: the case needs a file of another
     // user, and is left out when the test does not run as root.
     bool anotherUser = false;
     bool needsRoot = false;
+    std::uintmax_t sizeLimit = 0;  // of the files this process may write, as on a full disk
   };
+  // clang-format off
   const Case cases[] = {
-      {"a folder",
-       [](const fs::path& d) {
-         fs::create_directories(d / "sub" / "x");
-         return d / "sub";
-       },
-       "cannot write FILE: it is a folder, not a file; nothing was written.", nullptr},
-      {"no such folder", [](const fs::path& d) { return d / "none" / "b.json"; },
-       "cannot write FILE: its folder does not exist; nothing was written.", nullptr},
+      {"a folder", [](P d) { fs::create_directories(d / "sub" / "x"); return d / "sub"; }, "cannot write FILE: it is a folder, not a file; nothing was written.", nullptr},
+      {"no such folder", [](P d) { return d / "none" / "b.json"; }, "cannot write FILE: its folder does not exist; nothing was written.", nullptr},
       // Refused for root too, who could write it, as the simulated device's memory file is.
-      {"a read-only file",
-       [](const fs::path& d) {
-         fs::permissions(d / "b.json", fs::perms::owner_read);
-         return d / "b.json";
-       },
-       "cannot write FILE: it is read-only; the file already there is unchanged.",
-       [](const fs::path& f) { fs::permissions(f, fs::perms::owner_all); }},
+      {"a read-only file", [](P d) { fs::permissions(d / "b.json", fs::perms::owner_read); return d / "b.json"; }, "cannot write FILE: it is read-only; the file already there is unchanged.", [](P f) { fs::permissions(f, fs::perms::owner_all); }},
       // The longest name the file system takes, so the new file's name must be shorter.
-      {"a name of 255 bytes",
-       [](const fs::path& d) { return d / (std::string(250, 'n') + ".json"); }, "", nullptr},
+      {"a name of 255 bytes", [](P d) { return d / (std::string(250, 'n') + ".json"); }, "", nullptr},
 #ifndef _WIN32
-      {"a pipe",
-       [](const fs::path& d) {
-         ::mkfifo((d / "pipe").c_str(), 0600);
-         return d / "pipe";
-       },
-       "cannot write FILE: it is a device or a pipe, not a file; nothing was written.",
-       [](const fs::path& f) { EXPECT_TRUE(fs::is_fifo(f)); }},
-      {"a read-only folder",
-       [](const fs::path& d) {
-         fs::permissions(d, fs::perms::all & ~(fs::perms::owner_write | fs::perms::group_write |
-                                               fs::perms::others_write));
-         return d / "b.json";
-       },
-       "cannot write FILE: this user may not make a file in its folder; the file already there is "
-       "unchanged.",
-       nullptr, true},
-      // A shared folder (sticky, as /tmp) where FILE belongs to another user.
-      {"a file of another user in a shared folder",
-       [](const fs::path& d) {
-         fs::permissions(d, fs::perms::all | fs::perms::sticky_bit);
-         return d / "b.json";
-       },
-       "cannot write FILE: this user may not replace it; the file already there is unchanged.",
-       nullptr, true, true},
-      {"the replaced file's permissions",
-       [](const fs::path& d) {
-         fs::permissions(d / "b.json",
-                         fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-         return d / "b.json";
-       },
-       "",
-       [](const fs::path& f) {
-         EXPECT_EQ(fs::status(f).permissions(),
-                   fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-       }},
-      {"a new file's permissions", [](const fs::path& d) { return d / "new.json"; }, "",
-       [](const fs::path& f) {
-         const mode_t mask = ::umask(0);
-         ::umask(mask);
-         EXPECT_EQ(static_cast<mode_t>(fs::status(f).permissions()), 0666 & ~mask);
-       }},
-      {"a link to the backup",
-       [](const fs::path& d) {
-         fs::create_symlink("b.json", d / "link");
-         return d / "link";
-       },
-       "",
-       [](const fs::path& f) {
-         EXPECT_TRUE(fs::is_symlink(f));
-         EXPECT_THAT(ReadTestFile((f.parent_path() / "b.json").string()),
-                     ::testing::HasSubstr("\"memory\""));
-       }},
+      {"a pipe", [](P d) { ::mkfifo((d / "pipe").c_str(), 0600); return d / "pipe"; }, "cannot write FILE: it is a device or a pipe, not a file; nothing was written.", [](P f) { EXPECT_TRUE(fs::is_fifo(f)); }},
+      {"a read-only folder", [](P d) { fs::permissions(d, fs::perms::all & ~(fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write)); return d / "b.json"; }, "cannot write FILE: this user may not make a file in its folder; the file already there is unchanged.", nullptr, true},
+      // Another user's file, in a shared folder (sticky, as /tmp) and in one anybody may write.
+      {"a file of another user in a shared folder", [](P d) { fs::permissions(d, fs::perms::all | fs::perms::sticky_bit); return d / "b.json"; }, "cannot write FILE: this user may not replace it; the file already there is unchanged.", nullptr, true, true},
+      {"a file of another user in an open folder", [](P d) { fs::permissions(d, fs::perms::all); return d / "b.json"; }, "cannot write FILE: this user may not replace it; the file already there is unchanged.", nullptr, true, true},
+      // The kernel's SIGXFSZ, which would end the program, becomes a sentence.
+      {"a write that fails part way", [](P d) { return d / "b.json"; }, "cannot write FILE: it would be larger than this user's file size limit; the file already there is unchanged.", nullptr, false, false, 1000},
+      {"the replaced file's permissions", [](P d) { fs::permissions(d / "b.json", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read); return d / "b.json"; }, "", [](P f) { EXPECT_EQ(fs::status(f).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read); }},
+      {"a new file's permissions", [](P d) { return d / "new.json"; }, "", [](P f) { const mode_t mask = ::umask(0); ::umask(mask); EXPECT_EQ(static_cast<mode_t>(fs::status(f).permissions()), 0666 & ~mask); }},
+      {"a link to the backup", [](P d) { fs::create_symlink("b.json", d / "link"); return d / "link"; }, "", [](P f) { EXPECT_TRUE(fs::is_symlink(f)); EXPECT_THAT(ReadTestFile((f.parent_path() / "b.json").string()), ::testing::HasSubstr("\"memory\"")); }},
 #endif
   };
+  // clang-format on
   std::string leftOut;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    if (c.needsRoot && !AsAnotherUser().switched()) {
+    if (c.needsRoot && !AsAnotherUser().switched) {
       leftOut += std::string(leftOut.empty() ? "" : ", ") + c.name;
       continue;
     }
@@ -167,7 +107,17 @@ TEST(BackupFile, IsPutInPlaceWholeOrNotAtAll) {
     const CliOutcome run = [&] {
       const std::optional<AsAnotherUser> user =
           c.anotherUser ? std::make_optional<AsAnotherUser>() : std::nullopt;
-      return CliDevice()({"backup", file.string()});
+#ifndef _WIN32
+      rlimit before{};
+      ::getrlimit(RLIMIT_FSIZE, &before);
+      const rlimit limited{c.sizeLimit != 0 ? c.sizeLimit : before.rlim_cur, before.rlim_max};
+      EXPECT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);  // a backup is some 3600 bytes
+#endif
+      const CliOutcome outcome = CliDevice()({"backup", file.string()});
+#ifndef _WIN32
+      ::setrlimit(RLIMIT_FSIZE, &before);
+#endif
+      return outcome;
     }();
     fs::permissions(folder, fs::perms::owner_all);
     std::string error = c.error;
@@ -187,29 +137,6 @@ TEST(BackupFile, IsPutInPlaceWholeOrNotAtAll) {
 }
 
 #ifndef _WIN32
-// A write that fails part way (here: past the file size this process may write, as on a full
-// disk) leaves the earlier backup and no part of the new one. The kernel's SIGXFSZ, which would
-// end the program, becomes a sentence.
-TEST(BackupFile, AWriteThatFailsPartWayLeavesTheEarlierBackup) {
-  const fs::path folder = TestFolder() / "limited";
-  fs::create_directories(folder);
-  const fs::path file = folder / "b.json";
-  std::ofstream(file, std::ios::binary) << kEarlier;
-  rlimit before{};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
-  rlimit limited = before;
-  limited.rlim_cur = 1000;  // a backup is some 3600 bytes
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
-  const CliOutcome run = CliDevice()({"backup", file.string()});
-  ::setrlimit(RLIMIT_FSIZE, &before);
-  EXPECT_EQ(run.status, kExitBadInput);
-  EXPECT_EQ(run.err, "vexaro: cannot write " + QuotedText(file.string()) +
-                         ": it would be larger than this user's file size limit; the file "
-                         "already there is unchanged.\n");
-  EXPECT_EQ(ReadTestFile(file.string()), kEarlier);
-  EXPECT_EQ(NamesIn(folder), std::set<std::string>{"b.json"});
-}
-
 // A termination signal while a file is written (a backup, or the memory file's save, which
 // writes the same way) ends the program with the earlier file or the new one in place, and no
 // other file. A child writes again and again; the signal comes once it has written once.
@@ -248,23 +175,6 @@ TEST(BackupFile, ATerminationSignalLeavesNoPartOfAFile) {
   }
 }
 
-// A file of another user that this user may not write is not replaced, though its folder would
-// let it be. Only root can make such a file and then run as another user.
-TEST(BackupFile, AFileThisUserMayNotWriteIsLeftAlone) {
-  if (::geteuid() != 0) GTEST_SKIP() << "needs root, to make a file of another user";
-  const fs::path folder = TestFolder() / "shared";
-  fs::create_directories(folder);
-  fs::permissions(folder, fs::perms::all);
-  const std::string file = TestFile("shared/b.json", kEarlier);  // root's, 0644
-  const CliOutcome run = [&] {
-    const AsAnotherUser nobody;
-    return CliDevice()({"backup", file});
-  }();
-  EXPECT_EQ(run.err, "vexaro: cannot write " + QuotedText(file) +
-                         ": this user may not replace it; the file already there is unchanged.\n");
-  EXPECT_EQ(ReadTestFile(file), kEarlier);
-  EXPECT_EQ(NamesIn(folder), std::set<std::string>{"b.json"});
-}
 #endif
 
 // restore and set --from read only an ordinary file of at most 1 MiB; anything else is one
@@ -291,17 +201,15 @@ TEST(BackupFile, OnlyAnOrdinaryFileOfAtMostOneMebibyteIsRead) {
     std::string reason;        // empty: read and stored
     bool anotherUser = false;  // run as nobody when the test runs as root
   };
+  // clang-format off
   std::vector<Case> cases = {
       {TestFolder().string(), TestFolder().string(), "it is a folder, not a file"},
       {kNull, kNull, "it is a device or a pipe, not a file"},
-      {(TestFolder() / "none.json").string(), (TestFolder() / "none.json").string(),
-       "there is no such file"},
-      {padded("big.json", ReadTestFile(backup), kMebibyte + 1),
-       padded("big-settings.json", settings, kMebibyte + 1),
-       "it is larger than 1 MiB, far more than a backup or a settings file holds"},
-      {padded("limit.json", ReadTestFile(backup), kMebibyte),
-       padded("limit-settings.json", settings, kMebibyte), ""},
+      {(TestFolder() / "none.json").string(), (TestFolder() / "none.json").string(), "there is no such file"},
+      {padded("big.json", ReadTestFile(backup), kMebibyte + 1), padded("big-settings.json", settings, kMebibyte + 1), "it is larger than 1 MiB, far more than a backup or a settings file holds"},
+      {padded("limit.json", ReadTestFile(backup), kMebibyte), padded("limit-settings.json", settings, kMebibyte), ""},
   };
+  // clang-format on
 #ifndef _WIN32
   const std::string pipe = (TestFolder() / "pipe").string();
   ::mkfifo(pipe.c_str(), 0600);  // opened for reading, it would wait for a writer
@@ -326,7 +234,8 @@ TEST(BackupFile, OnlyAnOrdinaryFileOfAtMostOneMebibyteIsRead) {
         continue;
       }
       EXPECT_EQ(run.status, kExitBadInput);
-      EXPECT_EQ(run.err, "vexaro: cannot read " + QuotedText(args.back()) + ": " + c.reason + ".\n");
+      EXPECT_EQ(run.err,
+                "vexaro: cannot read " + QuotedText(args.back()) + ": " + c.reason + ".\n");
       EXPECT_EQ(device.store(), before);
     }
   }

@@ -2,9 +2,12 @@
 // here as hidapi on hidraw answers them, by the simulated firmware, and the report descriptors are
 // files in a folder laid out as sysfs lays them out. No device is needed.
 
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <hidapi/hidapi.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -13,10 +16,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include <fcntl.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-
+#include "link/ApiUSBRoutines.h"
 #include "link/hidapi/HidapiPlatform.h"
 #include "support/CliRun.h"
 #include "support/TestFiles.h"
@@ -143,7 +143,8 @@ void AddDevice(int n, std::uint8_t reportId) {
   Library().devices.push_back({"/dev/hidraw" + std::to_string(n), reportId});
 }
 
-// Every command, on a device with numbered reports and on one without, runs alike.
+// Every command, on a device with numbered reports and on one without, runs alike; a hold drops
+// the replies to another program.
 TEST(HidapiStandIn, NumberedReportsAnswerEveryCommandAsUnnumberedOnesDo) {
   AddDevice(1, 0);
   AddDevice(2, 5);
@@ -179,6 +180,26 @@ TEST(HidapiStandIn, NumberedReportsAnswerEveryCommandAsUnnumberedOnesDo) {
   EXPECT_THAT(
       RunCli({"--device", "/dev/hidraw2", "--trace", "peek", "2"}, platform.get()).err,
       ::testing::HasSubstr("hid> 05 46 02 00 00 00 00 00 00\nhid< 05 1f 00 00 00 00 00 00 00\n"));
+
+  // Another program's replies wait on our handle too (hidraw gives every handle every input
+  // report): a hold drops them before our command, so the reply read is our own.
+  std::ostringstream text;
+  TrafficTrace trace(&text);
+  const std::unique_ptr<HidPlatform> traced = MakeTracingPlatform(*platform, trace);
+  LinkState link;
+  ApiUSBRoutines usb(*traced, link, trace);
+  ASSERT_TRUE(usb.FindDevice());
+  hid_device* const other = hid_open_path("/dev/hidraw1");
+  for (const unsigned char address : {5, 6}) {
+    const unsigned char report[9] = {0, command::kReadByte, address};
+    hid_write(other, report, sizeof report);
+  }
+  hid_close(other);
+  const DeviceHold hold = usb.holdDevice();
+  ASSERT_TRUE(hold);
+  EXPECT_EQ(usb.plainTransfer({command::kReadByte, 9}), 170);
+  EXPECT_THAT(text.str(), ::testing::HasSubstr("hid: dropped 2 input reports waiting on "
+                                               "/dev/hidraw1 (replies to another program)\n"));
   Library().devices.clear();
 }
 
@@ -195,12 +216,13 @@ TEST(HidapiStandIn, InitFailureAndRefusedOpens) {
   AddDevice(4, 0);
   Library().devices[0].openErrno = EACCES;
   Library().devices[1].openErrno = ENOENT;
-  EXPECT_EQ(RunCli({"list"}, platform.get()),
-            (CliOutcome{kExitNoDevice,
-                        "/dev/hidraw3: no permission to open (see vexaro --print-udev-rules)\n"
-                        "/dev/hidraw4: cannot be opened\n",
-                        "vexaro: no permission to open /dev/hidraw3; install the udev rule that 'vexaro "
-                        "--print-udev-rules' prints.\n"}));
+  EXPECT_EQ(
+      RunCli({"list"}, platform.get()),
+      (CliOutcome{kExitNoDevice,
+                  "/dev/hidraw3: no permission to open (see vexaro --print-udev-rules)\n"
+                  "/dev/hidraw4: cannot be opened\n",
+                  "vexaro: no permission to open /dev/hidraw3; install the udev rule that 'vexaro "
+                  "--print-udev-rules' prints.\n"}));
   Library().devices.clear();
 }
 

@@ -1,12 +1,19 @@
-// The command-line tool's commands, exit statuses and messages, run in-process.
+// The command-line tool's commands, exit statuses and messages, run in-process; what it prints
+// when a text from outside (an argument, a file name, a file's contents) is hostile, and when its
+// standard output cannot be written.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <string>
 #include <utility>
+#include <vector>
 
+#include "app/CheckedOutput.h"
 #include "app/PlatformChoice.h"
 #include "common/QuotedText.h"
 #include "simulator/SimulatedStoreFile.h"
@@ -79,7 +86,6 @@ TEST_P(Cli, ExitStatusAndOutput) {
   EXPECT_EQ(platform.openHandles(), 0);
 }
 
-// One device at /dev/hidraw1, its firmware changed by `change`.
 std::function<void(SimulatedPlatform&)> OnDevice(
     std::function<void(SimulatedFirmware&)> change = nullptr) {
   return [change](SimulatedPlatform& p) {
@@ -127,6 +133,7 @@ const CliCase kCliCases[] = {
     {"AddressNotANumber", {"--simulate", "peek", "x1"}, nullptr, 2, "", "ADDR must be a number from 0 to 255, not \"x1\"."},
     {"CountRunsPastTheLastAddress", {"--simulate", "peek", "250", "7"}, nullptr, 2, "", "COUNT must be a number from 1 to 6, not \"7\"."},
     {"EmptySimulateFile", {"--simulate=", "peek", "0"}, nullptr, 2, "", "--simulate= needs a file name"},
+    {"SimulateFileThatIsNoMemory", {"--simulate=" VEXARO_DATA_DIR "/two-notes.txt", "peek", "2"}, nullptr, 2, "", "is not a two-digit hexadecimal byte"},
     {"ReadPrintsWhatTheWindowShows", {"--simulate", "read"}, nullptr, 0, kFactoryRead, ""},
     {"ReadAsJson", {"read", "--json", "--simulate"}, nullptr, 0, AsJson(kFactoryRead), ""},
     {"ReadLeavesOutWhatOlderFirmwareHides", {"read"}, OnDevice([](SimulatedFirmware& f) { f.store()[2] = 29; }), 0, OlderFirmwareRead(), ""},
@@ -139,6 +146,8 @@ const CliCase kCliCases[] = {
     {"SetPickOnlyNotAnItem", {"--simulate", "set", "command-window=2.25"}, nullptr, 2, "", "command-window must be one of 1.0, 1.5, 2.0, 2.5, 3.0, 3.5, 4.0"},
     {"SetGatedFieldOnOlderFirmware", {"set", "min-voltage-capture=200"}, OnDevice([](SimulatedFirmware& f) { f.store()[2] = 29; }), 2, "", "min-voltage-capture needs firmware 3.0 or later; this device has 2.9."},
     {"SetLostPartWay", {"set", "--defaults"}, OnDevice([](SimulatedFirmware& f) { f.faults().unplugAfter = 29 + 5; }), 3, "", "device lost after storing 5 or 6 of 23 settings bytes."},
+    {"SetNormalisesAsTheBoxesDo", {"--simulate", "--trace", "set", "beep-frequency=1568 (G6)", "beep-duration=0,25"}, nullptr, 0, "", "hid> 00 54 03 50 00 00 00 00 00\nhid< 00 06 00 00 00 00 00 00 00\nhid> 00 54 04 18 00"},
+    {"SetClampsTheTurnOnAsTheBoxDoes", {"--simulate", "--trace", "set", "turn-on=150"}, nullptr, 0, "", "hid> 00 54 09 c8 00"},
     {"SetRefusesANumberTheBoxWouldCut", {"set", "beep-frequency=12500"}, OnDevice(), 2, "", "beep-frequency: Frequency must be between 500 and 5000 Hz."},
     {"SetTakesTheDevicesOwnTextUnchecked", {"set", "beep-frequency=12500", "reverse=1"}, OnDevice([](SimulatedFirmware& f) { f.store()[3] = 10; }), 0, "", ""},
     {"SetKeyTwice", {"--simulate", "set", "turn-on=5", "turn-on=6"}, nullptr, 2, "", "turn-on is given twice, so it is not clear which value counts."},
@@ -170,27 +179,6 @@ const CliCase kCliCases[] = {
 INSTANTIATE_TEST_SUITE_P(Commands, Cli, ::testing::ValuesIn(kCliCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// What `set` stores is what the window would, checked and normalised as the window's boxes are;
-// a backup that `read --json` wrote restores every byte.
-TEST(CliSet, StoresLikeTheSendButtonAndABackupRestoresEveryByte) {
-  CliDevice device;
-  ASSERT_EQ(device({"set", "beep-frequency=1568 (G6)", "beep-duration=0,25", "turn-on=150",
-                    "min-voltage-capture=30", "zero-output=10-beeps", "clear-glitch-count=1"})
-                .status,
-            kExitDone);
-  // 1568 Hz, 0.25 s, 100 %, 40 ms, ten beeps, clear the glitch count.
-  for (const auto& [address, value] :
-       {std::pair{3, 80}, {4, 24}, {9, 200}, {26, 2}, {17, 1}, {11, 1}}) {
-    EXPECT_EQ(device.store()[address], value) << address;
-  }
-  const std::string backup = TestFile("backup.json", device({"read", "--json"}).out);
-  const DeviceStore saved = device.store();
-  ASSERT_EQ(device({"set", "--defaults"}).status, kExitDone);
-  EXPECT_NE(device.store(), saved);
-  ASSERT_EQ(device({"set", "--from", backup}).status, kExitDone);
-  EXPECT_EQ(device.store(), saved);
-}
-
 // A turn-on byte outside 100 to 200 reads as the window's box shows it, and is stored back as
 // the box's Send would store it when another setting changes.
 TEST(CliSet, TurnOnOutsideTheSliderIsReadAndStoredAsTheBoxHoldsIt) {
@@ -216,18 +204,15 @@ TEST(CliSimulateFile, MemoryThatCannotBeKeptIsNeverASilentSuccess) {
     int status;
     std::string lastLine;  // of standard error; FILE stands for the file's path
   };
+  // clang-format off
   const Case cases[] = {
       // Refused for root too, who could write it.
-      {"read-only file", [](const fs::path& f) { fs::permissions(f, fs::perms::owner_read); },
-       nullptr, kExitBadInput,
-       "vexaro: Cannot write the simulated device file FILE: it is read-only."},
+      {"read-only file", [](const fs::path& f) { fs::permissions(f, fs::perms::owner_read); }, nullptr, kExitBadInput, "vexaro: Cannot write the simulated device file FILE: it is read-only."},
       // Before the device is held: the memory cannot be read again, and nothing is sent.
-      {"folder gone before the device is held", nullptr, "hid: open", kExitNoDevice,
-       "vexaro: Cannot write the simulated device file FILE: its folder does not exist."},
-      {"folder gone during the run", nullptr, "hid>", kExitDeviceLost,
-       "vexaro: Cannot write the simulated device file FILE: its folder does not exist, so what "
-       "the simulated device stored in this run is lost."},
+      {"folder gone before the device is held", nullptr, "hid: open", kExitNoDevice, "vexaro: Cannot write the simulated device file FILE: its folder does not exist."},
+      {"folder gone during the run", nullptr, "hid>", kExitDeviceLost, "vexaro: Cannot write the simulated device file FILE: its folder does not exist, so what the simulated device stored in this run is lost."},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const fs::path dir = TestFolder() / c.name;
@@ -336,7 +321,6 @@ TEST(CliInformation, AnUnexpectedErrorIsOneSentence) {
   EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1);
 }
 
-// The help names every command.
 TEST(CliInformation, HelpNamesEveryCommand) {
   const std::string help = RunCli({"--help"}).out;
   for (const char* command : {"list", "peek", "read", "set", "poke", "parse", "load", "play",
@@ -344,6 +328,144 @@ TEST(CliInformation, HelpNamesEveryCommand) {
     EXPECT_THAT(help, HasSubstr(std::string("\n  ") + command + " ")) << command;
   }
 }
+
+TEST(QuotedText, EscapesAndCutsByCharacters) {
+  const std::string a39(39, 'a');
+  const std::string euro = "\xe2\x82\xac";
+  std::string euros40;
+  for (int i = 0; i < 40; ++i) euros40 += euro;
+  std::string esc41(41, '\x1b');
+  std::string escaped40;
+  for (int i = 0; i < 40; ++i) escaped40 += "\\x1b";
+  const struct {
+    std::string text;
+    std::string quoted;
+  } cases[] = {
+      // clang-format off
+      {"", "\"\""}, {"plain", "\"plain\""}, {"a\"b\\c", "\"a\\\"b\\\\c\""},
+      {"\n\r\t\x07\x1b[2J\x7f", "\"\\n\\r\\t\\x07\\x1b[2J\\x7f\""},
+      {"\xc2\x9b" "1m", "\"\\xc2\\x9b1m\""},  // C1 control sequence introducer
+      {"\xc2\xa0\xc3\xa9" + euro + "\xf0\x9f\x98\x80", "\"\xc2\xa0\xc3\xa9" + euro + "\xf0\x9f\x98\x80\""},  // 2, 3 and 4 bytes: kept
+      {"\xc0\x80", "\"\\xc0\\x80\""},                        // overlong
+      {"\xed\xa0\x80", "\"\\xed\\xa0\\x80\""},               // a surrogate
+      {"\xf4\x90\x80\x80", "\"\\xf4\\x90\\x80\\x80\""},      // beyond U+10FFFF
+      {"\xe2\x82", "\"\\xe2\\x82\""},                        // cut short
+      {"\x80" "a", "\"\\x80a\""},                              // a lone continuation byte
+      {a39 + "a", "\"" + a39 + "a\""},                   // 40 characters: whole
+      {a39 + "ab", "\"" + a39 + "a\"..."},               // 41: cut
+      {a39 + euro + euro, "\"" + a39 + euro + "\"..."},  // characters, not bytes
+      {euros40, "\"" + euros40 + "\""}, {esc41, "\"" + escaped40 + "\"..."},  // an escape is one character
+      // clang-format on
+  };
+  for (const auto& c : cases) EXPECT_EQ(QuotedText(c.text), c.quoted) << c.quoted;
+  EXPECT_EQ(QuotedText("abcd", 3), "\"abc\"...");
+}
+
+// Every place where the tool quotes a text from outside, with each kind of hostile text: standard
+// error stays one short line with no control character.
+TEST(CliQuoting, HostileTextsReachNoTerminal) {
+  std::string long5k;
+  while (long5k.size() < 5000) long5k += "\x1b[31mred";
+  const std::vector<std::string> hostile = {"\x1b[2J", "\x1b]0;title\x07", "\x07", long5k,
+                                            "\xff\xfe\xc0\x80"};
+  const std::string folder = (TestFolder() / "quoting").string();
+  std::filesystem::create_directories(folder);
+  // Each row: the arguments, H standing for the hostile text and F for a file in `folder`, named
+  // H, or when `contents` are given, a plain name holding them with H (J: H in JSON escapes).
+  const struct {
+    std::vector<std::string> args;
+    std::string contents;
+  } places[] = {
+      // clang-format off
+      {{"peek", "H"}, ""}, {{"peek", "0", "H"}, ""}, {{"poke", "H", "1"}, ""}, {{"poke", "1", "H"}, ""},
+      {{"trim", "H"}, ""}, {{"set", "H"}, ""}, {{"set", "H=1"}, ""}, {{"set", "version=H"}, ""},
+      {{"set", "reverse=H"}, ""}, {{"set", "beep-frequency=H"}, ""}, {{"set", "zero-output=H"}, ""},
+      {{"set", "--from", "F"}, ""}, {{"set", "--from", "F"}, "{\"version\": \"3.1\", \"J\": \"1\"}"},
+      {{"set", "--from", "F"}, "{\"version\": \"J\"}"}, {{"restore", "F"}, ""},
+      {{"restore", "F"}, "{\"vexaro-backup\": \"J\"}"}, {{"restore", "F", "--only", "H"}, ""},
+      {{"restore", "F", "--only=H"}, ""}, {{"backup", "F/x"}, ""}, {{"parse", "F"}, ""},
+      {{"parse", "F"}, "t:d=H,o=5,b=100:c"}, {{"load", "F"}, ""}, {{"load", "F"}, "t:d=4,o=5,b=H:c"},
+      {{"--simulate=F", "peek", "0"}, "00 H"}, {{"--simulate=F/x", "peek", "0"}, ""},
+      {{"--device", "H", "peek", "0"}, ""}, {{"read", "H"}, ""}, {{"H"}, ""}, {{"--H"}, ""},
+      // clang-format on
+  };
+  const auto replaced = [](std::string text, const std::string& from, const std::string& to) {
+    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+      text.replace(at, from.size(), to);
+    }
+    return text;
+  };
+  for (const auto& place : places) {
+    for (std::size_t k = 0; k < hostile.size(); ++k) {
+      const std::string& h = hostile[k];
+      std::string json;
+      for (const char c : h) {
+        json +=
+            std::string("\\u00") + "0123456789abcdef"[(c >> 4) & 15] + "0123456789abcdef"[c & 15];
+      }
+      const std::string file = folder + "/" + (place.contents.empty() ? h : std::to_string(k));
+      if (!place.contents.empty()) {
+        TestFile("quoting/" + std::to_string(k),
+                 replaced(replaced(place.contents, "J", json), "H", h));
+      }
+      std::vector<std::string> args;
+      for (const std::string& arg : place.args) {
+        args.push_back(replaced(replaced(arg, "H", h), "F", file));
+      }
+      CliDevice device;
+      const CliOutcome run = device(args);
+      const std::string where = place.args[0] + " " + std::to_string(k);
+      EXPECT_NE(run.status, kExitDone) << where;
+      ASSERT_FALSE(run.err.empty()) << where;
+      EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << where << ": " << run.err;
+      EXPECT_EQ(run.err.back(), '\n') << where;
+      // No C0 or C1 control, DEL, or byte that no UTF-8 character holds (a text in a JSON file
+      // may name any character; a printable one may be shown).
+      for (std::size_t i = 0; i + 1 < run.err.size(); ++i) {
+        const auto u = static_cast<unsigned char>(run.err[i]);
+        const auto next = static_cast<unsigned char>(run.err[i + 1]);
+        EXPECT_FALSE(u < 0x20 || u == 0x7f || u == 0xc0 || u == 0xc1 || u >= 0xf5 ||
+                     (u == 0xc2 && next < 0xa0))
+            << where << ": " << run.err;
+      }
+      EXPECT_LT(run.err.size(), 400u) << where << ": " << run.err;
+    }
+  }
+}
+
+#ifndef _WIN32
+// Output to a full disk is no success: one sentence, status 5, for every command that prints. (A
+// closed pipe, and the tool's own standard output, are in acceptance.sh.)
+TEST(CliOutput, OutputThatCannotBeWrittenIsTold) {
+  const std::string tune = TestFile("tune.txt", "t:d=4,o=5,b=100:c,d");
+  const std::vector<std::vector<std::string>> commands = {
+      {"list"},      {"peek", "0", "3"}, {"read"}, {"read", "--json"},  {"parse", tune},
+      {"adc"},       {"trim"},           {"tune"}, {"tune", "--rtttl"}, {"--help"},
+      {"--version"},
+  };
+  std::FILE* const full = std::fopen("/dev/full", "w");
+  ASSERT_NE(full, nullptr);
+  for (const std::vector<std::string>& args : commands) {
+    CheckedOutput buffer(full);
+    std::ostream out(&buffer);
+    std::ostringstream err;
+    CliDevice device;
+    EXPECT_EQ(RunVexaroCli(args, out, err, &device.platform), kExitOutputLost) << args[0];
+    EXPECT_EQ(err.str(), "vexaro: the output could not be written: the disk is full.\n") << args[0];
+    std::clearerr(full);
+  }
+  std::fclose(full);
+  // Without a CheckedOutput the cause is not known; a command that failed keeps its own sentence.
+  std::ostringstream bad;
+  bad.setstate(std::ios::badbit);
+  std::ostringstream err;
+  EXPECT_EQ(RunVexaroCli({"--version"}, bad, err), kExitOutputLost);
+  EXPECT_EQ(RunVexaroCli({"peek", "300"}, bad, err), kExitBadInput);
+  EXPECT_EQ(err.str(),
+            "vexaro: the output could not be written.\n"
+            "vexaro: ADDR must be a number from 0 to 255, not \"300\".\n");
+}
+#endif
 
 }  // namespace
 }  // namespace vexaro

@@ -13,68 +13,35 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 [ "$(wc -l <"$work/out")" -eq 29 ] || fail "peek 0 29 printed $(wc -l <"$work/out") lines"
 sed -n 3p "$work/out" | grep -qx '2: 31' || fail "address 2 is not the firmware version 31"
 grep '^hid> ' "$work/trace" >"$work/sent" || true
-[ "$(wc -l <"$work/sent")" -eq 29 ] || fail "the trace holds $(wc -l <"$work/sent") reports, not 29"
 awk 'BEGIN { prev = "00" }
      { addr = sprintf("%02x", NR - 1)
        if ($2 != "00" || $3 != "46" || $4 != addr || $5 != prev) { print "report " NR ": " $0; bad = 1 }
        prev = $5 }
-     END { exit bad }' "$work/sent" || fail "output reports are not 00 46 NN carrying byte 3"
+     END { exit bad || NR != 29 }' "$work/sent" || fail "not 29 output reports 00 46 NN carrying byte 3"
 [ "$(grep -c '^hid< 00 ' "$work/trace")" -eq 29 ] || fail "not 29 input reports on the trace"
 # The device path is the simulated one unless the caller runs the tool on another device.
 grep -qF "hid: open ${VEXARO_ACCEPTANCE_DEVICE:-sim:vexaro}" "$work/trace" || fail "the trace does not show the open"
 
-# --simulate=FILE: created from the factory store, read from, and a malformed file refused.
-"$vexaro" --simulate="$work/device.txt" peek 2 >"$work/out"
-grep -qx '2: 31' "$work/out" || fail "a new simulated file does not hold the factory store"
-sed -i '3s/^00 00 1f /00 00 2a /' "$work/device.txt"
-"$vexaro" --simulate="$work/device.txt" peek 2 | grep -qx '2: 42' || fail "edited file not read"
-cp "$work/device.txt" "$work/good.txt"
-echo "zz" >>"$work/device.txt"
-set +e
-"$vexaro" --simulate="$work/device.txt" peek 2 >"$work/out" 2>"$work/err"
-status=$?
-set -e
-[ "$status" -eq 2 ] || fail "a malformed file gave exit status $status, not 2"
-grep -q 'is not a two-digit hexadecimal byte' "$work/err" || fail "no clear message: $(cat "$work/err")"
-[ ! -s "$work/out" ] || fail "output printed despite the malformed file"
-mv "$work/good.txt" "$work/device.txt"
-
-# A backup restored onto another simulated device gives the same melody and trim; a restore of a
-# bad file sends nothing.
-"$vexaro" --simulate="$work/source.txt" trim -2
-"$vexaro" --simulate="$work/source.txt" backup "$work/backup.json"
-"$vexaro" --simulate="$work/copy.txt" --trace restore "$work/backup.json" 2>"$work/trace"
-[ "$(grep -c '^hid> 00 54' "$work/trace")" -eq 124 ] || fail "restore did not store 124 bytes"
-"$vexaro" --simulate="$work/copy.txt" trim | grep -qx -- '-2' || fail "the restored trim is not -2"
-[ "$("$vexaro" --simulate="$work/copy.txt" tune)" = "$("$vexaro" --simulate tune)" ] ||
-  fail "the restored melody is not the factory tune"
+# A bad backup file is refused before the device is opened.
 echo '{"vexaro-backup": 1}' >"$work/bad.json"
-set +e
-"$vexaro" --simulate --trace restore "$work/bad.json" 2>"$work/trace"
-status=$?
-set -e
+status=0
+"$vexaro" --simulate --trace restore "$work/bad.json" 2>"$work/trace" || status=$?
 [ "$status" -eq 2 ] || fail "a bad backup file gave exit status $status, not 2"
 ! grep -q '^hid' "$work/trace" || fail "a bad backup file reached the device"
 
-# Output that cannot be written, to a full disk or into a pipe nobody reads (the FIFO's only
-# reader is closed once the writer is open), is status 5 and one sentence, never a silent 0 nor
-# a death by SIGPIPE. (The Windows tool under Wine, emulated or on the stand-in device, sees
-# neither through the line-end filter that its output passes.)
+# Output into a pipe nobody reads (the FIFO's only reader is closed once the writer is open) is
+# status 5 and one sentence, never a death by SIGPIPE. (The Windows tool under Wine, emulated or
+# on the stand-in device, does not see it through the line-end filter that its output passes; a
+# full disk is checked in-process.)
 case "$vexaro" in *-emulated | *-on-standin) ;; *)
-  set +e
-  "$vexaro" --simulate read --json >/dev/full 2>"$work/err"
-  status=$?
   mkfifo "$work/fifo"
   exec 3<>"$work/fifo" 4>"$work/fifo" 3<&-
-  "$vexaro" --simulate tune --rtttl >&4 2>>"$work/err"
-  pipe_status=$?
+  status=0
+  "$vexaro" --simulate tune --rtttl >&4 2>"$work/err" || status=$?
   exec 4>&-
-  set -e
-  [ "$status" -eq 5 ] && [ "$pipe_status" -eq 5 ] ||
-    fail "unwritten output gave exit status $status and $pipe_status, not 5: $(cat "$work/err")"
-  printf '%s\n' "vexaro: the output could not be written: the disk is full." \
-    "vexaro: the output ended early: the program reading it closed it." | cmp -s - "$work/err" ||
-    fail "unwritten output was not told: $(cat "$work/err")"
+  [ "$status" -eq 5 ] || fail "output into a closed pipe gave exit status $status, not 5"
+  [ "$(cat "$work/err")" = "vexaro: the output ended early: the program reading it closed it." ] ||
+    fail "output into a closed pipe was not told: $(cat "$work/err")"
   ;;
 esac
 
@@ -82,16 +49,12 @@ esac
 # commands that only read (a backup file appears only when a device was read), and a bad backup
 # file is refused before any device is looked for.
 for command in list tune "backup $work/real.json"; do
-  set +e
-  "$vexaro" $command >/dev/null 2>&1
-  status=$?
-  set -e
+  status=0
+  "$vexaro" $command >/dev/null 2>&1 || status=$?
   [ "$status" -le 1 ] || fail "$command on the real platform gave exit status $status"
 done
 [ "$status" -eq 0 ] || [ ! -e "$work/real.json" ] || fail "backup wrote a file with no device"
-set +e
-"$vexaro" restore "$work/bad.json" >/dev/null 2>&1
-status=$?
-set -e
+status=0
+"$vexaro" restore "$work/bad.json" >/dev/null 2>&1 || status=$?
 [ "$status" -eq 2 ] || fail "restore of a bad file on the real platform gave exit status $status"
 echo "acceptance: all checks passed"

@@ -1,14 +1,20 @@
-// Discovery and the plain transfer, through the simulated device.
+// The link: discovery, the plain transfer and the acknowledged exchange, through the simulated
+// device; the report descriptor parser: report lengths, IDs, and descriptors it refuses.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdint>
 #include <deque>
+#include <functional>
 #include <sstream>
+#include <vector>
 
 #include "link/ApiUSBRoutines.h"
+#include "link/CommandExchange.h"
 #include "link/DeviceContract.h"
+#include "link/ReportDescriptor.h"
 #include "simulator/SimulatedDevice.h"
 
 namespace vexaro {
@@ -79,19 +85,11 @@ TEST_P(Discovery, FindsTheFirstUsableMatchAndLeavesNothingElseOpen) {
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Interfaces, Discovery, ::testing::Values(
     DiscoveryCase{"NoInterfaceAtAll", [](SimulatedPlatform&) {}, "", {}},
-    DiscoveryCase{"OnlyOtherDevices", [](SimulatedPlatform& p) {
-      Other(p, "/dev/hidraw0"); Other(p, "/dev/hidraw1", kVexaroVendorId, 1); Other(p, "/dev/hidraw2", 1, kVexaroProductId);
-    }, "", {}},
-    DiscoveryCase{"MatchInTheMiddle", [](SimulatedPlatform& p) {
-      Other(p, "/dev/hidraw0"); Other(p, "/dev/hidraw1"); Match(p, "/dev/hidraw2"); Other(p, "/dev/hidraw3");
-    }, "/dev/hidraw2", {{"/dev/hidraw2", 2}}},
-    DiscoveryCase{"TwoMatchesTakesTheFirst", [](SimulatedPlatform& p) { Match(p, "/dev/hidraw4"); Match(p, "/dev/hidraw5"); },
-      "/dev/hidraw4", {{"/dev/hidraw4", 2}}},
-    DiscoveryCase{"RestrictedToTheSecond", [](SimulatedPlatform& p) { Match(p, "/dev/hidraw4"); Match(p, "/dev/hidraw5"); },
-      "/dev/hidraw5", {{"/dev/hidraw5", 2}}, "", "", "/dev/hidraw5"},
-    DiscoveryCase{"MatchWithoutPermissionIsRemembered", [](SimulatedPlatform& p) {
-      Match(p, "/dev/hidraw1").openError = OpenError::NoPermission;
-    }, "", {}, "/dev/hidraw1"},
+    DiscoveryCase{"OnlyOtherDevices", [](SimulatedPlatform& p) { Other(p, "/dev/hidraw0"); Other(p, "/dev/hidraw1", kVexaroVendorId, 1); Other(p, "/dev/hidraw2", 1, kVexaroProductId); }, "", {}},
+    DiscoveryCase{"MatchInTheMiddle", [](SimulatedPlatform& p) { Other(p, "/dev/hidraw0"); Other(p, "/dev/hidraw1"); Match(p, "/dev/hidraw2"); Other(p, "/dev/hidraw3"); }, "/dev/hidraw2", {{"/dev/hidraw2", 2}}},
+    DiscoveryCase{"TwoMatchesTakesTheFirst", [](SimulatedPlatform& p) { Match(p, "/dev/hidraw4"); Match(p, "/dev/hidraw5"); }, "/dev/hidraw4", {{"/dev/hidraw4", 2}}},
+    DiscoveryCase{"RestrictedToTheSecond", [](SimulatedPlatform& p) { Match(p, "/dev/hidraw4"); Match(p, "/dev/hidraw5"); }, "/dev/hidraw5", {{"/dev/hidraw5", 2}}, "", "", "/dev/hidraw5"},
+    DiscoveryCase{"MatchWithoutPermissionIsRemembered", [](SimulatedPlatform& p) { Match(p, "/dev/hidraw1").openError = OpenError::NoPermission; }, "", {}, "/dev/hidraw1"},
     // The first match without permission and the first one passed by are the ones told about.
     DiscoveryCase{"UnusableMatchesArePassedForTheNext", [](SimulatedPlatform& p) {
       Match(p, "/dev/hidraw1").openError = OpenError::NoPermission;
@@ -100,18 +98,12 @@ INSTANTIATE_TEST_SUITE_P(Interfaces, Discovery, ::testing::Values(
       Match(p, "/dev/hidraw4").descriptor = kLongReports;
       Match(p, "/dev/hidraw5");
     }, "/dev/hidraw5", {{"/dev/hidraw4", 1}, {"/dev/hidraw5", 2}}, "/dev/hidraw1", "/dev/hidraw2: it cannot be opened"},
-    DiscoveryCase{"ReportsLongerThanNineBytesAreSkipped", [](SimulatedPlatform& p) { Match(p, "/dev/hidraw1").descriptor = kLongReports; },
-      "", {{"/dev/hidraw1", 1}}, "", "/dev/hidraw1: reports longer than 9 bytes (input 17, output 17)"},
-    DiscoveryCase{"ReportsTooShortForACommandAreSkipped", [](SimulatedPlatform& p) { Match(p, "/dev/hidraw1").descriptor = {0x75, 0x08, 0x95, 0x08, 0x81, 0x02, 0x95, 0x01, 0x91, 0x02}; },
-      "", {{"/dev/hidraw1", 1}}, "", "/dev/hidraw1: reports too short for a command (input 9, output 2)"},
-    DiscoveryCase{"UnreadableDescriptorIsSkipped", [](SimulatedPlatform& p) { Match(p, "/dev/hidraw1").descriptor.clear(); },
-      "", {{"/dev/hidraw1", 1}}, "", "/dev/hidraw1: its report descriptor cannot be read"},
-    DiscoveryCase{"SeveralOutputReportsAreSkipped", [](SimulatedPlatform& p) { Match(p, "/dev/hidraw1").descriptor = kTwoOutputReports; },
-      "", {{"/dev/hidraw1", 1}}, "", "/dev/hidraw1: 2 output reports, where one is expected"},
-    DiscoveryCase{"OutputWithoutAnIdAmongNumberedReportsIsSkipped", [](SimulatedPlatform& p) { Match(p, "/dev/hidraw1").descriptor = kOutputBeforeAnyId; },
-      "", {{"/dev/hidraw1", 1}}, "", "/dev/hidraw1: an output report without a report ID among numbered reports"},
-    DiscoveryCase{"InputUnderAnotherReportIdIsSkipped", [](SimulatedPlatform& p) { Match(p, "/dev/hidraw1").descriptor = kInputUnderAnotherId; },
-      "", {{"/dev/hidraw1", 1}}, "", "/dev/hidraw1: input reports under another report ID than the output report (1)"}),
+    DiscoveryCase{"ReportsLongerThanNineBytesAreSkipped", [](SimulatedPlatform& p) { Match(p, "/dev/hidraw1").descriptor = kLongReports; }, "", {{"/dev/hidraw1", 1}}, "", "/dev/hidraw1: reports longer than 9 bytes (input 17, output 17)"},
+    DiscoveryCase{"ReportsTooShortForACommandAreSkipped", [](SimulatedPlatform& p) { Match(p, "/dev/hidraw1").descriptor = {0x75, 0x08, 0x95, 0x08, 0x81, 0x02, 0x95, 0x01, 0x91, 0x02}; }, "", {{"/dev/hidraw1", 1}}, "", "/dev/hidraw1: reports too short for a command (input 9, output 2)"},
+    DiscoveryCase{"UnreadableDescriptorIsSkipped", [](SimulatedPlatform& p) { Match(p, "/dev/hidraw1").descriptor.clear(); }, "", {{"/dev/hidraw1", 1}}, "", "/dev/hidraw1: its report descriptor cannot be read"},
+    DiscoveryCase{"SeveralOutputReportsAreSkipped", [](SimulatedPlatform& p) { Match(p, "/dev/hidraw1").descriptor = kTwoOutputReports; }, "", {{"/dev/hidraw1", 1}}, "", "/dev/hidraw1: 2 output reports, where one is expected"},
+    DiscoveryCase{"OutputWithoutAnIdAmongNumberedReportsIsSkipped", [](SimulatedPlatform& p) { Match(p, "/dev/hidraw1").descriptor = kOutputBeforeAnyId; }, "", {{"/dev/hidraw1", 1}}, "", "/dev/hidraw1: an output report without a report ID among numbered reports"},
+    DiscoveryCase{"InputUnderAnotherReportIdIsSkipped", [](SimulatedPlatform& p) { Match(p, "/dev/hidraw1").descriptor = kInputUnderAnotherId; }, "", {{"/dev/hidraw1", 1}}, "", "/dev/hidraw1: input reports under another report ID than the output report (1)"}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
 
@@ -162,22 +154,34 @@ TEST(PlainTransfer, NumberedAndShortReports) {
   EXPECT_FALSE(t.link.DeviceDetected);
 }
 
-// A read that times out closes both handles; one that fails keeps them until the next search.
-// Either way the reply is zeros and the device counts as lost; each handle is closed once.
+// A read that times out closes both handles; one that fails keeps them until the next search; a
+// write that did not complete (the device is gone) is followed by no read, which could only wait
+// for the whole read limit, and closes both. Either way the reply is zeros and the device counts
+// as lost; each handle is closed once.
 TEST(PlainTransfer, LostDeviceLeavesZerosAndClosesEachHandleOnce) {
-  for (const bool timeOut : {true, false}) {
+  enum Fault { kTimeOut, kReadFails, kWriteFails };
+  for (const Fault fault : {kTimeOut, kReadFails, kWriteFails}) {
+    SCOPED_TRACE(fault);
     SimulatedPlatform platform;
-    (timeOut ? platform.firmware().faults().silentAtReport
-             : platform.firmware().faults().failingRead) = 2;
+    SimulatedFaults& faults = platform.firmware().faults();
+    (fault == kTimeOut     ? faults.silentAtReport
+     : fault == kReadFails ? faults.failingRead
+                           : faults.unplugAfter) = fault == kWriteFails ? 1 : 2;
     TracedLink t(platform);
     ASSERT_TRUE(t.usb.FindDevice());
     EXPECT_EQ(t.usb.plainTransfer({command::kReadByte, 2}), 31);
+    const std::size_t reads = platform.firmware().readsServed();
     t.link.InputReport.fill(0xEE);
     EXPECT_EQ(t.usb.plainTransfer({command::kReadByte, 2}), 0);
     EXPECT_EQ(t.link.InputReport, (std::array<std::uint8_t, 8>{}));
     EXPECT_FALSE(t.link.DeviceDetected);
-    EXPECT_EQ(platform.openHandles(), timeOut ? 0 : 2);
-    if (timeOut) {
+    EXPECT_EQ(platform.openHandles(), fault == kReadFails ? 2 : 0);
+    if (fault == kWriteFails) {
+      EXPECT_EQ(platform.firmware().readsServed(), reads);
+      EXPECT_THAT(t.text.str(), HasSubstr("write failed on sim:vexaro\nhid: read skipped: the "
+                                          "write did not complete\n"));
+    }
+    if (fault != kReadFails) {
       // A transfer without handles ends as a time-out too, at once.
       t.link.InputReport.fill(0xEE);
       EXPECT_EQ(t.usb.plainTransfer({command::kStatusPoll}), 0);
@@ -188,93 +192,131 @@ TEST(PlainTransfer, LostDeviceLeavesZerosAndClosesEachHandleOnce) {
     t.usb.CloseDeviceHandles();
     t.usb.CloseDeviceHandles();  // as the window's unload does again
     const int opens = platform.opens().at(SimulatedPlatform::kDefaultPath);
-    EXPECT_EQ(opens, timeOut ? 2 : 4);
+    EXPECT_EQ(opens, fault == kReadFails ? 4 : 2);
     EXPECT_EQ(platform.closes().at(SimulatedPlatform::kDefaultPath), opens);
   }
 }
 
-// A write that did not complete (here: the device is gone) is not followed by a read that could
-// only wait for the whole read limit: it ends as a time-out at once, closing both handles.
-TEST(PlainTransfer, NoReadAfterAWriteThatFailed) {
-  SimulatedPlatform platform;
-  platform.firmware().faults().unplugAfter = 1;
-  TracedLink t(platform);
-  ASSERT_TRUE(t.usb.FindDevice());
-  EXPECT_EQ(t.usb.plainTransfer({command::kReadByte, 2}), 31);
-  const std::size_t reads = platform.firmware().readsServed();
-  EXPECT_EQ(t.usb.plainTransfer({command::kReadByte, 2}), 0);
-  EXPECT_FALSE(t.link.DeviceDetected);
-  EXPECT_EQ(platform.firmware().readsServed(), reads);
-  EXPECT_EQ(platform.openHandles(), 0);
-  EXPECT_THAT(t.text.str(), HasSubstr("write failed on sim:vexaro\nhid: read skipped: the write did not complete\n"));
+// Vendor page device: 8-byte input and 8-byte output report, no report IDs.
+const Bytes kVendorDevice = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x09, 0x01,
+                             0x15, 0x00, 0x26, 0xFF, 0x00, 0x75, 0x08, 0x95, 0x08,
+                             0x81, 0x02, 0x09, 0x02, 0x95, 0x08, 0x91, 0x02, 0xC0};
+
+TEST(ReportDescriptor, ComputesReportLengths) {
+  // The lengths: {input, output, numbered, output ID, output reports, input IDs differ}.
+  struct Case {
+    const char* name;
+    Bytes descriptor;
+    ReportLengths expected;
+  };
+  // clang-format off
+  const Case cases[] = {
+      {"vendor device", kVendorDevice, {9, 9, false, 0, 1, false}},
+      // ID 1: 4 input + 4 output bytes, ID 2: 16 input bytes; IDs 1 and 2 must not be summed.
+      {"numbered, largest wins", {0x85, 0x01, 0x75, 0x08, 0x95, 0x04, 0x81, 0x02, 0x91, 0x02, 0x85, 0x02, 0x95, 0x10, 0x81, 0x02}, {17, 5, true, 1, 1, true}},
+      // 3 + 5 + 1 bits = 9 bits -> 2 bytes.
+      {"bit-packed rounds up", {0x75, 0x01, 0x95, 0x03, 0x81, 0x02, 0x75, 0x05, 0x95, 0x01, 0x81, 0x03, 0x75, 0x01, 0x81, 0x02}, {3, 0, false}},
+      // Inside Push: 16 bits x 4; after Pop the 8 bits x 2 are back.
+      {"pop restores size and count", {0x75, 0x08, 0x95, 0x02, 0xA4, 0x75, 0x10, 0x95, 0x04, 0x81, 0x02, 0xB4, 0x91, 0x02}, {9, 3, false, 0, 1, false}},
+      // The long item's data looks like Input and Output items and must not count.
+      {"long item skipped", {0x75, 0x08, 0x95, 0x02, 0xFE, 0x03, 0x10, 0x81, 0x02, 0x91, 0x81, 0x02}, {3, 0, false}},
+      {"huge sizes saturate", {0x77, 0xFF, 0xFF, 0xFF, 0xFF, 0x97, 0xFF, 0xFF, 0xFF, 0xFF, 0x81, 0x02, 0x81, 0x02, 0x91, 0x02}, {65536, 65536, false, 0, 1, false}},
+      {"numbered, one ID both ways", {0x85, 0x03, 0x75, 0x08, 0x95, 0x08, 0x81, 0x02, 0x91, 0x02}, {9, 9, true, 3, 1, false}},
+      // Output reports 2 and 1: the lowest ID is named, the count tells there are two.
+      {"two output reports", {0x75, 0x08, 0x95, 0x02, 0x85, 0x02, 0x81, 0x02, 0x91, 0x02, 0x85, 0x01, 0x91, 0x02}, {3, 3, true, 1, 2, true}},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    EXPECT_EQ(ParseReportDescriptor(c.descriptor), c.expected) << c.name;
+  }
 }
 
-// A device as hidraw and Windows' HID class present it: every open handle gets every input report,
-// whichever handle sent the command. It answers F a with the byte at a.
-class EveryHandleHears final : public HidPlatform {
- public:
-  static constexpr const char* kPath = "/dev/shared";
-  std::array<std::uint8_t, kStoreSize> store{};
-
-  std::vector<HidInterfaceInfo> enumerate() override {
-    return {{kPath, kVexaroVendorId, kVexaroProductId}};
-  }
-  OpenResult open(const std::string&) override {
-    return {std::make_unique<Handle>(*this), OpenError::Failed};
-  }
-
- private:
-  class Handle final : public HidDevice {
-   public:
-    explicit Handle(EveryHandleHears& device) : device_(device) {
-      device_.handles_.push_back(this);
-    }
-    ~Handle() override { std::erase(device_.handles_, this); }
-    std::optional<ReportLengths> reportLengths() override {
-      return ParseReportDescriptor(SimulatedPlatform().interfaces()[0].descriptor);
-    }
-    bool write(std::span<const std::uint8_t> report) override {
-      const std::uint8_t reply = device_.store[report[2] % kStoreSize];
-      for (Handle* handle : device_.handles_) handle->waiting_.push_back(reply);
-      return true;
-    }
-    ReadOutcome read(std::span<std::uint8_t> report, std::chrono::milliseconds) override {
-      if (waiting_.empty()) return ReadOutcome::TimedOut;
-      std::fill(report.begin(), report.end(), 0);
-      report[1] = waiting_.front();
-      waiting_.pop_front();
-      return ReadOutcome::Completed;
-    }
-    void cancel() override {}
-
-   private:
-    EveryHandleHears& device_;
-    std::deque<std::uint8_t> waiting_;
+TEST(ReportDescriptor, RejectsUnusableDescriptors) {
+  // clang-format off
+  const std::pair<const char*, Bytes> cases[] = {
+      {"pop without push", {0xB4}}, {"more pops than pushes", {0xA4, 0xB4, 0xB4}},
+      {"push without bound", Bytes(1000, 0xA4)}, {"4-byte item cut off", {0x27, 0xFF, 0xFF}},
+      {"long item data cut off", {0xFE, 0x05, 0x10, 0x01, 0x02}}, {"long item header cut off", {0xFE, 0x05}},
+      {"report ID 0", {0x85, 0x00, 0x75, 0x08, 0x95, 0x01, 0x91, 0x02}},
+      {"report ID above 255", {0x86, 0x00, 0x01, 0x75, 0x08, 0x95, 0x01, 0x91, 0x02}},
   };
-  std::vector<Handle*> handles_;
+  // clang-format on
+  for (const auto& [name, descriptor] : cases) {
+    EXPECT_FALSE(ParseReportDescriptor(descriptor).has_value()) << name;
+  }
+}
+
+using ::testing::ElementsAre;
+using Calls = std::vector<std::string>;
+
+class RecordingHost final : public LinkHost {
+ public:
+  void setPollTimer(bool enabled) override { calls.push_back(enabled ? "timer on" : "timer off"); }
+  void processEvents() override {
+    calls.push_back("events");
+    if (onEvents) std::exchange(onEvents, nullptr)();
+  }
+  void endProgram() override { calls.push_back("end"); }
+
+  Calls calls;
+  std::function<void()> onEvents;  // a handler the user starts while the exchange waits
 };
 
-// Another program's replies wait on our handle too: a hold drops them before our command, so the
-// reply read is our own.
-TEST(DeviceHold, DropsTheRepliesToAnotherProgram) {
-  EveryHandleHears device;
-  for (std::size_t a = 0; a < kStoreSize; ++a) device.store[a] = static_cast<std::uint8_t>(a + 100);
-  std::ostringstream text;
-  TrafficTrace trace(&text);
-  const std::unique_ptr<HidPlatform> traced = MakeTracingPlatform(device, trace);
+struct ExchangeFixture {
+  SimulatedPlatform platform;
+  TrafficTrace trace;
   LinkState link;
-  ApiUSBRoutines usb(*traced, link, trace);
-  ASSERT_TRUE(usb.FindDevice());
-  // The other program reads addresses 5 and 6.
-  const std::unique_ptr<HidDevice> other = device.open(EveryHandleHears::kPath).device;
-  for (const std::uint8_t address : {5, 6}) {
-    ASSERT_TRUE(other->write(Bytes{0, command::kReadByte, address, 0, 0, 0, 0, 0, 0}));
+  ApiUSBRoutines usb{platform, link, trace};
+  RecordingHost host;
+  CommandExchange exchange{usb, host};
+  ExchangeFixture() { EXPECT_TRUE(usb.FindDevice()); }
+};
+
+// Three busy replies, then the acknowledgement: one write, four reads, the poll off meanwhile.
+TEST(SendCommand, WritesOnceAndReadsUntilTheAcknowledgement) {
+  ExchangeFixture f;
+  f.platform.firmware().faults().busyBeforeAck = 3;
+  ASSERT_TRUE(f.exchange.SendCommand(command::kStoreByte, 28, 119));
+  EXPECT_THAT(f.platform.firmware().received(),
+              ElementsAre(ReceivedCommand{command::kStoreByte, 28, 119}));
+  EXPECT_EQ(f.platform.firmware().store()[28], 119);
+  EXPECT_EQ(f.host.calls, (Calls{"timer off", "events", "events", "events", "events", "timer on"}));
+  EXPECT_FALSE(f.exchange.busy());
+}
+
+TEST(SendCommand, LostDeviceEndsTheProgramAndLeavesThePollOff) {
+  const Calls lost = {"timer off", "events", "end"};
+  // clang-format off
+  const std::tuple<const char*, std::function<void(SimulatedFaults&)>, std::uint8_t, Calls> cases[] = {
+      {"the read times out", [](SimulatedFaults& f) { f.silentAtReport = 1; }, command::kBeep, lost},
+      {"the read fails", [](SimulatedFaults& f) { f.failingRead = 1; }, command::kBeep, lost},
+      {"unplugged before the write", [](SimulatedFaults& f) { f.unplugAfter = 0; }, command::kBeep, lost},
+      // Only 6 acknowledges: a query's reply (170) is waited past, into a time-out.
+      {"a reply other than 6", [](SimulatedFaults&) {}, command::kReadByte, {"timer off", "events", "events", "end"}},
+  };
+  // clang-format on
+  for (const auto& [what, fault, command, calls] : cases) {
+    ExchangeFixture f;
+    fault(f.platform.firmware().faults());
+    EXPECT_FALSE(f.exchange.SendCommand(command, 9, 37)) << what;
+    EXPECT_EQ(f.host.calls, calls) << what;
+    EXPECT_FALSE(f.link.DeviceDetected) << what;
   }
-  const DeviceHold hold = usb.holdDevice();
-  ASSERT_TRUE(hold);
-  EXPECT_EQ(usb.plainTransfer({command::kReadByte, 9}), 109);
-  EXPECT_THAT(text.str(), HasSubstr("hid: dropped 2 input reports waiting on /dev/shared (replies "
-                                    "to another program)\n"));
+}
+
+// A stop clicked while a play waits: the nested exchange runs whole, the outer one ends with the
+// acknowledgement the nested one left, and the poll comes back only after both.
+TEST(SendCommand, NestedExchangeEndsTheOuterOneAndThePollWaitsForIt) {
+  ExchangeFixture f;
+  f.host.onEvents = [&] {
+    EXPECT_TRUE(f.exchange.busy());
+    EXPECT_TRUE(f.exchange.SendCommand(command::kStop, 0, 0));
+  };
+  ASSERT_TRUE(f.exchange.SendCommand(command::kPlay, 0, 0));
+  EXPECT_THAT(f.host.calls, ElementsAre("timer off", "events", "timer off", "events", "timer on"));
+  EXPECT_THAT(f.platform.firmware().received(), ElementsAre(ReceivedCommand{command::kPlay, 0, 0},
+                                                            ReceivedCommand{command::kStop, 0, 0}));
+  EXPECT_FALSE(f.platform.firmware().playing());
 }
 
 }  // namespace

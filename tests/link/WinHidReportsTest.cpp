@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 #include "link/ApiUSBRoutines.h"
@@ -34,14 +35,8 @@ TEST(WinHidReports, OpenErrorsAndWaitResults) {
 
 TEST(WinHidReports, EndOfTransferBoundsTheCancel) {
   constexpr std::uint32_t kDone = 0, kLate = 258, kWaitFailed = 0xFFFFFFFF;
-  struct Case {
-    const char* name;
-    std::uint32_t wait, cancelWait;
-    bool finished;
-    TransferEnd expected;
-  };
   // clang-format off
-  const Case cases[] = {
+  const std::tuple<const char*, std::uint32_t, std::uint32_t, bool, TransferEnd> cases[] = {  // wait, cancel wait, finished
       {"completed",                          kDone, kDone, true,  {ReadOutcome::Completed, false}},
       {"ended with an error",                kDone, kDone, false, {ReadOutcome::Failed, false}},
       {"cancelled in time",                  kLate, kDone, false, {ReadOutcome::TimedOut, false}},
@@ -51,7 +46,8 @@ TEST(WinHidReports, EndOfTransferBoundsTheCancel) {
       {"wait failed, cancel ignored",        kWaitFailed, kLate, false, {ReadOutcome::Failed, true}},
   };
   // clang-format on
-  for (const Case& c : cases) EXPECT_EQ(EndOfTransfer(c.wait, c.cancelWait, c.finished), c.expected) << c.name;
+  for (const auto& [name, wait, cancelWait, finished, expected] : cases)
+    EXPECT_EQ(EndOfTransfer(wait, cancelWait, finished), expected) << name;
   EXPECT_LE(kWriteLimit.count(), 1000);  // a device that takes no report holds a command 1 s
 }
 
@@ -72,14 +68,9 @@ TEST(WinHidReports, OnlyPathsWithTheVexarosIdsAreOpened) {
 
 // What Windows lists for a device, as the link needs it: byte 0 of every write is outputId.
 TEST(WinHidReports, LengthsFromCapsGiveTheOutputReportId) {
-  struct Case {
-    const char* name;
-    CapsLengths caps;
-    CapsReportIds ids;
-    ReportLengths expected;  // input, output, numbered, outputId, outputReports, inputIdsDiffer
-  };
+  // The lengths: input, output, numbered, outputId, outputReports, inputIdsDiffer.
   // clang-format off
-  const Case cases[] = {
+  const std::tuple<const char*, CapsLengths, CapsReportIds, ReportLengths> cases[] = {
       {"unnumbered",                {9, 9},  {{0, 0}, {0}},       {9, 9, false, 0, 1, false}},
       {"numbered, one ID",          {9, 9},  {{3}, {3, 3, 3}},    {9, 9, true, 3, 1, false}},
       {"output of padding only",    {9, 9},  {{0}, {}},           {9, 9, false, 0, 1, false}},
@@ -89,18 +80,13 @@ TEST(WinHidReports, LengthsFromCapsGiveTheOutputReportId) {
       {"no output report",          {9, 0},  {{0}, {}},           {9, 0, false, 0, 0, false}},
   };
   // clang-format on
-  for (const Case& c : cases) EXPECT_EQ(LengthsFromCaps(c.caps, c.ids), c.expected) << c.name;
+  for (const auto& [name, caps, ids, expected] : cases)
+    EXPECT_EQ(LengthsFromCaps(caps, ids), expected) << name;
 }
 
 TEST(WinHidReports, OutputBufferHasExactlyTheDevicesLength) {
-  struct Case {
-    const char* name;
-    Bytes report;
-    CapsLengths caps;
-    std::optional<Bytes> expected;
-  };
   // clang-format off
-  const Case cases[] = {
+  const std::tuple<const char*, Bytes, CapsLengths, std::optional<Bytes>> cases[] = {
       {"whole report", {0, 0x54, 3, 63, 0, 0, 0, 0, 0}, {9, 9}, Bytes{0, 0x54, 3, 63, 0, 0, 0, 0, 0}},
       {"shorter report padded", {0, 0x73, 1}, {9, 6}, Bytes{0, 0x73, 1, 0, 0, 0}},
       {"report one byte too long", {0, 0x54, 3, 63, 0, 0, 0}, {9, 6}, std::nullopt},
@@ -108,7 +94,8 @@ TEST(WinHidReports, OutputBufferHasExactlyTheDevicesLength) {
       {"empty report", {}, {9, 9}, std::nullopt},
   };
   // clang-format on
-  for (const Case& c : cases) EXPECT_EQ(OutputBuffer(c.report, c.caps), c.expected) << c.name;
+  for (const auto& [name, report, caps, expected] : cases)
+    EXPECT_EQ(OutputBuffer(report, caps), expected) << name;
 }
 
 }  // namespace

@@ -1,11 +1,15 @@
 // The ring-tone reader: the worked example, the lenient note rules, the defaults numbers, the
-// failures, and the reader's robustness on any bytes.
+// failures, the reader's robustness on any bytes, and the files it reads.
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
+#include "melody/MelodyLoad.h"
 #include "melody/RingTone.h"
+#include "support/TestFiles.h"
 
 namespace vexaro {
 namespace {
@@ -59,35 +63,39 @@ TEST(ParseRingTone, WorkedExampleWithEveryLineEnd) {
   }
 }
 
-// Without defaults items: octave 6, 63 beats per minute, quarter notes. The last name of the
-// table found in an item wins.
-TEST(ParseRingTone, NoteNames) {
-  const std::pair<const char*, int> cases[] = {
-      {"c", 0},  {"c#", 1}, {"d#", 3}, {"f#", 6}, {"g#", 8}, {"a#", 10}, {"A#", 10},
-      {"b", 11}, {"h", 11}, {"H", 11}, {"e#", 4}, {"x", 0},  {"ca", 9},  {"e+6", 4},
-  };
-  for (const auto& [item, index] : cases) ExpectNotes(item, 0, {{kOctave6[index], kQuarter63}});
-}
-
-TEST(ParseRingTone, OctaveDurationDotAndPause) {
-  // At 60 beats per minute a quarter note lasts 1 s; the default octave is 5.
+// One note: its name, octave, duration, dot and pause, and the whole numbers of the defaults items.
+TEST(ParseRingTone, OneNote) {
+  const std::string b60 = "x:d=4,o=5,b=60\n";  // a quarter note lasts 1 s; the octave is 5
   // clang-format off
-  const std::pair<const char*, Note> cases[] = {
-      {"c.6", {1046.50, 1.5}},     // octave from the last character
-      {"c6.", {kC5, 1.5}},         // ends in a point: default octave
-      {"c6 \t", {1046.50, 1.0}},  // blanks at the end are dropped
-      {" \t c6", {1046.50, 1.0}}, // blanks before an item are skipped
-      {"c3", {kC5, 1.0}}, {"c9", {kC5, 1.0}},  // 3 and 9 are no octave digits
-      {"c4", {261.63, 1.0}}, {"c8", {4186.01, 1.0}}, {"32p", {1000.0, 0.125, true}},
-      {"p", {1000.0, 1.0, true}}, {"8p.6", {1000.0, 0.75, true}}, {"05c", {kC5, 0.8}},
-      {"3c", {kC5, 4.0 / 3}},      // any duration number is used
-      {"128c", {kC5, 1.0 / 3}},    // a third digit is not read
-      {"16a#.", {932.33, 0.375}},
+  const std::pair<std::string, Note> cases[] = {
+      // Without defaults items: octave 6, 63 beats per minute, quarter notes. The last name of the
+      // table found in an item wins.
+      {"c", {kOctave6[0], kQuarter63}}, {"c#", {kOctave6[1], kQuarter63}}, {"d#", {kOctave6[3], kQuarter63}},
+      {"f#", {kOctave6[6], kQuarter63}}, {"g#", {kOctave6[8], kQuarter63}}, {"a#", {kOctave6[10], kQuarter63}},
+      {"A#", {kOctave6[10], kQuarter63}}, {"b", {kOctave6[11], kQuarter63}}, {"h", {kOctave6[11], kQuarter63}},
+      {"H", {kOctave6[11], kQuarter63}}, {"e#", {kOctave6[4], kQuarter63}}, {"x", {kOctave6[0], kQuarter63}},
+      {"ca", {kOctave6[9], kQuarter63}}, {"e+6", {kOctave6[4], kQuarter63}},
+      {b60 + "c.6", {1046.50, 1.5}},     // octave from the last character
+      {b60 + "c6.", {kC5, 1.5}},         // ends in a point: default octave
+      {b60 + "c6 \t", {1046.50, 1.0}},  // blanks at the end are dropped
+      {b60 + " \t c6", {1046.50, 1.0}}, // blanks before an item are skipped
+      {b60 + "c3", {kC5, 1.0}}, {b60 + "c9", {kC5, 1.0}},  // 3 and 9 are no octave digits
+      {b60 + "c4", {261.63, 1.0}}, {b60 + "c8", {4186.01, 1.0}}, {b60 + "32p", {1000.0, 0.125, true}},
+      {b60 + "p", {1000.0, 1.0, true}}, {b60 + "8p.6", {1000.0, 0.75, true}}, {b60 + "05c", {kC5, 0.8}},
+      {b60 + "3c", {kC5, 4.0 / 3}},      // any duration number is used
+      {b60 + "128c", {kC5, 1.0 / 3}},    // a third digit is not read
+      {b60 + "16a#.", {932.33, 0.375}},
+      // Without a tempo item the tempo is 63.
+      {"d= 8 :c", {1046.50, kQuarter63 / 2}}, {"d=\t+8\t:c", {1046.50, kQuarter63 / 2}},
+      {"d=0008.:c", {1046.50, kQuarter63 / 2}}, {"d=4.5:c", {1046.50, kQuarter63}},  // halves to even
+      {"d=5.5:c", {1046.50, kQuarter63 * 4 / 6}}, {"d=7.49:c", {1046.50, kQuarter63 * 4 / 7}},
+      {"d=-2:c", {1046.50, -kQuarter63 * 2}},  // negative lengths are left to the encoder
+      {"o=2:c", {65.41, kQuarter63}}, {"o=-.5:c", {16.35, kQuarter63}},  // any default octave
+      {"b=120.4:c", {1046.50, 0.5}}, {"b=-60:c", {1046.50, -1.0}},
+      {"o=5,b=30:d=1:c", {kC5, kQuarter63 * 4}},  // "d=" is taken first and cuts away "b=30"
   };
   // clang-format on
-  for (const auto& [item, note] : cases) {
-    ExpectNotes(std::string("x:d=4,o=5,b=60\n") + item, 0, {note});
-  }
+  for (const auto& [text, note] : cases) ExpectNotes(text, 0, {note});
 }
 
 TEST(ParseRingTone, DefaultsItemsAndNames) {
@@ -105,22 +113,6 @@ TEST(ParseRingTone, DefaultsItemsAndNames) {
                  {1000.0, kQuarter63, true},
                  {277.18 * factor, kQuarter63 / 2}});
   }
-}
-
-TEST(ParseRingTone, DefaultsValuesAreWholeNumbers) {
-  // Each item is followed by ":c"; without a tempo item the tempo is 63.
-  // clang-format off
-  const std::pair<const char*, Note> cases[] = {
-      {"d= 8 ", {1046.50, kQuarter63 / 2}}, {"d=\t+8\t", {1046.50, kQuarter63 / 2}},
-      {"d=0008.", {1046.50, kQuarter63 / 2}}, {"d=4.5", {1046.50, kQuarter63}},  // halves to even
-      {"d=5.5", {1046.50, kQuarter63 * 4 / 6}}, {"d=7.49", {1046.50, kQuarter63 * 4 / 7}},
-      {"d=-2", {1046.50, -kQuarter63 * 2}},  // negative lengths are left to the encoder
-      {"o=2", {65.41, kQuarter63}}, {"o=-.5", {16.35, kQuarter63}},  // any default octave
-      {"b=120.4", {1046.50, 0.5}}, {"b=-60", {1046.50, -1.0}},
-      {"o=5,b=30:d=1", {kC5, kQuarter63 * 4}},  // "d=" is taken first and cuts away "b=30"
-  };
-  // clang-format on
-  for (const auto& [item, note] : cases) ExpectNotes(std::string(item) + ":c", 0, {note});
 }
 
 // The sentence, or "" when any sentence will do.
@@ -165,6 +157,31 @@ TEST(ParseRingTone, HowManyNotes) {
     EXPECT_EQ(r.error, "") << text.substr(0, 40);
     EXPECT_EQ(r.notes.size(), count) << text.substr(0, 40);
   }
+}
+
+TEST(LoadTuneFile, FilesThatCannotBeLoadedSayWhy) {
+  // A file of `size` zero bytes that takes no room on the disk.
+  const auto sparse = [](const std::string& name, std::uintmax_t size) {
+    const std::string path = TestFile(name, "");
+    std::filesystem::resize_file(path, size);
+    return path;
+  };
+  constexpr std::uintmax_t kSixteenMiB = 16 * 1024 * 1024;
+  const std::pair<std::string, const char*> cases[] = {
+      {(TestFolder() / "no-such-tune.txt").string(), "There is no file"},
+      {TestFolder().string(), "is not a file"},
+      {TestFile("zero-tempo.txt", "x:d=4,o=5,b=0:c"), "tempo of 0"},
+      {TestFile("zero-length.txt", "x:d=4,o=5,b=63:0c"), "duration number of 0"},
+      {TestFile("negative.txt", "x:d=-4,o=5,b=63:c"), "Note 1 cannot be stored"},
+      {sparse("over-16-mib.txt", kSixteenMiB + 1), "is too large to be a ring tone."},
+  };
+  for (const auto& [path, error] : cases) {
+    const auto loaded = LoadTuneFile(path, 0);
+    ASSERT_FALSE(loaded) << path;
+    EXPECT_THAT(loaded.why(), ::testing::HasSubstr(error)) << path;
+  }
+  // 16 MiB itself is read: one item of zero bytes, a C.
+  EXPECT_EQ(LoadTuneFile(sparse("16-mib.txt", kSixteenMiB), 0)->notes.size(), 1u);
 }
 
 }  // namespace
