@@ -1,8 +1,7 @@
-// The main window under Qt's offscreen platform, with no device: how it opens, what assistive
-// technology hears, that every text fits, the tabs and help; then editing the settings.
+// The main window under Qt's offscreen platform, with no device: how it opens, the tabs and help;
+// then editing the settings.
 
 #include <QAbstractItemView>
-#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -14,7 +13,6 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QSlider>
-#include <QStyleOptionComboBox>
 #include <QTabBar>
 #include <QTextBrowser>
 #include <QTimer>
@@ -89,127 +87,6 @@ class FrmMainTest : public QObject, public WindowFixture {
     QStringList trims;
     for (int i = 0; i < ui().cboVtrim->count(); ++i) trims << ui().cboVtrim->itemText(i);
     QCOMPARE(trims.join(' '), QString("-7 -6 -5 -4 -3 -2 -1 0 1 2 3 4 5 6 7"));
-  }
-
-  // A screen reader names every input control by the label in front of it on its row (or its
-  // heading, or its own caption), and describes it by its tool tip. On Linux a combo box's own
-  // name is its text: its name is its label's, through the labelled-by relation.
-  void everyInputControlIsNamedByTheLabelInFrontOfIt() {
-    const std::map<QString, QString> headings = {{"txtThres", "Turn-on Position:"},
-                                                 {"sliderThres", "Turn-on Position:"},
-                                                 {"txtTuneFile", "Enter Ring-Tone File Name:"}};
-    int inputs = 0;
-    for (QWidget* w : window_->findChildren<QWidget*>()) {
-      const bool captioned = qobject_cast<QCheckBox*>(w) || qobject_cast<QRadioButton*>(w);
-      if (w->objectName().isEmpty() ||
-          !(captioned || qobject_cast<QComboBox*>(w) || qobject_cast<QLineEdit*>(w) ||
-            qobject_cast<QSlider*>(w))) {
-        continue;
-      }
-      ++inputs;
-      QString expected;
-      if (captioned) {
-        expected = qobject_cast<QAbstractButton*>(w)->text();
-      } else if (headings.contains(w->objectName())) {
-        expected = headings.at(w->objectName());
-      } else {
-        int nearest = -1;
-        for (auto* label : w->parentWidget()->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
-          const int middle = label->geometry().center().y();
-          if (middle >= w->y() && middle <= w->geometry().bottom() && label->x() < w->x() &&
-              label->x() > nearest) {
-            nearest = label->x();
-            expected = label->text();
-          }
-        }
-      }
-      QVERIFY2(!expected.isEmpty(), qPrintable(w->objectName()));
-      QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
-      QString name = a->text(QAccessible::Name);
-      if (qobject_cast<QComboBox*>(w)) {
-        name.clear();
-        for (const auto& [label, relation] : a->relations(QAccessible::Label)) {
-          if (qobject_cast<QLabel*>(label->object())) name = label->text(QAccessible::Name);
-        }
-      }
-      QVERIFY2(name == expected, qPrintable(w->objectName() + " is named " + name));
-      QVERIFY2(a->text(QAccessible::Description) == w->toolTip(), qPrintable(w->objectName()));
-    }
-    QCOMPARE(inputs, 22 + 6);
-  }
-
-  // With the widest texts the controls hold, nothing is cut off or lies on another control.
-  void nothingClippedOrOverlapping() {
-    const std::pair<const char*, const char*> texts[] = {
-        {"cboLowV", "12.0"},    {"cboLowV", "OFF"},    {"cboFreq", "2358"},
-        {"cboDur", "0.816"},    {"cboGtime", "65"},    {"cboVminDly", "5000"},
-        {"cboVlowDly", "2.0"},  {"cboZeFreq", "2404"}, {"cboZeDur", "0.750"},
-        {"cboRoFreq", "4999"},  {"cboRoDur", "0.126"}, {"cboIBpause", "0.496"},
-        {"cboIDpause", "1.50"}, {"cboCmdTime", "4.0"}, {"cboVtrim", "-7"},
-        {"txtThres", "100"},
-    };
-    for (const auto& [name, text] : texts) {
-      QWidget* w = named(name);
-      QRect field = w->contentsRect().adjusted(3, 0, -3, 0);
-      if (auto* combo = qobject_cast<QComboBox*>(w)) {
-        QStyleOptionComboBox option;
-        option.initFrom(combo);
-        option.editable = combo->isEditable();
-        field = combo->style()->subControlRect(QStyle::CC_ComboBox, &option,
-                                               QStyle::SC_ComboBoxEditField, combo);
-      }
-      QVERIFY2(w->fontMetrics().horizontalAdvance(text) <= field.width(),
-               qPrintable(QString("%1 cannot show %2").arg(name, text)));
-    }
-    ui().lblConStatus->setText("Device Connected");
-    ui().lblVersion->setText("Version 3.1");
-
-    const auto textFits = [](QWidget* w) {
-      QString caption;
-      if (auto* label = qobject_cast<QLabel*>(w)) caption = label->text();
-      if (auto* button = qobject_cast<QAbstractButton*>(w)) caption = button->text();
-      if (auto* box = qobject_cast<QGroupBox*>(w)) caption = box->title();
-      if (caption.isEmpty()) return true;
-      if (auto* wrap = qobject_cast<WrapButton*>(w)) return wrap->captionHeight() <= w->height();
-      if (auto* label = qobject_cast<QLabel*>(w); label && label->wordWrap()) {
-        return w->fontMetrics().boundingRect(w->rect(), Qt::TextWordWrap, caption).height() <=
-               w->height();
-      }
-      return w->sizeHint().width() <= w->width() + (qobject_cast<QPushButton*>(w) ? 16 : 0) &&
-             w->fontMetrics().height() <= w->height();
-    };
-    // For labels only the text counts.
-    const auto extent = [](QWidget* w) {
-      if (auto* label = qobject_cast<QLabel*>(w); label && !label->wordWrap()) {
-        return QRect(w->pos(),
-                     QSize(w->fontMetrics().horizontalAdvance(label->text()), w->height()));
-      }
-      return w->geometry();
-    };
-    // The window's own controls too, but for the tab strip and its pages, which lie on top of
-    // each other, and the calibration page, which lies over everything when it is open.
-    const QList<QWidget*> stacked = {ui().TabStrip1, ui().fraSettings, ui().fraMelody,
-                                     ui().fraAdvanced};
-    for (QWidget* box : std::initializer_list<QWidget*>{
-             window_.get(), ui().fraSettings, ui().fraMelody, ui().fraAdvanced, ui().fraVtrim,
-             ui().fraTransfer, ui().Frame1, ui().Frame2, ui().Frame3}) {
-      const QList<QWidget*> children =
-          box->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
-      for (QWidget* w : children) {
-        if (w->objectName().isEmpty()) continue;
-        QVERIFY2(textFits(w), qPrintable(w->objectName() + " is clipped"));
-        QVERIFY2(box->contentsRect().contains(w->geometry()),
-                 qPrintable(w->objectName() + " sticks out of " + box->objectName()));
-        for (QWidget* other : children) {
-          if (other == w || other->objectName().isEmpty() || w == ui().fraVtrim ||
-              other == ui().fraVtrim || (stacked.contains(w) && stacked.contains(other))) {
-            continue;
-          }
-          QVERIFY2(!extent(w).intersects(extent(other)),
-                   qPrintable(w->objectName() + " overlaps " + other->objectName()));
-        }
-      }
-    }
   }
 
   // A tab, clicked or by its access key, brings its page to the front and closes the
