@@ -1,7 +1,7 @@
-// The device failing at every place a transfer can fail: lost (no reply, or gone), a failed read,
-// or other replies before an acknowledgement; for the settings read, Send on both firmware
-// generations, the melody upload and the trim store. Each row checks what was stored, what the
-// window shows, whether the program ends, that nothing is left open and nothing written twice.
+// The device failing in a transfer: lost (no reply, or gone), a failed read, or other replies
+// before an acknowledgement; in the settings read, Send on both firmware generations, the melody
+// upload and the trim store. Each row checks what was stored, what the window shows, whether the
+// program ends, that nothing is left open and nothing written twice.
 
 #include <QLabel>
 #include <QPushButton>
@@ -59,44 +59,42 @@ class FaultMatrixTest : public QObject, public WindowFixture {
     QVERIFY2(platform_->openHandles() == 0, qPrintable(row + ": a handle was left open"));
   }
 
-  // Clicks `button` on a device holding `store`, failing in turn at each of the `writes` it
-  // makes (after `reportsFirst` other reports), in every way.
-  void failingAtEveryWrite(const QString& what, const DeviceStore& store,
-                           QPushButton* WindowControls::*button,
-                           const std::vector<ByteWrite>& writes,
-                           const std::function<void()>& edit = {}, std::size_t reportsFirst = 0) {
+  // Clicks `button` on a device holding `store`, failing in each way at the middle one of the
+  // `writes` it makes (after `reportsFirst` other reports).
+  void failingAtAWrite(const QString& what, const DeviceStore& store,
+                       QPushButton* WindowControls::*button, const std::vector<ByteWrite>& writes,
+                       const std::function<void()>& edit = {}, std::size_t reportsFirst = 0) {
+    const std::size_t k = writes.size() / 2;
     for (Fault fault : kFaults) {
-      for (std::size_t k = 0; k < writes.size(); ++k) {
-        const QString row = QString("%1, %2 at write %3").arg(what, Name(fault)).arg(k);
-        connectTo(store, {}, /*kalfo=*/true);
-        if (edit) edit();
-        Inject(firmware(), fault, firmware().reportsReceived() + reportsFirst + k + 1);
-        QSignalSpy unloaded(window_.get(), &frmMain::unloaded);
-        click(ui().*button);
-        expectEnded(unloaded, row);
-        const std::size_t stored = fault == Fault::FailedRead ? k + 1 : k;
-        for (std::size_t i = 0; i < writes.size(); ++i) {
-          const ByteWrite& w = writes[i];
-          QVERIFY2(firmware().store()[w.address] == (i < stored ? w.value : store[w.address]),
-                   qPrintable(row + QString(": address %1").arg(w.address)));
-        }
-        QVERIFY2(storesWrittenOnce() == stored, qPrintable(row));
-        destroyWindow();
+      const QString row = QString("%1, %2 at write %3").arg(what, Name(fault)).arg(k);
+      connectTo(store, {}, /*kalfo=*/true);
+      if (edit) edit();
+      Inject(firmware(), fault, firmware().reportsReceived() + reportsFirst + k + 1);
+      QSignalSpy unloaded(window_.get(), &frmMain::unloaded);
+      click(ui().*button);
+      expectEnded(unloaded, row);
+      const std::size_t stored = fault == Fault::FailedRead ? k + 1 : k;
+      for (std::size_t i = 0; i < writes.size(); ++i) {
+        const ByteWrite& w = writes[i];
+        QVERIFY2(firmware().store()[w.address] == (i < stored ? w.value : store[w.address]),
+                 qPrintable(row + QString(": address %1").arg(w.address)));
       }
+      QVERIFY2(storesWrittenOnce() == stored, qPrintable(row));
+      destroyWindow();
     }
   }
 
  private slots:
   void cleanup() { destroyWindow(); }
 
-  // Lost at any of the 29 reads: the read stops there, one "Upload Error", the defaults, the
+  // Lost at a read: the read stops there, one "Upload Error", the defaults, the
   // program goes on and the next tick finds nothing (nothing left open). The bytes of a 70 V
   // device read before are gone from every address the read did not reach, so the defaults are
   // those of the 7 V range.
-  void settingsReadFailingAtEveryAddress() {
+  void settingsReadFailingAtAnAddress() {
     const DeviceStore factory = FactoryStore();
     for (Fault fault : kFaults) {
-      for (std::size_t address = 0; address < kSettingsAddressCount; ++address) {
+      for (const std::size_t address : {std::size_t{0}, std::size_t{17}}) {
         const QString row = QString("%1 at read %2").arg(Name(fault)).arg(address);
         startWith(factory);
         settings_.fill(0xA5);
@@ -124,10 +122,10 @@ class FaultMatrixTest : public QObject, public WindowFixture {
     }
   }
 
-  // Failing at any write of Send (on both firmware generations), of the melody upload, or of
-  // the trim store: the writes before it are stored (and the failing one too when only its
+  // Failing at a write of Send (on both firmware generations), of the melody upload, or of the
+  // trim store: the writes before it are stored (and the failing one too when only its
   // reply's read failed), the rest never sent; the program ends.
-  void sendFailingAtEveryWrite() {
+  void sendFailingAtAWrite() {
     SettingsTexts texts;
     for (const auto& [field, text] : kNonFactoryTexts) TextOf(texts, field) = text;
     for (std::uint8_t version : {31, 29}) {
@@ -137,15 +135,15 @@ class FaultMatrixTest : public QObject, public WindowFixture {
       std::copy_n(store.begin(), settings.size(), settings.begin());
       const std::vector<ByteWrite> writes = EncodeSettings(texts, settings).writes;
       QCOMPARE(writes.size(), std::size_t{version >= 30 ? 23u : 21u});
-      failingAtEveryWrite(QString("v%1 Send").arg(version), store, &WindowControls::cmdSend, writes,
-                          [&] {
-                            for (const auto& [field, text] : kNonFactoryTexts)
-                              window_->settingsPage().setText(field, text);
-                          });
+      failingAtAWrite(QString("v%1 Send").arg(version), store, &WindowControls::cmdSend, writes,
+                      [&] {
+                        for (const auto& [field, text] : kNonFactoryTexts)
+                          window_->settingsPage().setText(field, text);
+                      });
     }
   }
 
-  void uploadAndTrimFailingAtEveryWrite() {
+  void uploadAndTrimFailingAtAWrite() {
     DeviceStore store = FactoryStore();
     std::fill(store.begin() + kMelodyAddress, store.end(), 0xEE);
     std::vector<ByteWrite> writes;
@@ -153,10 +151,10 @@ class FaultMatrixTest : public QObject, public WindowFixture {
       const auto address = static_cast<std::uint8_t>(kMelodyAddress + i);
       writes.push_back({address, FactoryStore()[address]});
     }
-    failingAtEveryWrite("Default tune", store, &WindowControls::cmdDefTune, writes);
+    failingAtAWrite("Default tune", store, &WindowControls::cmdDefTune, writes);
     // V. Trim reads the trim (not failed here) and stores it back: the same value either way.
     store[kTrimAddress] = 133;
-    failingAtEveryWrite("V. Trim", store, &WindowControls::cmdVtrim, {{kTrimAddress, 133}}, {}, 1);
+    failingAtAWrite("V. Trim", store, &WindowControls::cmdVtrim, {{kTrimAddress, 133}}, {}, 1);
   }
 
   // Other replies before each acknowledgement are read past: everything is stored once. While a
