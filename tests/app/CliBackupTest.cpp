@@ -250,9 +250,7 @@ TEST(CliRestore, BadFilesWriteNothing) {
       {"a later format", changed(good, "\"vexaro-backup\": 2", "\"vexaro-backup\": 3"), nullptr, "is a backup of format 3, which this vexaro cannot read."},
       {"format as a text", changed(good, "\"vexaro-backup\": 2", "\"vexaro-backup\": \"2\""), nullptr, "is a backup of format \"2\", which"},
       {"a key twice", changed(good, "\"trim\": 0,", "\"trim\": 0, \"trim\": 1,"), nullptr, "holds the key \"trim\" twice in one object, so it is not clear which one counts."},
-      {"a setting twice", changed(good, "\"reverse\": \"0\",", "\"reverse\": \"0\", \"reverse\": \"1\","), nullptr, "holds the key \"reverse\" twice"},
       {"an unknown key", changed(good, "\"trim\"", "\"colour\": \"red\", \"trim\""), nullptr, "holds a key \"colour\" that a backup of format 2 does not have."},
-      {"the earlier format's melody", changed(good, "\"notes\"", "\"melody\": \"00\", \"notes\""), nullptr, "holds a key \"melody\" that a backup of format 2 does not have."},
       {"an unknown setting", changed(good, "\"reverse\"", "\"volume\": \"11\", \"reverse\""), nullptr, "holds a setting \"volume\" that no Vexaro has."},
       {"escapes in a key", changed(good, "\"reverse\"", "\"\\u001b[2J\\nx\": \"1\", \"reverse\""), nullptr, "holds a setting \"\\x1b[2J\\nx\" that no Vexaro has."},
       {"a key of half a megabyte", changed(good, "\"reverse\"", "\"" + longKey + "\": \"1\", \"reverse\""), nullptr, "holds a setting \"" + longKey.substr(0, 40) + "\"... that no Vexaro has."},
@@ -266,9 +264,7 @@ TEST(CliRestore, BadFilesWriteNothing) {
       {"the version edited", changed(good, "\"3.1\"", "\"3.0\""), nullptr, "the version in BAD reads \"3.0\", but its memory bytes show \"3.1\"; the version and the range are the device's own and cannot be edited."},
       {"the trim edited", changed(good, "\"trim\": 0", "\"trim\": 3"), nullptr, "the trim in BAD reads 3, but its memory bytes show 0; a restore stores the bytes, so store an edited trim with 'vexaro trim'."},
       {"a version no device reports", changed(good, "\"3.1\"", "\"inf\""), nullptr, "the version in BAD must be a firmware version from 0.0 to 25.5 such as 3.1, not \"inf\"."},
-      {"a version past 25.5", changed(good, "\"3.1\"", "\"25.6\""), nullptr, "not \"25.6\"."},
       {"trim at the least 64-bit number", changed(good, "\"trim\": 0", "\"trim\": -9223372036854775808"), nullptr, "must be a whole number from -7 to 7, not -9223372036854775808."},
-      {"trim beyond a signed number", changed(good, "\"trim\": 0", "\"trim\": 18446744073709551615"), nullptr, "from -7 to 7, not 18446744073709551615."},
       {"trim as a fraction", changed(good, "\"trim\": 0", "\"trim\": 0.5"), nullptr, "from -7 to 7, not 0.5."},
       {"seven memory lines", changed(good, "\"00 00 1f", "\"00 1f"), nullptr, "the memory in BAD must be 8 lines of 16 two-digit hexadecimal bytes (line 1); it holds 15."},
       {"memory not hex", changed(good, "\"00 00 1f", "\"00 0g 1f"), nullptr, "(line 1); \"0g\" is not one."},
@@ -283,7 +279,6 @@ TEST(CliRestore, BadFilesWriteNothing) {
       {"earlier: a value the box would cut to a tenth", changed(earlier, "\"2358\"", "\"12500\""), nullptr, "beep-frequency: Frequency must be between 500 and 5000 Hz."},
       {"earlier: trim outside -7 to 7", changed(earlier, "\"trim\": 0", "\"trim\": -8"), nullptr, "must be a whole number from -7 to 7, not -8."},
       {"earlier: melody not hex", changed(earlier, "\"melody\": \"32", "\"melody\": \"3g"), nullptr, "must be 100 two-digit hexadecimal bytes; \"3g\" is not one."},
-      {"earlier: 99 melody bytes", changed(earlier, "\"melody\": \"32 ", "\"melody\": \""), nullptr, "must be 100 two-digit hexadecimal bytes; it holds 99."},
   };
   // clang-format on
   for (const Case& c : cases) {
