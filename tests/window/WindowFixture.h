@@ -104,25 +104,12 @@ inline void QuietOffscreen(QtMsgType type, const QMessageLogContext& context,
   PreviousMessageHandler()(type, context, message);
 }
 
-// Under Wine the tests draw with DejaVu Sans on the offscreen platform, as on Linux, but Qt's
-// own FreeType hints it fully there, where fontconfig hints it vertically only: text would measure
-// a few pixels wider than on either real desktop.
-inline void HintFontsAsFontconfigDoes() {
-#ifdef Q_OS_WIN
-  if (QGuiApplication::platformName() != "offscreen") return;
-  QFont font = QApplication::font();
-  font.setHintingPreference(QFont::PreferVerticalHinting);
-  QApplication::setFont(font);
-#endif
-}
-
 }  // namespace vexaro
 
 #define VEXARO_WINDOW_TEST_MAIN(TestClass)                                             \
   int main(int argc, char** argv) {                                                    \
     vexaro::PreviousMessageHandler() = qInstallMessageHandler(vexaro::QuietOffscreen); \
     QApplication application(argc, argv);                                              \
-    vexaro::HintFontsAsFontconfigDoes();                                               \
     TestClass test;                                                                    \
     return QTest::qExec(&test, argc, argv);                                            \
   }
