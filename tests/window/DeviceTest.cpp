@@ -406,6 +406,9 @@ class DeviceTest : public QObject, public WindowFixture {
     QCOMPARE(dialogs_->fileRequests[0].first, QString("Open Melody File"));
     QCOMPARE(dialogs_->fileRequests[0].second,
              QString("RTTTL RingTone Files (*.txt; *.rtttl)|*.txt;*.rtttl| All Files (*.*)|*.*"));
+    QCOMPARE(  // as the Qt file dialog takes it
+        QtFileFilter(dialogs_->fileRequests[0].second),
+        QString("RTTTL RingTone Files (*.txt; *.rtttl) (*.txt *.rtttl);; All Files (*.*) (*)"));
   }
 
   // The page opens with the stored trim, stored back, and the estimates; a trim chosen in the
