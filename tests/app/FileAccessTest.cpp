@@ -137,9 +137,8 @@ TEST(BackupFile, IsPutInPlaceWholeOrNotAtAll) {
 }
 
 #ifndef _WIN32
-// A termination signal while a file is written (a backup, or the memory file's save, which
-// writes the same way) ends the program with the earlier file or the new one in place, and no
-// other file. A child writes again and again; the signal comes once it has written once.
+// A termination signal while a backup (or the memory file) is written leaves the earlier file or
+// the new one, and no other; a child writes again and again, signalled once it has written once.
 TEST(BackupFile, ATerminationSignalLeavesNoPartOfAFile) {
   const std::string earlier(4000, 'e');
   const std::string later(4000, 'l');

@@ -1,6 +1,5 @@
-// The real HID platform over a stand-in for the hidapi library: the calls it makes are answered
-// here as hidapi on hidraw answers them, by the simulated firmware, and the report descriptors are
-// files in a folder laid out as sysfs lays them out. No device is needed.
+// The real HID platform over a stand-in for hidapi answering as on hidraw, by the simulated
+// firmware, with report descriptors in a folder laid out as sysfs lays them out.
 
 #include <fcntl.h>
 #include <gmock/gmock.h>

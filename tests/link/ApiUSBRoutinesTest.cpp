@@ -154,10 +154,8 @@ TEST(PlainTransfer, NumberedAndShortReports) {
   EXPECT_FALSE(t.link.DeviceDetected);
 }
 
-// A read that times out closes both handles; one that fails keeps them until the next search; a
-// write that did not complete (the device is gone) is followed by no read, which could only wait
-// for the whole read limit, and closes both. Either way the reply is zeros and the device counts
-// as lost; each handle is closed once.
+// A timed-out read, or an incomplete write (no read follows), closes both handles; a failed read
+// keeps them until the next search. The reply is zeros, the device lost, each handle closed once.
 TEST(PlainTransfer, LostDeviceLeavesZerosAndClosesEachHandleOnce) {
   enum Fault { kTimeOut, kReadFails, kWriteFails };
   for (const Fault fault : {kTimeOut, kReadFails, kWriteFails}) {

@@ -1,6 +1,5 @@
 // The melody's codes and image, the factory tune, the test beep's codes, and the search for a
-// ring-tone text that loads as a stored melody. (The command-line tests check the notes that
-// `tune` prints.)
+// ring-tone text that loads as a stored melody.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

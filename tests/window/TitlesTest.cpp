@@ -1,6 +1,5 @@
-// The titles the window system shows, read back from the X server (_NET_WM_NAME) under Xvfb.
-// Qt's own title of a window is not what the window system receives: the platform appends the
-// application's display name, when there is one. Run on the xcb platform.
+// The titles the X server holds (_NET_WM_NAME, under Xvfb on the xcb platform): the platform
+// appends the application's display name, when there is one, to Qt's own title.
 
 #include <xcb/xcb.h>
 

@@ -1,6 +1,5 @@
-// The window program from its start to its end, on the simulated device with its memory in a
-// file: memory that cannot be kept is said in a message box, never lost silently, and the file is
-// shared with the command-line tool as a device is.
+// The window program from start to end on a simulated device's memory file: memory that cannot
+// be kept is said in a message box, and the file is shared with the command-line tool.
 
 #include <QDialog>
 #include <QLabel>
