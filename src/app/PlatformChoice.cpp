@@ -11,6 +11,9 @@
 #else
 #include "link/hidapi/HidapiPlatform.h"
 #endif
+#ifdef __linux__
+#include "link/udev/UdevNotices.h"
+#endif
 
 namespace vexaro {
 
@@ -149,6 +152,15 @@ Result<std::unique_ptr<PlatformChoice>> PlatformChoice::make(const PlatformOptio
     choice->traced_ = MakeTracingPlatform(choice->plain(), choice->trace_);
   }
   return choice;
+}
+
+std::unique_ptr<DeviceNotices> MakeSystemNotices(bool simulate) {
+  if (simulate) return MakeNoDeviceNotices("the simulated device is never plugged in or out.");
+#ifdef __linux__
+  return MakeUdevNotices();
+#else
+  return MakeNoDeviceNotices("this system's device notices are not used yet, so it is polled.");
+#endif
 }
 
 Result<void> PlatformChoice::saveSimulatedStore() {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "common/Result.h"
+#include "link/DeviceNotices.h"
 #include "link/HidPlatform.h"
 #include "link/TrafficTrace.h"
 #include "simulator/SimulatedDevice.h"
@@ -23,6 +24,10 @@ struct PlatformOptions {
 };
 
 class MemoryFilePlatform;
+
+// The system's device notices, not yet started; for the simulated device, which is never plugged
+// in or out, none.
+std::unique_ptr<DeviceNotices> MakeSystemNotices(bool simulate);
 
 class PlatformChoice {
  public:

@@ -14,6 +14,7 @@
 #include "app/CliCalibration.h"
 #include "app/CliMelody.h"
 #include "app/CliSettings.h"
+#include "app/CliWait.h"
 #include "app/PlatformChoice.h"
 #include "app/QuotedArguments.h"
 #include "common/QuotedText.h"
@@ -32,18 +33,22 @@ constexpr const char* kIsMemoryFile =
 //
 // `check` (may be empty) looks at the arguments before any device is reached: bad input ends the
 // command with nothing sent. `run` is the command itself, with what it needs: nothing (Offline),
-// the platform and the --device path (OnPlatform), or a session on the device, found and opened
+// the platform and the --device path (OnPlatform), those and the device notices (OnNotices), or a
+// session on the device, found and opened
 // (OnDevice). `writes` (may be null) names the file the command writes, which must not be the
 // simulated device's memory file: its save at the end would replace what the command wrote.
 using Check = std::function<int(std::ostream& err)>;
 using Offline = std::function<int(std::ostream& out, std::ostream& err)>;
 using OnPlatform = std::function<int(HidPlatform& platform, const std::string& devicePath,
                                      std::ostream& out, std::ostream& err)>;
+using OnNotices = std::function<int(HidPlatform& platform, DeviceNotices& notices,
+                                    const std::string& devicePath, std::ostream& out,
+                                    std::ostream& err)>;
 using OnDevice = std::function<int(CliSession& session, std::ostream& out, std::ostream& err)>;
 
 struct Steps {
   Check check;
-  std::variant<Offline, OnPlatform, OnDevice> run;
+  std::variant<Offline, OnPlatform, OnNotices, OnDevice> run;
   std::shared_ptr<const std::string> writes = nullptr;
 };
 
@@ -342,6 +347,29 @@ Steps PokeSetup(CLI::App& command) {
           })};
 }
 
+Steps WaitSetup(CLI::App& command) {
+  auto args = std::make_shared<WaitRequest>();
+  command.add_flag("--gone", args->gone, "Wait until no Vexaro is left plugged in");
+  command.add_option("--timeout", args->limitText, "Give up after SECONDS (status 1)")
+      ->option_text("SECONDS");
+  const Check check = [args](std::ostream& err) -> int {
+    if (args->limitText.empty()) return kExitDone;
+    args->limit = ParseWaitSeconds(args->limitText);
+    if (!args->limit) {
+      return Fail(err, kExitBadInput,
+                  "--timeout must be a number of seconds, 0 or more, not " +
+                      QuotedText(args->limitText) + ".");
+    }
+    return kExitDone;
+  };
+  return {check, OnNotices([args](HidPlatform& platform, DeviceNotices& notices,
+                                  const std::string& devicePath, std::ostream& out,
+                                  std::ostream& err) {
+            args->devicePath = devicePath;
+            return WaitCommand(platform, notices, *args, out, err);
+          })};
+}
+
 // Every command, in the order --help lists them.
 constexpr Subcommand kSubcommands[] = {
     {"list", "List every Vexaro and whether it can be opened", ListSetup},
@@ -362,10 +390,13 @@ constexpr Subcommand kSubcommands[] = {
     {"restore", "Store what a 'backup' file holds, checked whole first", RestoreSetup},
     {"tune", "Print the notes of the stored melody", TuneSetup},
     {"poke", "Store VALUE at address ADDR", PokeSetup},
+    {"wait", "Wait until a Vexaro is plugged in and print its path (with --gone: until none is left)",
+     WaitSetup},
 };
 
 int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                   HidPlatform* platformOverride, std::chrono::milliseconds lockWait) {
+                   HidPlatform* platformOverride, std::chrono::milliseconds lockWait,
+                   DeviceNotices* noticesOverride) {
   PlatformOptions platformOptions;
   std::string devicePath;
   CLI::App app{"Reads and writes the memory of a Vexaro over USB.", "vexaro"};
@@ -468,6 +499,12 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     if (const auto* onPlatform = std::get_if<OnPlatform>(&steps.run)) {
       return (*onPlatform)(platform, devicePath, out, err);
     }
+    if (const auto* onNotices = std::get_if<OnNotices>(&steps.run)) {
+      const std::unique_ptr<DeviceNotices> system =
+          noticesOverride ? nullptr : MakeSystemNotices(platformOptions.simulate);
+      return (*onNotices)(platform, noticesOverride ? *noticesOverride : *system, devicePath, out,
+                          err);
+    }
     CliSession session(platform, choice.trace(), lockWait);
     if (const int status = session.connect(platform, devicePath, err); status != 0) return status;
     return std::get<OnDevice>(steps.run)(session, out, err);
@@ -486,10 +523,11 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
 }  // namespace
 
 int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                 HidPlatform* platformOverride, std::chrono::milliseconds lockWait) {
+                 HidPlatform* platformOverride, std::chrono::milliseconds lockWait,
+                 DeviceNotices* notices) {
   int status = kExitDone;
   try {
-    status = RunCommandLine(args, out, err, platformOverride, lockWait);
+    status = RunCommandLine(args, out, err, platformOverride, lockWait, notices);
   } catch (const std::exception& e) {
     status = Fail(err, kExitInternalError, UnexpectedError(e.what()));
   } catch (...) {

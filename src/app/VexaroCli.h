@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "link/DeviceLock.h"
+#include "link/DeviceNotices.h"
 #include "link/HidPlatform.h"
 
 namespace vexaro {
@@ -28,12 +29,14 @@ enum ExitStatus : int {
 
 // Runs one command line (without the program name). `platform`, when given, stands in for the
 // platform that --simulate or the real HID service would give. A device that another program
-// holds is waited for up to `lockWait`, then the command ends with exit status 1. `out` is
+// holds is waited for up to `lockWait`, then the command ends with exit status 1. `notices`, when
+// given, stands in for the system's device notices (`wait`). `out` is
 // flushed at the end; when it could not be written, a command that went well ends with
 // kExitOutputLost (saying why when `out` writes through a CheckedOutput).
 int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                  HidPlatform* platform = nullptr,
-                 std::chrono::milliseconds lockWait = kDeviceLockWait);
+                 std::chrono::milliseconds lockWait = kDeviceLockWait,
+                 DeviceNotices* notices = nullptr);
 
 // The sentence for an exception that no command caught (`what` as the exception tells it).
 std::string UnexpectedError(const std::string& what);
