@@ -9,7 +9,6 @@ std::string StandInNotices::start() {
 std::vector<DeviceNotice> StandInNotices::wait(std::chrono::milliseconds limit) {
   std::unique_lock lock(mutex_);
   ++waits_;
-  changed_.notify_all();
   changed_.wait_for(lock, limit, [this] { return !waiting_.empty(); });
   std::vector<DeviceNotice> notices(waiting_.begin(), waiting_.end());
   waiting_.clear();
@@ -19,13 +18,12 @@ std::vector<DeviceNotice> StandInNotices::wait(std::chrono::milliseconds limit) 
 void StandInNotices::send(const DeviceNotice& notice) {
   const std::lock_guard lock(mutex_);
   waiting_.push_back(notice);
-  waits_ = 0;
   changed_.notify_all();
 }
 
-void StandInNotices::awaitListener() {
-  std::unique_lock lock(mutex_);
-  changed_.wait(lock, [this] { return waits_ > 0; });
+int StandInNotices::waits() {
+  const std::lock_guard lock(mutex_);
+  return waits_;
 }
 
 }  // namespace vexaro

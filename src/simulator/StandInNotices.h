@@ -1,6 +1,6 @@
 #pragma once
-// A device-notice source in the program itself, for tests: what another thread sends arrives at
-// the next wait(), as the system's notices would.
+// A device-notice source in the program itself, for tests: what is sent (from any thread) arrives
+// at the next wait(), as the system's notices would.
 
 #include <condition_variable>
 #include <deque>
@@ -18,17 +18,16 @@ class StandInNotices final : public DeviceNotices {
   std::string start() override;
   std::vector<DeviceNotice> wait(std::chrono::milliseconds limit) override;
 
-  // Delivers a notice to the waiting side (from any thread).
   void send(const DeviceNotice& notice);
-  // Blocks until a wait() has begun since the last send: the listener is there.
-  void awaitListener();
+  // How many times wait() was called.
+  int waits();
 
  private:
   std::string why_;
   std::mutex mutex_;
   std::condition_variable changed_;
   std::deque<DeviceNotice> waiting_;
-  int waits_ = 0;  // wait() calls begun since the last send
+  int waits_ = 0;
 };
 
 }  // namespace vexaro

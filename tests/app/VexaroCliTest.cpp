@@ -16,6 +16,7 @@
 #include "app/PlatformChoice.h"
 #include "common/QuotedText.h"
 #include "simulator/SimulatedStoreFile.h"
+#include "simulator/StandInNotices.h"
 #include "support/CliRun.h"
 #include "support/SharedDevice.h"
 #include "support/TestFiles.h"
@@ -171,11 +172,79 @@ const CliCase kCliCases[] = {
     {"TrimStored", {"--simulate", "--trace", "trim", "+3"}, nullptr, 0, "", "hid> 00 54 1b 03 00"},
     {"TrimStoredNegative", {"--simulate", "--trace", "trim", "-3"}, nullptr, 0, "", "hid> 00 54 1b 83 00"},
     {"TrimOutOfTheList", {"--simulate", "trim", "8"}, nullptr, 2, "", "the trim must be a whole number from -7 to 7, not \"8\"."},
+    {"WaitEndsAtOnceOnAPluggedDevice", {"--simulate", "wait"}, nullptr, 0, std::string(SimulatedPlatform::kDefaultPath) + "\n", ""},
+    {"WaitGoneOnTheSimulatedDeviceTimesOut", {"--simulate", "wait", "--gone", "--timeout", "0"}, nullptr, 1, "", "vexaro: a Vexaro was still plugged in after 0 s.\n"},
+    {"WaitTimeoutNotANumber", {"--simulate", "wait", "--timeout", "1e"}, nullptr, 2, "", "--timeout must be a number of seconds, 0 or more, not \"1e\"."},
     {"TrimByteNoDeviceShouldHold", {"trim"}, OnDevice([](SimulatedFirmware& f) { f.store()[27] = 20; }), 3, "", "the device holds the trim byte 20, which is not a trim of -7 to 7"},
 };
 // clang-format on
 
 INSTANTIATE_TEST_SUITE_P(Commands, Cli, ::testing::ValuesIn(kCliCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// `wait` on a platform whose enumerations find `scans` in turn (the last one from then on), with
+// `notices` already sent: it enumerates at once and again on a notice that may concern a Vexaro
+// (not on those of other devices, and it opens nothing), and gives up when the time runs out.
+struct WaitCase {
+  const char* name;
+  std::vector<std::string> args;
+  std::vector<std::vector<HidInterfaceInfo>> scans;
+  std::vector<DeviceNotice> notices;
+  int status;
+  std::string out;
+  std::string err;
+  int enumerations;
+  int waits;  // for notices: 1 when the first notice ended the wait, more when the poll did
+};
+
+class ScannedPlatform final : public HidPlatform {
+ public:
+  explicit ScannedPlatform(std::vector<std::vector<HidInterfaceInfo>> scans)
+      : scans_(std::move(scans)) {}
+  std::vector<HidInterfaceInfo> enumerate() override {
+    return scans_[std::min<std::size_t>(enumerations++, scans_.size() - 1)];
+  }
+  OpenResult open(const std::string&) override {
+    ++opens;
+    return {};
+  }
+  int enumerations = 0;
+  int opens = 0;
+
+ private:
+  std::vector<std::vector<HidInterfaceInfo>> scans_;
+};
+
+class CliWait : public ::testing::TestWithParam<WaitCase> {};
+
+TEST_P(CliWait, EnumeratesOnlyForNoticesThatMayConcernIt) {
+  const WaitCase& c = GetParam();
+  ScannedPlatform platform(c.scans);
+  StandInNotices notices;
+  for (const DeviceNotice& notice : c.notices) notices.send(notice);
+  std::ostringstream out;
+  std::ostringstream err;
+  EXPECT_EQ(RunVexaroCli(c.args, out, err, &platform, kDeviceLockWait, &notices), c.status);
+  EXPECT_EQ(out.str(), c.out);
+  EXPECT_EQ(err.str(), c.err);
+  EXPECT_EQ(platform.enumerations, c.enumerations);
+  EXPECT_EQ(notices.waits(), c.waits);
+  EXPECT_EQ(platform.opens, 0);
+}
+
+const HidInterfaceInfo kPlugged{"/dev/hidraw3", kVexaroVendorId, kVexaroProductId};
+const HidInterfaceInfo kMouse{"/dev/hidraw0", 0x046d, 0xc52b};
+const DeviceNotice kMouseArrived{true, 0x046d, 0xc52b};
+// clang-format off
+const WaitCase kWaitCases[] = {
+    {"AlreadyPlugged", {"wait"}, {{kMouse, kPlugged}}, {}, 0, "/dev/hidraw3\n", "", 1, 0},
+    {"ArrivalOfOurs", {"wait", "--timeout", "60"}, {{kMouse}, {kMouse, kPlugged}}, {kMouseArrived, {true, kVexaroVendorId, kVexaroProductId}}, 0, "/dev/hidraw3\n", "", 2, 1},
+    {"LeavingOfUnknownIds", {"wait", "--gone", "--timeout", "60"}, {{kPlugged}, {}}, {{false, {}, {}}}, 0, "", "", 2, 1},
+    {"StormOfOthersAndTimeout", {"wait", "--timeout", "0.2"}, {{kMouse}}, std::vector<DeviceNotice>(100, kMouseArrived), 1, "", "vexaro: no Vexaro was plugged in within 0.2 s.\n", 2, 2},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(Notices, CliWait, ::testing::ValuesIn(kWaitCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // A turn-on byte outside 100 to 200 reads as the window's box shows it, and is stored back as
