@@ -34,9 +34,9 @@ constexpr const char* kIsMemoryFile =
 // `check` (may be empty) looks at the arguments before any device is reached: bad input ends the
 // command with nothing sent. `run` is the command itself, with what it needs: nothing (Offline),
 // the platform and the --device path (OnPlatform), those and the device notices (OnNotices), or a
-// session on the device, found and opened
-// (OnDevice). `writes` (may be null) names the file the command writes, which must not be the
-// simulated device's memory file: its save at the end would replace what the command wrote.
+// session on the device, found and opened (OnDevice). `writes` (may be null) names the file the
+// command writes, which must not be the simulated device's memory file: its save at the end would
+// replace what the command wrote.
 using Check = std::function<int(std::ostream& err)>;
 using Offline = std::function<int(std::ostream& out, std::ostream& err)>;
 using OnPlatform = std::function<int(HidPlatform& platform, const std::string& devicePath,
