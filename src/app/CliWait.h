@@ -13,9 +13,9 @@ namespace vexaro {
 
 struct WaitRequest {
   bool gone = false;
-  std::string devicePath;                           // empty: any Vexaro
-  std::optional<std::chrono::milliseconds> limit;   // none: no time limit
-  std::string limitText;                            // as the user gave it, for the message
+  std::string devicePath;                          // empty: any Vexaro
+  std::optional<std::chrono::milliseconds> limit;  // none: no time limit
+  std::string limitText;                           // as the user gave it, for the message
 };
 
 // The time limit of --timeout (seconds, 0 or more, fractions allowed); std::nullopt when `text`

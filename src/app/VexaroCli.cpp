@@ -390,7 +390,8 @@ constexpr Subcommand kSubcommands[] = {
     {"restore", "Store what a 'backup' file holds, checked whole first", RestoreSetup},
     {"tune", "Print the notes of the stored melody", TuneSetup},
     {"poke", "Store VALUE at address ADDR", PokeSetup},
-    {"wait", "Wait until a Vexaro is plugged in and print its path (with --gone: until none is left)",
+    {"wait",
+     "Wait until a Vexaro is plugged in and print its path (with --gone: until none is left)",
      WaitSetup},
 };
 

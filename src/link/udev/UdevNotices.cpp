@@ -58,7 +58,8 @@ class UdevNotices final : public DeviceNotices {
     // The monitor's socket does not block: every event waiting is taken.
     while (udev_device* device = udev_monitor_receive_device(monitor_)) {
       const char* action = udev_device_get_action(device);
-      if (action != nullptr && (std::strcmp(action, "add") == 0 || std::strcmp(action, "remove") == 0)) {
+      if (action != nullptr &&
+          (std::strcmp(action, "add") == 0 || std::strcmp(action, "remove") == 0)) {
         DeviceNotice notice;
         notice.arrived = std::strcmp(action, "add") == 0;
         ReadIds(device, notice);
