@@ -34,6 +34,7 @@ int RunWindowProgram(const Result<WindowPlatform>& platform, bool calibrationSwi
     frmMain window(usb, link, DeviceSettings, dialogs);
     if (windowShown) windowShown(&window);
     window.setCalibrationSwitch(calibrationSwitch);
+    if (platform->notices != nullptr) window.watchArrivals(*platform->notices, platform->trace);
     QObject::connect(&window, &frmMain::unloaded, qApp, &QApplication::quit, Qt::QueuedConnection);
     window.show();
     status = QApplication::exec();

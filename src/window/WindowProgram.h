@@ -8,6 +8,7 @@
 #include <ostream>
 
 #include "common/Result.h"
+#include "link/DeviceNotices.h"
 #include "link/HidPlatform.h"
 #include "link/TrafficTrace.h"
 #include "window/Dialogs.h"
@@ -21,6 +22,8 @@ struct WindowPlatform {
   // Whether every store of the simulated device reached its memory file, when there is one (each
   // exchange writes it back); called after every device handle is closed.
   std::function<Result<void>()> saveSimulatedStore;
+  // The system's device notices, not started yet; none: the window only polls.
+  DeviceNotices* notices = nullptr;
 };
 
 // Shows the window on `platform` and runs it until it is unloaded. Returns the program's exit

@@ -22,6 +22,7 @@
 #include <utility>
 
 #include "link/DeviceContract.h"
+#include "window/ArrivalWatch.h"
 #include "window/CalibrationPage.h"
 #include "window/MelodyPage.h"
 #include "window/SettingsPage.h"
@@ -278,25 +279,47 @@ void frmMain::Timer1_Timer() {
     } else if (inUse_) {
       showLinkUp();
     }
-  } else if (usb_.FindDevice()) {
-    const DeviceHold hold = usb_.holdDevice();
-    if (!hold) {
-      // Found again, and its settings read, at a tick when it is free.
-      usb_.CloseDeviceHandles();
-      usb_.forgetDevice();
-      showSearching();
-      showInUse(hold.refusal());
-    } else {
-      showConnected();
-      if (settingsPage_->ReadDeviceSettings() && calibrationSwitch_) {
-        controls_.cmdVtrim->setVisible(true);
-        controls_.cmdVtrim->setEnabled(true);
-      }
-    }
   } else {
-    showSearching();
+    searchForDevice();
   }
   if (!unloaded_) Timer1_->start();
+}
+
+void frmMain::searchForDevice() {
+  if (!usb_.FindDevice()) {
+    showSearching();
+    return;
+  }
+  const DeviceHold hold = usb_.holdDevice();
+  if (!hold) {
+    // Found again, and its settings read, at a tick when it is free.
+    usb_.CloseDeviceHandles();
+    usb_.forgetDevice();
+    showSearching();
+    showInUse(hold.refusal());
+    return;
+  }
+  showConnected();
+  if (settingsPage_->ReadDeviceSettings() && calibrationSwitch_) {
+    controls_.cmdVtrim->setVisible(true);
+    controls_.cmdVtrim->setEnabled(true);
+  }
+}
+
+void frmMain::watchArrivals(DeviceNotices& notices, TrafficTrace& trace) {
+  arrivals_ = new ArrivalWatch(notices, trace, [this] { return searchOnNotice(); }, this);
+}
+
+bool frmMain::searchOnNotice() {
+  // The tick, and each exchange sequence, stop the timer while they run.
+  if (unloaded_ || waiting_ || link_.DeviceDetected || !Timer1_->isActive() ||
+      QApplication::activeModalWidget() != nullptr) {
+    return false;
+  }
+  Timer1_->stop();
+  searchForDevice();
+  if (!unloaded_) Timer1_->start();
+  return !link_.DeviceDetected && !link_.NoAccessPath.empty();
 }
 
 void frmMain::showConnected() {

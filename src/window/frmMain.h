@@ -13,12 +13,14 @@
 
 #include "link/ApiUSBRoutines.h"
 #include "link/CommandExchange.h"
+#include "link/DeviceNotices.h"
 #include "settings/SettingsRecord.h"
 #include "window/Dialogs.h"
 #include "window/WindowLayout.h"
 
 namespace vexaro {
 
+class ArrivalWatch;
 class CalibrationPage;
 class MelodyPage;
 class SettingsPage;
@@ -51,6 +53,10 @@ class frmMain final : public QWidget, public LinkHost {
   // moment the device is found), poll while connected; any reply but 6 unloads the window.
   void Timer1_Timer();
 
+  // Has the window search as soon as `notices` tell of a Vexaro arriving; the tick goes on as the
+  // poll, and alone when they cannot start (one line on `trace`). `notices` outlive the window.
+  void watchArrivals(DeviceNotices& notices, TrafficTrace& trace);
+
   // LinkHost: the exchange's view of the window.
   void setPollTimer(bool enabled) override;
   void processEvents() override;
@@ -78,6 +84,12 @@ class frmMain final : public QWidget, public LinkHost {
   void cmdExit_Click();
   // The connected look: green lamp, "Device Connected", "Version ", the device buttons enabled.
   void showConnected();
+  // The tick's search while no device is there; the settings are read the moment one is found.
+  void searchForDevice();
+  // A search a notice asked for, done unless a transfer, a tick, an exchange sequence or a modal
+  // box is under way (then the tick does it). Whether the device found was refused for
+  // permission.
+  bool searchOnNotice();
   // A search that found nothing: the disconnected look, or "No Access to Device".
   void showSearching();
   // The status line's lamp and text of a device in use: green and "Device Connected".
@@ -98,6 +110,7 @@ class frmMain final : public QWidget, public LinkHost {
   Dialogs& dialogs_;
   WindowControls controls_;
   QTimer* Timer1_ = nullptr;
+  ArrivalWatch* arrivals_ = nullptr;
   CommandExchange exchange_;
   // Members, so that they go before ~QWidget deletes the controls: no handler sees one go.
   std::unique_ptr<SettingsPage> settingsPage_;

@@ -1,0 +1,69 @@
+#include "window/ArrivalWatch.h"
+
+#include <QSocketNotifier>
+#include <iterator>
+#include <string>
+#include <utility>
+
+#include "link/DeviceContract.h"
+
+namespace vexaro {
+
+namespace {
+
+// Whether a notice may be of a Vexaro arriving: its IDs, or none known.
+bool MayBeOurs(const DeviceNotice& notice) {
+  return notice.arrived && notice.vendorId.value_or(kVexaroVendorId) == kVexaroVendorId &&
+         notice.productId.value_or(kVexaroProductId) == kVexaroProductId;
+}
+
+}  // namespace
+
+ArrivalWatch::ArrivalWatch(DeviceNotices& notices, TrafficTrace& trace,
+                           std::function<bool()> search, QObject* parent)
+    : QObject(parent), notices_(notices), search_(std::move(search)) {
+  spaced_.setSingleShot(true);
+  retry_.setSingleShot(true);
+  connect(&spaced_, &QTimer::timeout, this, [this] { ask(); });
+  connect(&retry_, &QTimer::timeout, this, [this] {
+    ++retries_;
+    ask();
+  });
+  std::string why = notices_.start();
+  if (why.empty() && notices_.descriptor() < 0) why = "they give nothing to watch.";
+  if (!why.empty()) {
+    trace.note("no device notices, so the device is looked for every second: " + why);
+    return;
+  }
+  readable_ = new QSocketNotifier(notices_.descriptor(), QSocketNotifier::Read, this);
+  connect(readable_, &QSocketNotifier::activated, this, [this] { take(); });
+}
+
+void ArrivalWatch::take() {
+  bool ours = false;
+  for (const DeviceNotice& notice : notices_.wait(std::chrono::milliseconds{0})) {
+    ours = ours || MayBeOurs(notice);
+  }
+  if (!ours) return;
+  retries_ = 0;  // a new arrival has tries of its own
+  retry_.stop();
+  ask();
+}
+
+void ArrivalWatch::ask() {
+  if (spaced_.isActive()) return;  // the burst's search is due already
+  if (sinceSearch_.isValid() && sinceSearch_.elapsed() < kSpacing.count()) {
+    spaced_.start(kSpacing - std::chrono::milliseconds(sinceSearch_.elapsed()));
+    return;
+  }
+  sinceSearch_.start();
+  if (!search_() || retries_ >= static_cast<int>(std::size(kRetries))) {
+    retries_ = 0;  // found, nothing there, or left to the tick
+    return;
+  }
+  const std::chrono::milliseconds done = retries_ == 0 ? std::chrono::milliseconds{0}
+                                                       : kRetries[retries_ - 1];
+  retry_.start(kRetries[retries_] - done);
+}
+
+}  // namespace vexaro

@@ -1,0 +1,47 @@
+#pragma once
+// Wakes the window when the system tells of a Vexaro arriving, so that it searches at once rather
+// than at its next tick. Notices of other devices are passed by on their IDs; a burst of ours
+// costs one search per kSpacing; a search refused for permission (udev may not have applied the
+// access rule yet) is tried again twice. The window's 1 s tick stays the poll and the fallback.
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+#include <chrono>
+#include <functional>
+
+#include "link/DeviceNotices.h"
+#include "link/TrafficTrace.h"
+
+class QSocketNotifier;
+
+namespace vexaro {
+
+class ArrivalWatch final : public QObject {
+ public:
+  // Starts `notices`; one that cannot start is one "hid: ..." trace line, and nothing more comes.
+  // `search` runs the window's search when it may (not during a transfer or another search) and
+  // says whether the device found was refused for permission.
+  ArrivalWatch(DeviceNotices& notices, TrafficTrace& trace, std::function<bool()> search,
+               QObject* parent);
+
+  // The least time between two searches that notices start.
+  static constexpr std::chrono::milliseconds kSpacing{100};
+  // After a refusal for permission, the searches tried again, counted from the refusal.
+  static constexpr std::chrono::milliseconds kRetries[] = {std::chrono::milliseconds{100},
+                                                            std::chrono::milliseconds{300}};
+
+ private:
+  void take();
+  void ask();  // a search, now or once kSpacing has passed since the last
+
+  DeviceNotices& notices_;
+  std::function<bool()> search_;
+  QSocketNotifier* readable_ = nullptr;
+  QTimer spaced_;  // single shot: the search a burst of notices waits for
+  QTimer retry_;   // single shot: the next try after a refusal
+  QElapsedTimer sinceSearch_;
+  int retries_ = 0;  // tries done since a search was refused for permission
+};
+
+}  // namespace vexaro
