@@ -71,6 +71,8 @@ class MemoryFilePlatform final : public HidPlatform {
     return taken;
   }
 
+  const std::string& file() const { return file_; }
+
   // Whether every store of the run was kept in the file.
   Result<void> finish() const {
     if (!lost_.empty()) return Failure{lost_};
@@ -138,7 +140,6 @@ Result<std::unique_ptr<PlatformChoice>> PlatformChoice::make(const PlatformOptio
       auto shared = std::make_unique<MemoryFilePlatform>(*choice->simulated_, file, checked);
       choice->memoryFile_ = shared.get();
       choice->base_ = std::move(shared);
-      choice->simulateFile_ = file;
     }
   } else {
 #ifdef _WIN32
@@ -161,6 +162,11 @@ std::unique_ptr<DeviceNotices> MakeSystemNotices(bool simulate) {
 #else
   return MakeNoDeviceNotices("this system's device notices are not used yet, so it is polled.");
 #endif
+}
+
+const std::string& PlatformChoice::simulatedFile() const {
+  static const std::string kNone;
+  return memoryFile_ != nullptr ? memoryFile_->file() : kNone;
 }
 
 Result<void> PlatformChoice::saveSimulatedStore() {

@@ -41,7 +41,7 @@ class PlatformChoice {
   TrafficTrace& trace() { return trace_; }
   SimulatedPlatform* simulated() { return simulated_; }
   // The simulated device's memory file; empty without one.
-  const std::string& simulatedFile() const { return simulateFile_; }
+  const std::string& simulatedFile() const;
 
   // The programs call it as they end, after closing every device handle. The simulated memory
   // file is written as each exchange sequence ends (see MemoryFilePlatform); this says whether a
@@ -57,7 +57,6 @@ class PlatformChoice {
   std::unique_ptr<HidPlatform> traced_;
   SimulatedPlatform* simulated_ = nullptr;
   MemoryFilePlatform* memoryFile_ = nullptr;
-  std::string simulateFile_;
 };
 
 }  // namespace vexaro
