@@ -11,7 +11,11 @@
 #else
 #include "link/hidapi/HidapiPlatform.h"
 #endif
-#ifdef __linux__
+#ifdef _WIN32
+#include "link/windows/WinNotices.h"
+#elif defined(__APPLE__)
+#include "link/mac/MacNotices.h"
+#elif defined(__linux__)
 #include "link/udev/UdevNotices.h"
 #endif
 
@@ -157,10 +161,14 @@ Result<std::unique_ptr<PlatformChoice>> PlatformChoice::make(const PlatformOptio
 
 std::unique_ptr<DeviceNotices> MakeSystemNotices(bool simulate) {
   if (simulate) return MakeNoDeviceNotices("the simulated device is never plugged in or out.");
-#ifdef __linux__
+#ifdef _WIN32
+  return MakeWinNotices();
+#elif defined(__APPLE__)
+  return MakeMacNotices();
+#elif defined(__linux__)
   return MakeUdevNotices();
 #else
-  return MakeNoDeviceNotices("this system's device notices are not used yet, so it is polled.");
+  return MakeNoDeviceNotices("this system's device notices are not used, so it is polled.");
 #endif
 }
 

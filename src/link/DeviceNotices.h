@@ -1,8 +1,9 @@
 #pragma once
 // The device-notice seam, beside the HID platform seam: the system tells of HID interfaces
 // arriving and leaving, so that a program need not search for the device on a timer. Behind it:
-// a libudev monitor on Linux (src/link/udev), none yet on Windows and macOS (those programs poll),
-// and a stand-in for tests (src/simulator).
+// a libudev monitor on Linux (src/link/udev), the window messages of RegisterDeviceNotification on
+// Windows (src/link/windows), IOHIDManager's matching callbacks on macOS (src/link/mac), and a
+// stand-in for tests (src/simulator).
 
 #include <chrono>
 #include <cstdint>
@@ -39,6 +40,20 @@ class DeviceNotices {
   // A file descriptor that turns readable when a notice is waiting, for a program with an event
   // loop (which then calls wait() with no time); -1 when there is none.
   virtual int descriptor() const { return -1; }
+
+  // For a program whose window gets the system's messages (Windows): the notices are asked for as
+  // messages to `window`, a native window handle, rather than to a hidden window of their own,
+  // and the program hands each message of its event loop to offer(). Called before start().
+  virtual void sendTo(std::uintptr_t window) { (void)window; }
+  // One message of the program's event loop (a Windows MSG): true when it was a notice, which
+  // wait() then returns.
+  virtual bool offer(const void* message) {
+    (void)message;
+    return false;
+  }
+
+  // Tells the system that no more notices are wanted; no notice comes after it.
+  virtual void stop() {}
 };
 
 // The source of a system without notices: it never starts, and says so.

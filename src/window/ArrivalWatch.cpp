@@ -1,6 +1,8 @@
 #include "window/ArrivalWatch.h"
 
+#include <QCoreApplication>
 #include <QSocketNotifier>
+#include <QWidget>
 #include <iterator>
 #include <string>
 #include <utility>
@@ -20,8 +22,8 @@ bool MayBeOurs(const DeviceNotice& notice) {
 }  // namespace
 
 ArrivalWatch::ArrivalWatch(DeviceNotices& notices, TrafficTrace& trace,
-                           std::function<bool()> search, QObject* parent)
-    : QObject(parent), notices_(notices), search_(std::move(search)) {
+                           std::function<bool()> search, QWidget* window)
+    : QObject(window), notices_(notices), search_(std::move(search)) {
   spaced_.setSingleShot(true);
   retry_.setSingleShot(true);
   connect(&spaced_, &QTimer::timeout, this, [this] { ask(); });
@@ -29,14 +31,30 @@ ArrivalWatch::ArrivalWatch(DeviceNotices& notices, TrafficTrace& trace,
     ++retries_;
     ask();
   });
-  std::string why = notices_.start();
-  if (why.empty() && notices_.descriptor() < 0) why = "they give nothing to watch.";
-  if (!why.empty()) {
+  notices_.sendTo(static_cast<std::uintptr_t>(window->winId()));
+  if (const std::string why = notices_.start(); !why.empty()) {
     trace.note("no device notices, so the device is looked for every second: " + why);
     return;
   }
-  readable_ = new QSocketNotifier(notices_.descriptor(), QSocketNotifier::Read, this);
-  connect(readable_, &QSocketNotifier::activated, this, [this] { take(); });
+  if (notices_.descriptor() >= 0) {
+    readable_ = new QSocketNotifier(notices_.descriptor(), QSocketNotifier::Read, this);
+    connect(readable_, &QSocketNotifier::activated, this, [this] { take(); });
+  } else {
+    QCoreApplication::instance()->installNativeEventFilter(this);
+  }
+}
+
+ArrivalWatch::~ArrivalWatch() {
+  notices_.stop();
+}
+
+bool ArrivalWatch::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
+  // The search waits for the event loop: the message may have been sent in the middle of
+  // anything, even a transfer's wait.
+  if (eventType == "windows_generic_MSG" && notices_.offer(message)) {
+    QMetaObject::invokeMethod(this, &ArrivalWatch::take, Qt::QueuedConnection);
+  }
+  return false;  // the window sees the message as well
 }
 
 void ArrivalWatch::take() {

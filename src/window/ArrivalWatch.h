@@ -3,7 +3,9 @@
 // than at its next tick. Notices of other devices are passed by on their IDs; a burst of ours
 // costs one search per kSpacing; a search refused for permission (udev may not have applied the
 // access rule yet) is tried again twice. The window's 1 s tick stays the poll and the fallback.
+// The notices come through a descriptor (Linux, macOS) or as the window's own messages (Windows).
 
+#include <QAbstractNativeEventFilter>
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
@@ -14,16 +16,23 @@
 #include "link/TrafficTrace.h"
 
 class QSocketNotifier;
+class QWidget;
 
 namespace vexaro {
 
-class ArrivalWatch final : public QObject {
+class ArrivalWatch final : public QObject, public QAbstractNativeEventFilter {
  public:
-  // Starts `notices`; one that cannot start is one "hid: ..." trace line, and nothing more comes.
-  // `search` runs the window's search when it may (not during a transfer or another search) and
-  // says whether the device found was refused for permission.
+  // Starts `notices` for `window`, its parent; one that cannot start is one "hid: ..." trace line,
+  // and nothing more comes. `search` runs the window's search when it may (not during a transfer
+  // or another search) and says whether the device found was refused for permission.
   ArrivalWatch(DeviceNotices& notices, TrafficTrace& trace, std::function<bool()> search,
-               QObject* parent);
+               QWidget* window);
+  // Stops the notices: the window is closing.
+  ~ArrivalWatch() override;
+  ArrivalWatch(const ArrivalWatch&) = delete;
+  ArrivalWatch& operator=(const ArrivalWatch&) = delete;
+
+  bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
   // The least time between two searches that notices start.
   static constexpr std::chrono::milliseconds kSpacing{100};

@@ -260,6 +260,8 @@ void frmMain::closeEvent(QCloseEvent* event) {
   if (unloaded_) return;
   unloaded_ = true;
   Timer1_->stop();
+  delete arrivals_;  // no notice is wanted any more
+  arrivals_ = nullptr;
   if (!waiting_) usb_.CloseDeviceHandles();  // else once the transfer has ended
   emit unloaded();
 }

@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <thread>
 
 #include "link/ApiUSBRoutines.h"
 #include "link/windows/WinHidPlatform.h"
+#include "link/windows/WinNotices.h"
 #include "link/windows/WinText.h"
+#include "support/InterfaceBroadcast.h"
 
 namespace vexaro {
 namespace {
@@ -56,6 +59,28 @@ TEST(WinText, CommandLinesAndNamesBecomeUtf8) {
 TEST(WinHidPlatform, DevicePathsCompareWithoutCase) {
   EXPECT_TRUE(SameDevicePath(R"(\\?\hid#vid_04d8&pid_47a1#7&1)", R"(\\?\HID#VID_04D8&PID_47A1#7&1)"));
   EXPECT_FALSE(SameDevicePath(R"(\\?\hid#vid_04d8&pid_47a1#7&1)", R"(\\?\hid#vid_04d8&pid_47a1#7&2)"));
+}
+
+// The tool has no window: its notices come to a message-only window of their own, which wait()
+// serves. Windows sends them from its own thread.
+TEST(WinNotices, TheToolsOwnWindowTakesThem) {
+  const std::unique_ptr<WinNotices> notices = MakeWinNotices();
+  ASSERT_EQ(notices->start(), "");
+  const HWND own = FindWindowExW(HWND_MESSAGE, nullptr, L"VexaroDeviceNotices", nullptr);
+  ASSERT_NE(own, nullptr);
+  std::vector<char> record = InterfaceBroadcast(kOurInterface);
+  std::thread windows([&] {
+    SendMessageW(own, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(record.data()));
+  });
+  const std::vector<DeviceNotice> taken = notices->wait(std::chrono::seconds(30));
+  windows.join();
+  ASSERT_EQ(taken.size(), 1U);
+  EXPECT_TRUE(taken[0].arrived);
+  EXPECT_EQ(taken[0].vendorId, kVexaroVendorId);
+  EXPECT_EQ(taken[0].productId, kVexaroProductId);
+  EXPECT_TRUE(notices->registered());
+  notices->stop();
+  EXPECT_FALSE(notices->registered());
 }
 
 }  // namespace

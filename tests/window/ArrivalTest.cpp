@@ -5,6 +5,10 @@
 
 #include "WindowFixture.h"
 #include "simulator/StandInNotices.h"
+#ifdef _WIN32
+#include "link/windows/WinNotices.h"
+#include "support/InterfaceBroadcast.h"
+#endif
 
 namespace vexaro {
 
@@ -25,22 +29,45 @@ class ArrivalTest : public QObject, public WindowFixture {
   std::unique_ptr<CountingPlatform> counting_;
 
   void watch(std::optional<OpenError> refusal = {}) {
+    notices_ = std::make_unique<StandInNotices>();
+    watchWith(*notices_, refusal);
+  }
+  void watchWith(DeviceNotices& notices, std::optional<OpenError> refusal = {}) {
     platform_ = std::make_unique<SimulatedPlatform>();
     platform_->interfaces().front().openError = refusal;
     counting_ = std::make_unique<CountingPlatform>(*platform_);
     through_ = counting_.get();
     makeWindow();
     named<QTimer>("Timer1")->start(std::chrono::hours(1));
-    notices_ = std::make_unique<StandInNotices>();
-    window_->watchArrivals(*notices_, trace_);
+    window_->watchArrivals(notices, trace_);
   }
   bool connected() { return ui().lblConStatus->text() == "Device Connected"; }
 
  private slots:
-  void init() {
-    if (StandInNotices().descriptor() < 0) QSKIP("no notices to watch on this system");
-  }
   void cleanup() { destroyWindow(); }
+
+#ifdef _WIN32
+  // Windows sends the notices to the window itself: an arrival sent as Windows sends it makes
+  // the window search, and closing it gives the registration back.
+  void windowsSendsTheNoticeToTheWindow() {
+    const std::unique_ptr<WinNotices> notices = MakeWinNotices();
+    watchWith(*notices);
+    QVERIFY(notices->registered());
+    std::vector<char> record = InterfaceBroadcast(kOurInterface);
+    SendMessageW(reinterpret_cast<HWND>(window_->winId()), WM_DEVICECHANGE, DBT_DEVICEARRIVAL,
+                 reinterpret_cast<LPARAM>(record.data()));
+    QTRY_VERIFY(connected());
+    QCOMPARE(counting_->searches, 1);
+    window_->close();
+    QVERIFY(!notices->registered());
+  }
+#endif
+  void init() {
+    if (!QByteArray(QTest::currentTestFunction()).startsWith("windows") &&
+        StandInNotices().descriptor() < 0) {
+      QSKIP("no stand-in notices on this system");
+    }
+  }
 
   void onlyOurArrivalSearches() {
     const std::pair<DeviceNotice, bool> cases[] = {

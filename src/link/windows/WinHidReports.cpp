@@ -1,7 +1,7 @@
 #include "link/windows/WinHidReports.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <charconv>
 #include <set>
 
 #include "link/DeviceContract.h"
@@ -40,16 +40,33 @@ TransferEnd EndOfTransfer(std::uint32_t waitResult, std::uint32_t cancelWaitResu
   return {finished ? ReadOutcome::Completed : waited, false};
 }
 
-bool PathMayBeVexaro(std::string_view path) {
-  char ids[24];
-  std::snprintf(ids, sizeof ids, "vid_%04x&pid_%04x", unsigned{kVexaroVendorId},
-                unsigned{kVexaroProductId});
-  const std::string_view wanted(ids);
+std::optional<std::pair<std::uint16_t, std::uint16_t>> IdsInPath(std::string_view path) {
   const auto lower = [](char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
   };
-  return std::search(path.begin(), path.end(), wanted.begin(), wanted.end(),
-                     [&](char a, char b) { return lower(a) == b; }) != path.end();
+  // The four hex digits after the first `key` in `rest`; `rest` then starts after them.
+  const auto idAfter = [&](std::string_view key,
+                           std::string_view& rest) -> std::optional<std::uint16_t> {
+    const auto at = std::search(rest.begin(), rest.end(), key.begin(), key.end(),
+                                [&](char a, char b) { return lower(a) == b; });
+    const auto offset = static_cast<std::size_t>(at - rest.begin()) + key.size();
+    std::uint16_t id = 0;
+    if (offset + 4 > rest.size()) return std::nullopt;
+    const char* digits = rest.data() + offset;
+    const auto [end, ec] = std::from_chars(digits, digits + 4, id, 16);
+    if (ec != std::errc() || end != digits + 4) return std::nullopt;
+    rest.remove_prefix(offset + 4);
+    return id;
+  };
+  std::string_view rest = path;
+  const std::optional<std::uint16_t> vendor = idAfter("vid_", rest);
+  const std::optional<std::uint16_t> product = vendor ? idAfter("pid_", rest) : std::nullopt;
+  if (!product) return std::nullopt;
+  return std::pair{*vendor, *product};
+}
+
+bool PathMayBeVexaro(std::string_view path) {
+  return IdsInPath(path) == std::pair{kVexaroVendorId, kVexaroProductId};
 }
 
 ReportLengths LengthsFromCaps(CapsLengths caps, const CapsReportIds& ids) {

@@ -9,6 +9,7 @@
 #include <optional>
 #include <span>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "link/HidPlatform.h"
@@ -56,6 +57,10 @@ struct TransferEnd {
   friend bool operator==(const TransferEnd&, const TransferEnd&) = default;
 };
 TransferEnd EndOfTransfer(std::uint32_t waitResult, std::uint32_t cancelWaitResult, bool finished);
+
+// The vendor and product IDs in a USB HID interface path ("vid_04d8&pid_47a1", in any case);
+// none when the path has none (a Bluetooth or virtual interface).
+std::optional<std::pair<std::uint16_t, std::uint16_t>> IdsInPath(std::string_view path);
 
 // Whether a device interface path may belong to a Vexaro: USB HID paths carry the IDs as
 // "vid_04d8&pid_47a1", in any case. Only such interfaces are opened to read their IDs (which
