@@ -83,6 +83,7 @@ package-windows: windows-configure
 # ARGS=--benchmark_repetitions=5).
 bench: build
 	@$(BUILD)/bench/bench_vexaro $(ARGS)
+	@if [ -x $(BUILD)/bench/bench_arrival ]; then umockdev-wrapper $(BUILD)/bench/bench_arrival; fi
 
 # The naming rules of .clang-tidy over every source file that this build compiles (the Windows-only
 # files are checked by the cross build's compiler, not here). Fails on the first name that breaks them.

@@ -15,6 +15,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr std::chrono::milliseconds kPollWithNotices{1000};
 constexpr std::chrono::milliseconds kPollWithoutNotices{250};
+// The least time between two searches: a burst of notices that may concern us (devices leaving
+// tell no IDs) costs one search per this.
+constexpr std::chrono::milliseconds kSpacing{100};
 
 // The path of a Vexaro plugged in (the one at `devicePath` when given); empty when there is none.
 std::string FindPresent(HidPlatform& platform, const std::string& devicePath) {
@@ -50,7 +53,11 @@ int WaitCommand(HidPlatform& platform, DeviceNotices& notices, const WaitRequest
       request.limit ? Clock::now() + *request.limit : Clock::time_point::max();
   const bool noticed = notices.start().empty();
   const auto poll = noticed ? kPollWithNotices : kPollWithoutNotices;
-  for (;;) {
+  for (Clock::time_point searched = Clock::time_point::min();;) {
+    if (searched != Clock::time_point::min()) {
+      std::this_thread::sleep_until(std::min(searched + kSpacing, deadline));
+    }
+    searched = Clock::now();
     const std::string path = FindPresent(platform, request.devicePath);
     if (!request.gone && !path.empty()) {
       out << path << '\n';

@@ -5,6 +5,7 @@
 
 #include "WindowFixture.h"
 #include "simulator/StandInNotices.h"
+#include "support/CountingPlatform.h"
 #ifdef _WIN32
 #include "link/windows/WinNotices.h"
 #include "support/InterfaceBroadcast.h"
@@ -13,15 +14,6 @@
 namespace vexaro {
 
 const DeviceNotice kOurs{true, kVexaroVendorId, kVexaroProductId};
-
-// The simulated platform, counting searches: each enumerates once.
-struct CountingPlatform final : HidPlatform {
-  explicit CountingPlatform(SimulatedPlatform& platform) : platform(platform) {}
-  std::vector<HidInterfaceInfo> enumerate() override { return ++searches, platform.enumerate(); }
-  OpenResult open(const std::string& path) override { return platform.open(path); }
-  SimulatedPlatform& platform;
-  int searches = 0;
-};
 
 class ArrivalTest : public QObject, public WindowFixture {
   Q_OBJECT
@@ -47,13 +39,12 @@ class ArrivalTest : public QObject, public WindowFixture {
   void cleanup() { destroyWindow(); }
 
 #ifdef _WIN32
-  // Windows sends the notices to the window itself: an arrival sent as Windows sends it makes
-  // the window search, and closing it gives the registration back.
+  // An arrival sent to the window as Windows sends it: a search; the close unregisters.
   void windowsSendsTheNoticeToTheWindow() {
     const std::unique_ptr<WinNotices> notices = MakeWinNotices();
     watchWith(*notices);
     QVERIFY(notices->registered());
-    std::vector<char> record = InterfaceBroadcast(kOurInterface);
+    std::vector<char> record = OurInterfaceBroadcast();
     SendMessageW(reinterpret_cast<HWND>(window_->winId()), WM_DEVICECHANGE, DBT_DEVICEARRIVAL,
                  reinterpret_cast<LPARAM>(record.data()));
     QTRY_VERIFY(connected());
@@ -97,12 +88,20 @@ class ArrivalTest : public QObject, public WindowFixture {
     QVERIFY(counting_->searches <= 1 + sending.elapsed() / 100);
   }
 
+  // Then the window that has its device searches for no other, not even during a transfer.
   void aRefusalIsTriedAgain() {
     watch(OpenError::NoPermission);
     notices_->send(kOurs);
     QTRY_VERIFY(!link_->NoAccessPath.empty());
     platform_->interfaces().front().openError.reset();  // udev has applied the access rule
     QTRY_VERIFY(connected());
+    const int searches = counting_->searches;
+    firmware().setLatency(std::chrono::milliseconds(300));
+    QTimer::singleShot(0, window_.get(), [this] { notices_->send(kOurs); });  // in the poll's wait
+    window_->Timer1_Timer();
+    notices_->send(kOurs);
+    QTRY_VERIFY(notices_->waits() >= 3);
+    QCOMPARE(counting_->searches, searches);
   }
 };
 

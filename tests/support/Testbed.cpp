@@ -1,15 +1,11 @@
-// `vexaro wait` on the real platform and the udev notices, in a umockdev testbed: plugging a
-// Vexaro in ends the wait with its path.
+#include "support/Testbed.h"
 
-#include <gtest/gtest.h>
 #include <umockdev.h>
 
 #include <cstdlib>
 #include <cstring>
-#include <sstream>
-#include <thread>
-
-#include "app/VexaroCli.h"
+#include <stdexcept>
+#include <string>
 
 namespace vexaro {
 namespace {
@@ -28,25 +24,28 @@ const char* const kVexaroRecord =
     "P: /devices/usb1/1-1\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\n"
     "A: idVendor=04d8\nA: idProduct=47a1\nA: manufacturer=Vexaro\nA: product=Vexaro\n";
 
-TEST(PlugIn, TheWaitEndsWithThePluggedDevicesPath) {
+}  // namespace
+
+bool Testbed::active() {
   // umockdev_in_mock_environment() looks for a path, which umockdev-wrapper does not give.
   const char* preload = std::getenv("LD_PRELOAD");
-  if (preload == nullptr || std::strstr(preload, "libumockdev-preload") == nullptr) {
-    GTEST_SKIP() << "needs umockdev-wrapper";
-  }
-  UMockdevTestbed* testbed = umockdev_testbed_new();
-  std::ostringstream out;
-  std::ostringstream err;
-  int status = -1;
-  std::thread waiting([&] { status = RunVexaroCli({"wait", "--timeout", "30"}, out, err); });
-  GError* error = nullptr;
-  EXPECT_TRUE(umockdev_testbed_add_from_string(testbed, kVexaroRecord, &error));
-  waiting.join();
-  EXPECT_EQ(status, kExitDone) << err.str();
-  EXPECT_EQ(out.str(), "/dev/hidraw0\n");
-  if (error != nullptr) g_error_free(error);
-  g_object_unref(testbed);
+  return preload != nullptr && std::strstr(preload, "libumockdev-preload") != nullptr;
 }
 
-}  // namespace
+Testbed::Testbed() : testbed_(umockdev_testbed_new()) {}
+
+Testbed::~Testbed() {
+  g_object_unref(static_cast<UMockdevTestbed*>(testbed_));
+}
+
+void Testbed::plugIn() {
+  GError* error = nullptr;
+  if (!umockdev_testbed_add_from_string(static_cast<UMockdevTestbed*>(testbed_), kVexaroRecord,
+                                        &error)) {
+    const std::string why = error != nullptr ? error->message : "no reason given";
+    if (error != nullptr) g_error_free(error);
+    throw std::runtime_error("the testbed took no device: " + why);
+  }
+}
+
 }  // namespace vexaro

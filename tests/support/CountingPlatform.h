@@ -1,0 +1,33 @@
+#pragma once
+// A platform that counts the searches made through it (each enumerates once), and when the last
+// began and what it found.
+
+#include <chrono>
+#include <vector>
+
+#include "link/HidPlatform.h"
+
+namespace vexaro {
+
+struct CountingPlatform final : HidPlatform {
+  // `opens`: false refuses every open, so that a search ends at its enumeration.
+  explicit CountingPlatform(HidPlatform& platform, bool opens = true)
+      : platform(platform), opens(opens) {}
+  std::vector<HidInterfaceInfo> enumerate() override {
+    ++searches;
+    searched = std::chrono::steady_clock::now();
+    found = platform.enumerate();
+    return found;
+  }
+  OpenResult open(const std::string& path) override {
+    return opens ? platform.open(path) : OpenResult{};
+  }
+
+  HidPlatform& platform;
+  bool opens;
+  int searches = 0;
+  std::chrono::steady_clock::time_point searched;
+  std::vector<HidInterfaceInfo> found;
+};
+
+}  // namespace vexaro
