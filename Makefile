@@ -87,6 +87,7 @@ bench: build
 
 # The naming rules of .clang-tidy over every source file that this build compiles (the Windows-only
 # files are checked by the cross build's compiler, not here). Fails on the first name that breaks them.
+# Then actionlint over the GitHub Actions workflows (scripts/actionlint).
 lint: build
 	@sed -n 's|^ *"file": "$(CURDIR)/\(.*\)",*$$|\1|p' $(BUILD)/compile_commands.json \
 	  >$(BUILD)/lint-compiled.txt; \
@@ -95,6 +96,7 @@ lint: build
 	  run-clang-tidy -quiet -p $(BUILD) $$files >$(BUILD)/lint.log 2>&1 || \
 	  { grep -E 'error:|warning:' $(BUILD)/lint.log | sort -u; exit 1; }; \
 	  echo "lint: the names of $$(echo $$files | wc -w) files follow .clang-tidy"
+	@scripts/actionlint .github/workflows/*.yml && echo "lint: actionlint finds nothing in the workflows"
 
 install: build
 	@cmake --install $(BUILD)
