@@ -45,7 +45,7 @@ TEST(EncodeTuneNote, CodesAndTheirLimits) {
       {{2093.005, kQuarter63, false}, "60,125"},  // C6 raised is C7
       {{4186.009, 4 * kQuarter63, false}, "30,255 cut"}, {{4186.009, 0.001, false}, "30,1 raised"},  // C8: capped, at least 1
       {{1000.0, 4.087, true}, "0,255"}, {{1000.0, 4.088, true}, "0,255 cut"},  // 255.44 and 255.5 units
-      {{1000.0, 0.0081, true}, "0,1"}, {{1000.0, 0.008, true}, "0,1 raised"}, {{267904.6, 0.00375, false}, "0,63 silent"},  // C14
+      {{1000.0, 0.0081, true}, "0,1"}, {{1000.0, 0.008, true}, "0,1 raised"}, {{267904.6, 0.00375, false}, "0,63 silent"}, {{1e5, 0.001, false}, "1,6"},  // C14; 1.25 ticks
       {{2000.0, 0.008, false}, "63,1"}, {{512.0, 0.078125, false}, "244,2"}, {{512.0, 0.109375, false}, "244,4"},
       {{1000.0, -0.001, false}, "125,1 raised"}, {{3.815, 0.001, false}, "255,1 lowest raised"},  // rounds to 0; the lowest frequency
       {{1000.0, -1.0, false}, "none"}, {{0.0, 0.5, false}, "none"}, {{-440.0, 0.5, false}, "none"},
