@@ -119,7 +119,10 @@ int RestoreCommand(CliSession& session, const Backup& backup, const std::string&
     writes.push_back(
         {kTrimAddress, backup.memory ? (*backup.memory)[kTrimAddress] : *EncodeTrim(backup.trim)});
   }
-  if (const std::size_t stored = StoreBytes(session, writes); stored < writes.size()) {
+  StoreProgress progress(err, session.showProgress(), writes.size());
+  const std::size_t stored = StoreBytes(session, writes, &progress);
+  progress.end();
+  if (stored < writes.size()) {
     const char* part = stored < settingsEnd ? "settings" : stored < melodyEnd ? "melody" : "trim";
     return Fail(err, kExitDeviceLost,
                 LostWhileStoring(stored, writes.size(),
@@ -129,9 +132,11 @@ int RestoreCommand(CliSession& session, const Backup& backup, const std::string&
   return kExitDone;
 }
 
-int TuneCommand(CliSession& session, bool rtttl, std::ostream& out, std::ostream& err) {
+int TuneCommand(CliSession& session, bool rtttl, const std::optional<std::string>& wave,
+                std::ostream& out, std::ostream& err) {
   TuneImage image{};
   if (const int status = ReadMelody(session, image, err); status != 0) return status;
+  if (wave) return WriteTuneSound(image, *wave, err);
   if (rtttl) {
     const RingToneText found = FindRingToneText(image);
     out << found.text << '\n';

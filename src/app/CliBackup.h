@@ -1,6 +1,7 @@
 #pragma once
 // The whole-device commands of the command-line tool: backup, restore and tune.
 
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -21,9 +22,11 @@ int PrepareRestore(const std::string& file, Backup& backup, std::ostream& err);
 int RestoreCommand(CliSession& session, const Backup& backup, const std::string& only,
                    std::ostream& err);
 
-// `vexaro tune [--rtttl]`: the stored melody as `parse` prints notes, then its 100 bytes; with
-// `rtttl` a ring-tone text that `load` stores as the same bytes, or the nearest one with a
-// sentence on `err` for each note it does not store exactly.
-int TuneCommand(CliSession& session, bool rtttl, std::ostream& out, std::ostream& err);
+// `vexaro tune [--rtttl | --wav WAVE]`: the stored melody as `parse` prints notes, then its 100
+// bytes; with `rtttl` a ring-tone text that `load` stores as the same bytes, or the nearest one
+// with a sentence on `err` for each note it does not store exactly; with a `wave` file name, that
+// file is written instead, the melody as the device sounds it.
+int TuneCommand(CliSession& session, bool rtttl, const std::optional<std::string>& wave,
+                std::ostream& out, std::ostream& err);
 
 }  // namespace vexaro

@@ -6,8 +6,10 @@
 #include "common/NumberText.h"
 #include "link/DeviceContract.h"
 #include "melody/MelodyLoad.h"
+#include "melody/TuneSound.h"
 #include "settings/FieldRules.h"
 #include "settings/SettingsRead.h"
+#include "storage/FileAccess.h"
 
 namespace vexaro {
 
@@ -47,14 +49,45 @@ std::string ImageLines(const TuneImage& image) {
   return lines;
 }
 
-int ParseCommand(const std::string& file, bool raiseOctave, std::ostream& out, std::ostream& err) {
+std::string LimitsMark(const TuneNote& written, const StoredNote& played) {
+  const std::optional<NoteLimits> limits = TuneNoteLimits(written);
+  if (!limits || !limits->any()) return {};
+  const std::string length = Fixed(played.Length, 4) + " s";
+  // The length goes with the tone unless a part of its own tells it.
+  const std::string toneLength = limits->lengthCut || limits->lengthRaised ? "" : " for " + length;
+  std::string mark;
+  const auto add = [&mark](const std::string& part) { mark += (mark.empty() ? "" : "; ") + part; };
+  if (limits->lowestTone) {
+    add("played at " + Fixed(played.Frequency, 2) + " Hz" + toneLength +
+        ", the device's lowest tone");
+  }
+  if (limits->silenced) add("too high for the device: silent" + toneLength);
+  const std::string units = std::to_string(played.codes.DurationCode);
+  if (limits->lengthCut) add("cut to " + units + " units: " + length);
+  if (limits->lengthRaised) add("raised to " + units + " unit: " + length);
+  return "  (" + mark + ")";
+}
+
+int WriteTuneSound(const TuneImage& image, const std::string& file, std::ostream& err) {
+  const std::vector<std::uint8_t> wave = WaveFile(RenderTuneSound(image).samples);
+  if (const Result<void> written = WriteWholeFile(file, std::string(wave.begin(), wave.end()));
+      !written) {
+    return Fail(err, kExitBadInput, written.why());
+  }
+  return kExitDone;
+}
+
+int ParseCommand(const std::string& file, bool raiseOctave, const std::optional<std::string>& wave,
+                 std::ostream& out, std::ostream& err) {
   const Result<TuneFile> loaded = LoadTuneFile(file, raiseOctave ? 1 : 0);
   if (!loaded) return Fail(err, kExitBadInput, loaded.why());
+  if (wave) return WriteTuneSound(loaded->image, *wave, err);
+  const std::vector<StoredNote> played = DecodeTuneImage(loaded->image).notes;
   for (std::size_t k = 0; k < loaded->notes.size(); ++k) {
     const TuneNote& note = loaded->notes[k];
     out << NoteLine(k + 1, note.Frequency, note.Length, note.IsPause,
                     {loaded->image[2 * k], loaded->image[2 * k + 1]})
-        << '\n';
+        << (k < played.size() ? LimitsMark(note, played[k]) : "") << '\n';
   }
   out << ImageLines(loaded->image);
   return kExitDone;
@@ -72,7 +105,11 @@ int PrepareLoad(const std::string& file, bool raiseOctave, std::ostream& err, Tu
 }
 
 int LoadCommand(CliSession& session, const TuneImage& image, std::ostream& err) {
-  if (!UploadTuneImage(session.exchange(), image)) {
+  StoreProgress progress(err, session.showProgress(), image.size());
+  const bool uploaded = UploadTuneImage(session.exchange(), image,
+                                        [&progress](std::size_t n) { progress.acknowledged(n); });
+  progress.end();
+  if (!uploaded) {
     return DeviceLost(err, "during the upload; the melody in the device is incomplete");
   }
   return kExitDone;

@@ -6,17 +6,31 @@
 #include <string>
 
 #include "app/CliSession.h"
+#include "melody/TuneDecode.h"
 #include "melody/TuneImage.h"
 
 namespace vexaro {
 
-// `vexaro parse FILE [--raise-octave]`: the notes and the image, no device needed.
-int ParseCommand(const std::string& file, bool raiseOctave, std::ostream& out, std::ostream& err);
+// `vexaro parse FILE [--raise-octave] [--wav WAVE]`: the notes and the image, no device needed;
+// with a `wave` file name, that file is written instead (WriteTuneSound).
+int ParseCommand(const std::string& file, bool raiseOctave, const std::optional<std::string>& wave,
+                 std::ostream& out, std::ostream& err);
 
 // One note as `parse` prints it ("1: 1046.50 Hz 0.3000 s tone pitch 119 duration 20"); a `name`
 // that is not empty follows "tone".
 std::string NoteLine(std::size_t number, double frequency, double seconds, bool pause,
                      const NoteCodes& codes, const std::string& name = {});
+
+// What the device plays instead of a written note that its limits change, as the end of the note's
+// line: "  (played at 490.20 Hz for 0.0979 s, the device's lowest tone)", "  (cut to 255 units:
+// 3.8842 s)", "  (raised to 1 unit: 0.0152 s)", "  (too high for the device: silent for 1.0080 s)";
+// empty for a note played as written but for the rounding of its codes. `played` is the note's
+// pair of the image, decoded.
+std::string LimitsMark(const TuneNote& written, const StoredNote& played);
+
+// The image as the device sounds it, as a WAVE file at `file`, written whole or not at all: 0, or
+// the exit status after one sentence on `err`.
+int WriteTuneSound(const TuneImage& image, const std::string& file, std::ostream& err);
 
 // The image as stored, ten bytes a line after the device address of the line's first byte.
 std::string ImageLines(const TuneImage& image);

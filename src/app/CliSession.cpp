@@ -36,6 +36,20 @@ std::string WaitText(std::chrono::milliseconds wait) {
 
 }  // namespace
 
+StoreProgress::StoreProgress(std::ostream& err, bool shown, std::size_t total)
+    : err_(err), shown_(shown), total_(total) {
+  acknowledged(0);
+}
+
+void StoreProgress::acknowledged(std::size_t count) {
+  if (shown_) err_ << "\rvexaro: stored " << count << " of " << total_ << " bytes" << std::flush;
+}
+
+void StoreProgress::end() {
+  if (shown_) err_ << '\n';
+  shown_ = false;
+}
+
 int Fail(std::ostream& err, int status, const std::string& sentence) {
   err << "vexaro: " << sentence << '\n';
   return status;

@@ -3,6 +3,7 @@
 // acknowledged exchange, with the tool as the exchange's host.
 
 #include <chrono>
+#include <cstddef>
 #include <ostream>
 #include <string>
 
@@ -26,15 +27,40 @@ int Fail(std::ostream& err, int status, const std::string& sentence);
 // start, a device this user may not open, a device that cannot be used, or none at all.
 std::string WhyNoDevice(const LinkState& link);
 
+// How many of `total` bytes the device has acknowledged, on one line of standard error that each
+// count rewrites in place (a carriage return before it), ended by a line end when the stores end;
+// "vexaro: stored 37 of 124 bytes". Shown only when `shown`: nothing at all otherwise.
+class StoreProgress {
+ public:
+  StoreProgress(std::ostream& err, bool shown, std::size_t total);
+  ~StoreProgress() { end(); }
+  StoreProgress(const StoreProgress&) = delete;
+  StoreProgress& operator=(const StoreProgress&) = delete;
+
+  void acknowledged(std::size_t count);
+  // The line end, once; before the sentence of a failure.
+  void end();
+
+ private:
+  std::ostream& err_;
+  bool shown_;
+  std::size_t total_;
+};
+
 class CliSession final : public LinkHost {
  public:
   // `lockWait`: how long connect() waits for another program that holds the device.
+  // `showProgress`: long stores may show their progress on standard error (a terminal).
   CliSession(HidPlatform& platform, TrafficTrace& trace,
-             std::chrono::milliseconds lockWait = kDeviceLockWait)
-      : usb_(platform, link_, trace), exchange_(usb_, *this), lockWait_(lockWait) {}
+             std::chrono::milliseconds lockWait = kDeviceLockWait, bool showProgress = false)
+      : usb_(platform, link_, trace),
+        exchange_(usb_, *this),
+        lockWait_(lockWait),
+        showProgress_(showProgress) {}
   ~CliSession() override { usb_.CloseDeviceHandles(); }
 
   const LinkState& link() const { return link_; }
+  bool showProgress() const { return showProgress_; }
   ApiUSBRoutines& usb() { return usb_; }
   CommandExchange& exchange() { return exchange_; }
 
@@ -53,6 +79,7 @@ class CliSession final : public LinkHost {
   ApiUSBRoutines usb_;
   CommandExchange exchange_;
   std::chrono::milliseconds lockWait_;
+  bool showProgress_;
   DeviceHold hold_;  // last: given back first, once the handles are closed
 };
 

@@ -224,11 +224,13 @@ int PrepareSettingsWrites(CliSession& session, const SetRequest& request, std::o
   return kExitDone;
 }
 
-std::size_t StoreBytes(CliSession& session, const std::vector<ByteWrite>& writes) {
+std::size_t StoreBytes(CliSession& session, const std::vector<ByteWrite>& writes,
+                       StoreProgress* progress) {
   std::size_t stored = 0;
   for (const ByteWrite& w : writes) {
     if (!session.exchange().SendCommand(command::kStoreByte, w.address, w.value)) break;
     ++stored;
+    if (progress != nullptr) progress->acknowledged(stored);
   }
   return stored;
 }

@@ -42,8 +42,9 @@ int PrepareSettingsWrites(CliSession& session, const SetRequest& request, std::o
                           std::vector<ByteWrite>& writes);
 
 // Stores the bytes in order, each acknowledged before the next. Returns how many were stored
-// (fewer than all when the device was lost).
-std::size_t StoreBytes(CliSession& session, const std::vector<ByteWrite>& writes);
+// (fewer than all when the device was lost). `progress`, when given, is told each acknowledgement.
+std::size_t StoreBytes(CliSession& session, const std::vector<ByteWrite>& writes,
+                       StoreProgress* progress = nullptr);
 
 // Why a byte cannot be shown, without the full stop: "the device holds 0 at address 3, ...".
 std::string CannotShow(const ShowFailure& failure);

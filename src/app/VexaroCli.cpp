@@ -36,7 +36,7 @@ constexpr const char* kIsMemoryFile =
 // the platform and the --device path (OnPlatform), those and the device notices (OnNotices), or a
 // session on the device, found and opened (OnDevice). `writes` (may be null) names the file the
 // command writes, which must not be the simulated device's memory file: its save at the end would
-// replace what the command wrote.
+// replace what the command wrote (empty: it writes none this time).
 using Check = std::function<int(std::ostream& err)>;
 using Offline = std::function<int(std::ostream& out, std::ostream& err)>;
 using OnPlatform = std::function<int(HidPlatform& platform, const std::string& devicePath,
@@ -205,6 +205,21 @@ struct TuneFileArgs {
   TuneImage image{};
 };
 
+// The --wav option of `parse` and `tune`: `wave` holds its file name once the command line is
+// parsed, when it was given (even as an empty name, which the write then refuses).
+struct WaveArgs {
+  std::string text;
+  std::optional<std::string> wave;
+};
+
+Check AddWave(CLI::App& command, const std::shared_ptr<WaveArgs>& args, const char* help) {
+  CLI::Option* given = command.add_option("--wav", args->text, help)->option_text("WAVE");
+  return [args, given](std::ostream&) {
+    if (given->count() > 0) args->wave = args->text;
+    return kExitDone;
+  };
+}
+
 std::shared_ptr<TuneFileArgs> AddTuneFile(CLI::App& command, const char* fileHelp) {
   auto args = std::make_shared<TuneFileArgs>();
   command.add_option("FILE", args->file, fileHelp)->required();
@@ -214,8 +229,11 @@ std::shared_ptr<TuneFileArgs> AddTuneFile(CLI::App& command, const char* fileHel
 
 Steps ParseSetup(CLI::App& command) {
   auto args = AddTuneFile(command, "RTTTL ring-tone file");
-  return {{}, Offline([args](std::ostream& out, std::ostream& err) {
-            return ParseCommand(args->file, args->raiseOctave, out, err);
+  auto wave = std::make_shared<WaveArgs>();
+  const Check check =
+      AddWave(command, wave, "Write the melody as the device sounds it to a WAVE file instead");
+  return {check, Offline([args, wave](std::ostream& out, std::ostream& err) {
+            return ParseCommand(args->file, args->raiseOctave, wave->wave, out, err);
           })};
 }
 
@@ -310,11 +328,16 @@ Steps RestoreSetup(CLI::App& command) {
 
 Steps TuneSetup(CLI::App& command) {
   auto rtttl = std::make_shared<bool>(false);
-  command.add_flag("--rtttl", *rtttl,
-                   "Print a ring-tone text that 'load' stores as the same bytes");
-  return {{}, OnDevice([rtttl](CliSession& session, std::ostream& out, std::ostream& err) {
-            return TuneCommand(session, *rtttl, out, err);
-          })};
+  CLI::Option* text = command.add_flag(
+      "--rtttl", *rtttl, "Print a ring-tone text that 'load' stores as the same bytes");
+  auto wave = std::make_shared<WaveArgs>();
+  const Check check =
+      AddWave(command, wave, "Write the melody as the device sounds it to a WAVE file instead");
+  text->excludes(command.get_option("--wav"));
+  return {check, OnDevice([rtttl, wave](CliSession& session, std::ostream& out, std::ostream& err) {
+            return TuneCommand(session, *rtttl, wave->wave, out, err);
+          }),
+          std::shared_ptr<const std::string>(wave, &wave->text)};
 }
 
 Steps PokeSetup(CLI::App& command) {
@@ -397,7 +420,7 @@ constexpr Subcommand kSubcommands[] = {
 
 int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                    HidPlatform* platformOverride, std::chrono::milliseconds lockWait,
-                   DeviceNotices* noticesOverride) {
+                   DeviceNotices* noticesOverride, bool errIsTerminal) {
   PlatformOptions platformOptions;
   std::string devicePath;
   CLI::App app{"Reads and writes the memory of a Vexaro over USB.", "vexaro"};
@@ -483,7 +506,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   const Result<std::unique_ptr<PlatformChoice>> made = PlatformChoice::make(platformOptions, err);
   if (!made) return Fail(err, kExitBadInput, made.why());
   PlatformChoice& choice = **made;
-  if (steps.writes && !choice.simulatedFile().empty() &&
+  if (steps.writes && !steps.writes->empty() && !choice.simulatedFile().empty() &&
       SameFile(*steps.writes, choice.simulatedFile())) {
     return Fail(err, kExitBadInput, CannotWrite(*steps.writes, kIsMemoryFile, true).why);
   }
@@ -506,7 +529,8 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
       return (*onNotices)(platform, noticesOverride ? *noticesOverride : *system, devicePath, out,
                           err);
     }
-    CliSession session(platform, choice.trace(), lockWait);
+    // The trace's lines would break into a line that is rewritten in place.
+    CliSession session(platform, choice.trace(), lockWait, errIsTerminal && !platformOptions.trace);
     if (const int status = session.connect(platform, devicePath, err); status != 0) return status;
     return std::get<OnDevice>(steps.run)(session, out, err);
   };
@@ -525,10 +549,10 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
 
 int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                  HidPlatform* platformOverride, std::chrono::milliseconds lockWait,
-                 DeviceNotices* notices) {
+                 DeviceNotices* notices, bool errIsTerminal) {
   int status = kExitDone;
   try {
-    status = RunCommandLine(args, out, err, platformOverride, lockWait, notices);
+    status = RunCommandLine(args, out, err, platformOverride, lockWait, notices, errIsTerminal);
   } catch (const std::exception& e) {
     status = Fail(err, kExitInternalError, UnexpectedError(e.what()));
   } catch (...) {

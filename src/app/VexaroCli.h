@@ -32,11 +32,12 @@ enum ExitStatus : int {
 // holds is waited for up to `lockWait`, then the command ends with exit status 1. `notices`, when
 // given, stands in for the system's device notices (`wait`). `out` is
 // flushed at the end; when it could not be written, a command that went well ends with
-// kExitOutputLost (saying why when `out` writes through a CheckedOutput).
+// kExitOutputLost (saying why when `out` writes through a CheckedOutput). `errIsTerminal`: `err`
+// goes to a terminal, where `restore` and `load` show their progress (not with --trace).
 int RunVexaroCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                  HidPlatform* platform = nullptr,
                  std::chrono::milliseconds lockWait = kDeviceLockWait,
-                 DeviceNotices* notices = nullptr);
+                 DeviceNotices* notices = nullptr, bool errIsTerminal = false);
 
 // The sentence for an exception that no command caught (`what` as the exception tells it).
 std::string UnexpectedError(const std::string& what);

@@ -1,13 +1,26 @@
 #include <csignal>
+#include <cstdio>
 #include <iostream>
 
 #include "app/CheckedOutput.h"
 #include "app/VexaroCli.h"
 #ifdef _WIN32
+#include <io.h>
+
 #include "link/windows/WinText.h"
+#else
+#include <unistd.h>
 #endif
 
 namespace {
+
+bool StandardErrorIsTerminal() {
+#ifdef _WIN32
+  return _isatty(_fileno(stderr)) != 0;
+#else
+  return ::isatty(STDERR_FILENO) == 1;
+#endif
+}
 
 int Run(int argc, char** argv) {
 #ifdef _WIN32
@@ -23,7 +36,8 @@ int Run(int argc, char** argv) {
 #endif
   vexaro::CheckedOutput output(stdout);
   std::ostream out(&output);
-  return vexaro::RunVexaroCli(args, out, std::cerr);
+  return vexaro::RunVexaroCli(args, out, std::cerr, nullptr, vexaro::kDeviceLockWait, nullptr,
+                              StandardErrorIsTerminal());
 }
 
 }  // namespace

@@ -38,16 +38,16 @@ Result<TuneFile> LoadTuneFile(const std::string& path, int raiseOctave) {
   return TuneFile{*image, *std::move(notes)};
 }
 
-bool UploadTuneImage(CommandExchange& exchange, const TuneImage& image, std::size_t* stored) {
-  std::size_t done = 0;
-  for (; done < image.size(); ++done) {
+bool UploadTuneImage(CommandExchange& exchange, const TuneImage& image,
+                     const std::function<void(std::size_t)>& acknowledged) {
+  for (std::size_t done = 0; done < image.size(); ++done) {
     if (!exchange.SendCommand(command::kStoreByte, static_cast<std::uint8_t>(kMelodyAddress + done),
                               image[done])) {
-      break;
+      return false;
     }
+    if (acknowledged) acknowledged(done + 1);
   }
-  if (stored != nullptr) *stored = done;
-  return done == image.size();
+  return true;
 }
 
 std::optional<std::uint8_t> ReadTuneImage(ApiUSBRoutines& usb, const LinkState& link,

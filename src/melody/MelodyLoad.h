@@ -3,6 +3,7 @@
 // then stored byte by byte with the acknowledged exchange.
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -25,10 +26,10 @@ struct TuneFile {
 Result<TuneFile> LoadTuneFile(const std::string& path, int raiseOctave);
 
 // Stores the image at device addresses 28 to 127, all 100 bytes (the zeros after the last note
-// too, so a shorter melody erases the end of a longer one). False when the device was lost;
-// `stored`, when given, receives how many bytes the device acknowledged.
+// too, so a shorter melody erases the end of a longer one). False when the device was lost.
+// `acknowledged`, when given, is told how many bytes the device has acknowledged, after each.
 [[nodiscard]] bool UploadTuneImage(CommandExchange& exchange, const TuneImage& image,
-                                   std::size_t* stored = nullptr);
+                                   const std::function<void(std::size_t)>& acknowledged = nullptr);
 
 // Reads the 100 melody bytes, one plain transfer each from address 28 up. Stops at the first
 // transfer that loses the device and returns its address; std::nullopt when all 100 arrived.

@@ -18,7 +18,7 @@ constexpr int kMaxCode = 255;
 enum class EncodeFault { kNone, kPitch, kDuration };
 
 // Both divisions are done in the order written: at exact halves the order decides the rounding.
-EncodeFault Encode(const TuneNote& note, NoteCodes& codes) {
+EncodeFault Encode(const TuneNote& note, NoteCodes& codes, NoteLimits* limits = nullptr) {
   const double f = note.IsPause ? kPauseFrequency : note.Frequency;
   const Result<std::int16_t> pitch = ToInt16((1.0 / f) / kToneTick);
   if (!pitch || (!note.IsPause && *pitch < 0)) return EncodeFault::kPitch;
@@ -26,6 +26,12 @@ EncodeFault Encode(const TuneNote& note, NoteCodes& codes) {
   const Result<std::int16_t> duration = ToInt16((f * note.Length) / kPeriodsPerLength);
   if (!duration || *duration < 0) return EncodeFault::kDuration;
   codes.DurationCode = static_cast<std::uint8_t>(std::clamp<int>(*duration, 1, kMaxCode));
+  if (limits != nullptr) {
+    limits->lowestTone = !note.IsPause && *pitch > kMaxCode;
+    limits->silenced = !note.IsPause && *pitch == 0;
+    limits->lengthCut = *duration > kMaxCode;
+    limits->lengthRaised = *duration < 1;
+  }
   return EncodeFault::kNone;
 }
 
@@ -44,6 +50,13 @@ std::optional<NoteCodes> EncodeTuneNote(const TuneNote& note) {
   NoteCodes codes;
   if (Encode(note, codes) != EncodeFault::kNone) return std::nullopt;
   return codes;
+}
+
+std::optional<NoteLimits> TuneNoteLimits(const TuneNote& note) {
+  NoteCodes codes;
+  NoteLimits limits;
+  if (Encode(note, codes, &limits) != EncodeFault::kNone) return std::nullopt;
+  return limits;
 }
 
 Result<TuneImage> MakeTuneImage(const std::vector<TuneNote>& notes) {

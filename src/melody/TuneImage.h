@@ -31,6 +31,19 @@ struct NoteCodes {
 // 1000 Hz tone whatever its Frequency holds. Never throws.
 std::optional<NoteCodes> EncodeTuneNote(const TuneNote& note);
 
+// Where the device's limits make it play a note other than written, beyond the rounding of the
+// two codes.
+struct NoteLimits {
+  bool lowestTone = false;    // a tone below the device's lowest: pitch code 255
+  bool silenced = false;      // a tone too high for a pitch code: 0, played as a pause
+  bool lengthCut = false;     // more than 255 units: duration code 255
+  bool lengthRaised = false;  // less than half a unit: duration code 1
+  bool any() const { return lowestTone || silenced || lengthCut || lengthRaised; }
+};
+
+// The limits that the codes of `note` meet; std::nullopt when it cannot be encoded. Never throws.
+std::optional<NoteLimits> TuneNoteLimits(const TuneNote& note);
+
 // Encodes the notes in order into bytes 2k and 2k + 1, zeros after the last note. Fails for a note
 // that cannot be encoded (the sentence names it, counting from 1), and for more than 50 notes.
 // Never throws.

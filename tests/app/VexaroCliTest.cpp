@@ -157,6 +157,8 @@ const CliCase kCliCases[] = {
     {"SetOverUnshowableBytesPointsToDefaults", {"set", "turn-on=5"}, OnDevice([](SimulatedFirmware& f) { f.store()[16] = 9; }), 3, "", "'vexaro set --defaults' stores the factory settings."},
     {"PokeStoresOneByte", {"--simulate", "--trace", "poke", "0x1b", "3"}, nullptr, 0, "", "hid> 00 54 1b 03 00"},
     {"PokeOutOfRange", {"--simulate", "poke", "3", "256"}, nullptr, 2, "", "ADDR and VALUE must be numbers from 0 to 255"},
+    {"ParseWaveIntoNoFolder", {"parse", VEXARO_DATA_DIR "/two-notes.txt", "--wav", "/no-such-folder/x.wav"}, nullptr, 2, "", "vexaro: cannot write \"/no-such-folder/x.wav\": its folder does not exist; nothing was written.\n"},
+    {"LoadSaysNothingOffATerminal", {"--simulate", "load", VEXARO_DATA_DIR "/two-notes.txt"}, nullptr, 0, "", ""},
     {"ParseTwoNotes", {"parse", VEXARO_DATA_DIR "/two-notes.txt"}, nullptr, 0, "1: 1046.50 Hz 0.3000 s tone pitch 119 duration 20\n2: 1174.66 Hz 0.3000 s tone pitch 106 duration 22\n28: 119 20 106 22 0 0 0 0 0 0\n38: 0 0 0 0 0 0 0 0 0 0\n48: 0 0 0 0 0 0 0 0 0 0\n58: 0 0 0 0 0 0 0 0 0 0\n68: 0 0 0 0 0 0 0 0 0 0\n78: 0 0 0 0 0 0 0 0 0 0\n88: 0 0 0 0 0 0 0 0 0 0\n98: 0 0 0 0 0 0 0 0 0 0\n108: 0 0 0 0 0 0 0 0 0 0\n118: 0 0 0 0 0 0 0 0 0 0\n", ""},
     {"LoadOfABadFileTouchesNoDevice", {"load", "/no/such/tune.txt"}, OnDevice(), 2, "", "Nothing was sent."},
     {"LoadStoresTheMelody", {"--simulate", "--trace", "load", VEXARO_DATA_DIR "/two-notes.txt"}, nullptr, 0, "", "hid> 00 54 1f 16 00"},
@@ -247,6 +249,73 @@ const WaitCase kWaitCases[] = {
 INSTANTIATE_TEST_SUITE_P(Notices, CliWait, ::testing::ValuesIn(kWaitCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Only notes the device plays other than written are marked; the first is the example.
+TEST(CliParse, MarksNotesTheDevicePlaysOtherThanWritten) {
+  // clang-format off
+  const std::pair<const char*, const char*> cases[] = {
+      {"Held:d=4,o=5,b=140:c6,8e,p,g6,16a#4,8p,32f7,2d5",
+       "5: 466.16 Hz 0.1071 s tone pitch 255 duration 3  (played at 490.20 Hz for 0.0979 s, the device's lowest tone)\n"},
+      {"t:d=32,o=14,b=2000:c,p,b=10,1c6,1c4",
+       "1: 267904.58 Hz 0.0037 s tone pitch 0 duration 63  (too high for the device: silent for 1.0080 s)\n"
+       "2: 1000.00 Hz 0.0037 s pause pitch 0 duration 1  (raised to 1 unit: 0.0160 s)\n"
+       "3: 1046.50 Hz 24.0000 s tone pitch 119 duration 255  (cut to 255 units: 3.8842 s)\n"
+       "4: 261.63 Hz 24.0000 s tone pitch 255 duration 255  (played at 490.20 Hz, the device's lowest tone; cut to 255 units: 8.3232 s)\n"},
+  };
+  // clang-format on
+  for (const auto& [text, expected] : cases) {
+    std::istringstream lines(RunCli({"parse", TestFile("marks.txt", text)}).out);
+    std::string marked;
+    for (std::string line; std::getline(lines, line);)
+      marked += line.find("  (") != std::string::npos ? line + '\n' : "";
+    EXPECT_EQ(marked, expected);
+  }
+}
+
+// `parse --wav` and `tune --wav` of the same bytes write the same file. Two-notes raised: pitch
+// 60 for 39 units and 53 for 44, 74752 ticks of 8 us, 26372.5 samples: 26373, 52746 bytes of data.
+TEST(CliWave, ParseAndTuneWriteTheSameSound) {
+  const std::string parsed = (TestFolder() / "parsed.wav").string();
+  const std::string tuned = (TestFolder() / "tuned.wav").string();
+  const std::string notes = VEXARO_DATA_DIR "/two-notes.txt";
+  EXPECT_EQ(RunCli({"parse", notes, "--raise-octave", "--wav", parsed}), (CliOutcome{0, "", ""}));
+  EXPECT_EQ(ReadTestFile(parsed).size(), 44u + 52746);
+  CliDevice device;
+  ASSERT_EQ(device({"load", "--raise-octave", notes}).status, kExitDone);
+  EXPECT_EQ(device({"tune", "--wav", tuned}), (CliOutcome{0, "", ""}));
+  EXPECT_EQ(ReadTestFile(tuned), ReadTestFile(parsed));
+}
+
+// On a terminal, restore and load count acknowledged bytes on one line; with --trace, nothing.
+TEST(CliProgress, CountsAcknowledgedBytesOnATerminalOnly) {
+  const std::string backup = (TestFolder() / "progress.json").string();
+  ASSERT_EQ(CliDevice()({"backup", backup}).status, kExitDone);
+  const std::string notes = VEXARO_DATA_DIR "/two-notes.txt";
+  const struct {
+    std::vector<std::string> args;
+    std::optional<std::size_t> silentAt;  // the report that gets no reply
+    std::optional<std::string> tail;      // standard error after the last carriage return
+    long counts;
+  } cases[] = {
+      // clang-format off
+      {{"restore", backup}, {}, "vexaro: stored 124 of 124 bytes\n", 125},
+      {{"load", notes}, 4, "vexaro: stored 3 of 100 bytes\nvexaro: device lost during the "
+       "upload; the melody in the device is incomplete.\n", 4},
+      {{"--trace", "load", notes}, {}, {}, 0},
+      // clang-format on
+  };
+  for (const auto& c : cases) {
+    CliDevice device([&c](SimulatedFirmware& f) { f.faults().silentAtReport = c.silentAt; });
+    std::ostringstream out, err;
+    EXPECT_EQ(RunVexaroCli(c.args, out, err, &device.platform, kDeviceLockWait, nullptr, true),
+              c.silentAt ? kExitDeviceLost : kExitDone);
+    const std::string said = err.str();
+    if (c.tail) {
+      EXPECT_EQ(said.substr(said.rfind('\r') + 1), *c.tail);  // all of it when there is none
+    }
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\r'), c.counts) << said;
+  }
+}
+
 // A turn-on byte outside 100 to 200 reads as the window's box shows it, and is stored back as
 // the box's Send would store it when another setting changes.
 TEST(CliSet, TurnOnOutsideTheSliderIsReadAndStoredAsTheBoxHoldsIt) {
@@ -308,8 +377,8 @@ TEST(CliSimulateFile, MemoryThatCannotBeKeptIsNeverASilentSuccess) {
   }
 }
 
-// A backup onto the simulated device's own memory file would be replaced by the memory's save
-// as the command ends: refused, however the file is named, and nothing is sent.
+// A backup (or a tune's sound) onto the simulated device's own memory file would be replaced by
+// the memory's save as the command ends: refused, however the file is named, and nothing is sent.
 TEST(CliSimulateFile, ABackupOntoTheMemoryFileIsRefused) {
   namespace fs = std::filesystem;
   const fs::path dir = TestFolder() / "memory backed up";
@@ -326,6 +395,7 @@ TEST(CliSimulateFile, ABackupOntoTheMemoryFileIsRefused) {
   for (const std::string& name : names) {
     SCOPED_TRACE(name);
     const CliOutcome run = RunCli({simulate, "--trace", "backup", name});
+    EXPECT_EQ(RunCli({simulate, "--trace", "tune", "--wav", name}), run);
     EXPECT_EQ(run.status, kExitBadInput);
     EXPECT_EQ(run.err, "vexaro: cannot write " + QuotedText(name) +
                            ": it is the simulated device's memory file, which is written when the "

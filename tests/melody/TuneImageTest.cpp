@@ -1,5 +1,5 @@
-// The melody's codes and image, the factory tune, the test beep's codes, and the search for a
-// ring-tone text that loads as a stored melody.
+// The melody's codes and image, the factory tune, the test beep's codes, the search for a
+// ring-tone text that loads as a stored melody, and the melody's sound.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -14,6 +14,7 @@
 #include "melody/RingTone.h"
 #include "melody/TuneDecode.h"
 #include "melody/TuneImage.h"
+#include "melody/TuneSound.h"
 
 namespace vexaro {
 namespace {
@@ -27,23 +28,32 @@ std::string Show(const std::optional<NoteCodes>& codes) {
   return std::to_string(codes->PitchCode) + "," + std::to_string(codes->DurationCode);
 }
 
+std::string ShowWithLimits(const TuneNote& note) {
+  const NoteLimits l = TuneNoteLimits(note).value_or(NoteLimits{});
+  return Show(EncodeTuneNote(note)) + (l.lowestTone ? " lowest" : "") +
+         (l.silenced ? " silent" : "") + (l.lengthCut ? " cut" : "") +
+         (l.lengthRaised ? " raised" : "");
+}
+
 TEST(EncodeTuneNote, CodesAndTheirLimits) {
   // clang-format off
   const std::pair<TuneNote, const char*> cases[] = {
       {{1046.502, 0.3, false}, "119,20"}, {{1174.659, 0.3, false}, "106,22"},  // C6 and D6, quarters at 100
       {{1000.0, kQuarter63 / 2, true}, "0,30"},  // an eighth pause at 63
-      {{440.0, 0.5, false}, "255,14"}, {{493.883, 0.5, false}, "253,15"},  // A4 capped, B4 not
+      {{440.0, 0.5, false}, "255,14 lowest"}, {{493.883, 0.5, false}, "253,15"},  // A4 capped, B4 not
+      {{490.2, 0.5, false}, "255,15"}, {{489.3, 0.5, false}, "255,15"}, {{489.2, 0.5, false}, "255,15 lowest"},  // 255, 255.47, 255.52 ticks
       {{2093.005, kQuarter63, false}, "60,125"},  // C6 raised is C7
-      {{4186.009, 4 * kQuarter63, false}, "30,255"}, {{4186.009, 0.001, false}, "30,1"},  // C8: capped, at least 1
+      {{4186.009, 4 * kQuarter63, false}, "30,255 cut"}, {{4186.009, 0.001, false}, "30,1 raised"},  // C8: capped, at least 1
+      {{1000.0, 4.087, true}, "0,255"}, {{1000.0, 4.088, true}, "0,255 cut"},  // 255.44 and 255.5 units
+      {{1000.0, 0.0081, true}, "0,1"}, {{1000.0, 0.008, true}, "0,1 raised"}, {{267904.6, 0.00375, false}, "0,63 silent"}, {{1e5, 0.001, false}, "1,6"},  // C14; 1.25 ticks
       {{2000.0, 0.008, false}, "63,1"}, {{512.0, 0.078125, false}, "244,2"}, {{512.0, 0.109375, false}, "244,4"},
-      {{1000.0, -0.001, false}, "125,1"}, {{3.815, 0.001, false}, "255,1"},  // rounds to 0; the lowest frequency
+      {{1000.0, -0.001, false}, "125,1 raised"}, {{3.815, 0.001, false}, "255,1 lowest raised"},  // rounds to 0; the lowest frequency
       {{1000.0, -1.0, false}, "none"}, {{0.0, 0.5, false}, "none"}, {{-440.0, 0.5, false}, "none"},
       {{3.81, 0.001, false}, "none"}, {{4000.0, 240.0, false}, "none"}, {{kNaN, 0.5, false}, "none"},  // beyond 16 bits
   };
   // clang-format on
   for (const auto& [note, codes] : cases) {
-    EXPECT_EQ(Show(EncodeTuneNote(note)), codes)
-        << note.Frequency << " Hz, " << note.Length << " s";
+    EXPECT_EQ(ShowWithLimits(note), codes) << note.Frequency << " Hz, " << note.Length << " s";
   }
 }
 
@@ -120,6 +130,48 @@ TEST(FindRingToneText, LoadsAsTheSameBytesOrSaysWhichNotesCannot) {
       EXPECT_EQ(*loaded, c.image) << c.what << ": " << found.text;
     }
   }
+}
+
+// Pitch 119 for 20 units, a 2-unit pause, pitch 255 for 3 units: 38080, 4000 and 12240 ticks of
+// 8 us, ending at 0.30464, 0.33664 and 0.43456 s, at 44.1 kHz samples 13434.6, 14845.8, 19164.1.
+TEST(RenderTuneSound, EachToneAtTheDevicesFrequencyEachPauseSilent) {
+  const TuneSound sound = RenderTuneSound(Image({119, 20, 0, 2, 255, 3}));
+  ASSERT_EQ(sound.samples.size(), 19164u);
+  ASSERT_EQ(sound.notes.size(), 3u);
+  const struct {
+    std::size_t first, count, periods;
+    double hertz;  // 125000 / pitch code
+  } cases[] = {{0, 13435, 320, 1050.42}, {13435, 1411, 0, 0}, {14846, 4318, 48, 490.196}};
+  for (std::size_t k = 0; k < 3; ++k) {
+    const auto& c = cases[k];
+    EXPECT_EQ(std::pair(sound.notes[k].firstSample, sound.notes[k].samples),
+              std::pair(c.first, c.count));
+    std::vector<std::size_t> falls;  // where the wave goes from high to low
+    std::size_t silent = 0;
+    for (std::size_t i = c.first; i < c.first + c.count; ++i) {
+      silent += sound.samples[i] == 0 ? 1 : 0;
+      if (i > c.first && sound.samples[i - 1] > 0 && sound.samples[i] < 0) falls.push_back(i);
+    }
+    EXPECT_EQ(std::pair(falls.size(), silent), std::pair(c.periods, c.periods ? 0 : c.count)) << k;
+    const double hertz =
+        falls.size() < 2 ? 0 : (falls.size() - 1) * 44100.0 / (falls.back() - falls.front());
+    EXPECT_NEAR(hertz, c.hertz, c.hertz * 0.005) << k;
+  }
+  // Each tone starts high; the first half period of pitch 119 (59.5 ticks) ends between samples
+  // 20 (56.7 ticks) and 21 (59.52 ticks).
+  const std::pair<std::size_t, int> levels[] = {{0, 8192},      {20, 8192},    {21, -8192},
+                                                {13434, -8192}, {14846, 8192}, {19163, -8192}};
+  for (const auto& [at, level] : levels) EXPECT_EQ(sound.samples[at], level) << at;
+}
+
+// PCM, mono, 44100 samples and 88200 bytes a second, 2 bytes and 16 bits a sample.
+TEST(WaveFile, HeaderThenLittleEndianSamples) {
+  // clang-format off
+  const std::vector<std::uint8_t> expected = {'R', 'I', 'F', 'F', 42, 0, 0, 0, 'W', 'A', 'V', 'E',
+      'f', 'm', 't', ' ', 16, 0, 0, 0, 1, 0, 1, 0, 0x44, 0xac, 0, 0, 0x88, 0x58, 0x01, 0, 2, 0, 16, 0,
+      'd', 'a', 't', 'a', 6, 0, 0, 0, 0x00, 0x20, 0x00, 0xe0, 0x01, 0x00};
+  // clang-format on
+  EXPECT_EQ(WaveFile(std::vector<std::int16_t>{8192, -8192, 1}), expected);
 }
 
 }  // namespace
