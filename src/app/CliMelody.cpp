@@ -1,11 +1,10 @@
 #include "app/CliMelody.h"
 
-#include <cstdio>
-
 #include "app/VexaroCli.h"
 #include "common/NumberText.h"
 #include "link/DeviceContract.h"
 #include "melody/MelodyLoad.h"
+#include "melody/TuneDecode.h"
 #include "settings/FieldRules.h"
 #include "settings/SettingsRead.h"
 
@@ -15,27 +14,11 @@ namespace {
 
 constexpr const char* kDefaultName = "default";
 
-std::string Fixed(double value, int decimals) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*f", decimals, value);
-  return text;
-}
-
 int DeviceLost(std::ostream& err, const std::string& when) {
   return Fail(err, kExitDeviceLost, "device lost " + when + ".");
 }
 
 }  // namespace
-
-std::string NoteLine(std::size_t number, double frequency, double seconds, bool pause,
-                     const NoteCodes& codes, const std::string& name) {
-  return std::to_string(number) + ": " + Fixed(frequency, 2) + " Hz " + Fixed(seconds, 4) + " s " +
-         (pause          ? "pause"
-          : name.empty() ? "tone"
-                         : "tone " + name) +
-         " pitch " + std::to_string(codes.PitchCode) + " duration " +
-         std::to_string(codes.DurationCode);
-}
 
 std::string ImageLines(const TuneImage& image) {
   std::string lines;

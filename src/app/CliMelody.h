@@ -13,11 +13,6 @@ namespace vexaro {
 // `vexaro parse FILE [--raise-octave]`: the notes and the image, no device needed.
 int ParseCommand(const std::string& file, bool raiseOctave, std::ostream& out, std::ostream& err);
 
-// One note as `parse` prints it ("1: 1046.50 Hz 0.3000 s tone pitch 119 duration 20"); a `name`
-// that is not empty follows "tone".
-std::string NoteLine(std::size_t number, double frequency, double seconds, bool pause,
-                     const NoteCodes& codes, const std::string& name = {});
-
 // The image as stored, ten bytes a line after the device address of the line's first byte.
 std::string ImageLines(const TuneImage& image);
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdio>
+#include <charconv>
 #include <map>
 #include <utility>
 
@@ -38,10 +38,12 @@ constexpr int kStandardDurations[] = {1, 2, 4, 8, 16, 32};
 // then any length there, then other octaves as well.
 enum Level { kStandard = 0, kAnyLength = 1, kAnyOctave = 2, kLevels = 3 };
 
+// In every locale as in the C locale: the window's Qt sets the user's, which may write "2500,00".
 std::string Fixed(double value, int decimals) {
   char text[64];
-  std::snprintf(text, sizeof text, "%.*f", decimals, value);
-  return text;
+  const auto [end, ec] =
+      std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+  return ec == std::errc() ? std::string(text, end) : std::string("?");
 }
 
 std::string NearestNoteName(double frequency) {
@@ -355,6 +357,16 @@ std::string WriteText(const std::vector<Choice>& choices, int tempo) {
 }
 
 }  // namespace
+
+std::string NoteLine(std::size_t number, double frequency, double seconds, bool pause,
+                     const NoteCodes& codes, const std::string& name) {
+  return std::to_string(number) + ": " + Fixed(frequency, 2) + " Hz " + Fixed(seconds, 4) + " s " +
+         (pause          ? "pause"
+          : name.empty() ? "tone"
+                         : "tone " + name) +
+         " pitch " + std::to_string(codes.PitchCode) + " duration " +
+         std::to_string(codes.DurationCode);
+}
 
 StoredMelody DecodeTuneImage(const TuneImage& image) {
   StoredMelody melody;
