@@ -78,6 +78,7 @@ std::string LostWhileStoring(std::size_t stored, std::size_t total, const std::s
 std::size_t StoreBytes(CommandExchange& exchange, const std::vector<ByteWrite>& writes,
                        const StoreProgress& progress) {
   std::size_t stored = 0;
+  if (progress) progress(0, writes.size());
   for (const ByteWrite& w : writes) {
     if (!exchange.SendCommand(command::kStoreByte, w.address, w.value)) break;
     ++stored;
@@ -132,9 +133,9 @@ DeviceOutcome RestoreDevice(ApiUSBRoutines& usb, CommandExchange& exchange, cons
   }
   if (const std::size_t stored = StoreBytes(exchange, writes, progress); stored < writes.size()) {
     const char* part = stored < settingsEnd ? "settings" : stored < melodyEnd ? "melody" : "trim";
-    return DeviceFailed(LostWhileStoring(stored, writes.size(),
-                                         std::string("bytes, part way through the ") + part +
-                                             "; restore the file again."));
+    return DeviceFailed(LostWhileStoring(
+        stored, writes.size(),
+        std::string("bytes, part way through the ") + part + "; restore the file again."));
   }
   return {};
 }

@@ -38,7 +38,8 @@ struct RestoreParts {
   bool trim = true;
 };
 
-// Told after each acknowledged write: how many of how many bytes the device has stored.
+// Told before the first write (0 stored) and after each acknowledged one: how many of how many
+// bytes the device has stored.
 using StoreProgress = std::function<void(std::size_t stored, std::size_t total)>;
 
 // Stores `backup` (read and checked whole by ReadBackupFile): for the settings, the device's
