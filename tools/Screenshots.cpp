@@ -20,6 +20,7 @@ class NoDialogs final : public vexaro::Dialogs {
               << "\": " << text.toStdString() << '\n';
   }
   std::optional<QString> openFile(const QString&, const QString&) override { return {}; }
+  std::optional<QString> saveFile(const QString&, const QString&) override { return {}; }
   void showHelp(const QString&, int) override {}
 };
 

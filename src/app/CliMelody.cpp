@@ -1,11 +1,10 @@
 #include "app/CliMelody.h"
 
-#include <cstdio>
-
 #include "app/VexaroCli.h"
 #include "common/NumberText.h"
 #include "link/DeviceContract.h"
 #include "melody/MelodyLoad.h"
+#include "melody/TuneDecode.h"
 #include "melody/TuneSound.h"
 #include "settings/FieldRules.h"
 #include "settings/SettingsRead.h"
@@ -17,27 +16,11 @@ namespace {
 
 constexpr const char* kDefaultName = "default";
 
-std::string Fixed(double value, int decimals) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*f", decimals, value);
-  return text;
-}
-
 int DeviceLost(std::ostream& err, const std::string& when) {
   return Fail(err, kExitDeviceLost, "device lost " + when + ".");
 }
 
 }  // namespace
-
-std::string NoteLine(std::size_t number, double frequency, double seconds, bool pause,
-                     const NoteCodes& codes, const std::string& name) {
-  return std::to_string(number) + ": " + Fixed(frequency, 2) + " Hz " + Fixed(seconds, 4) + " s " +
-         (pause          ? "pause"
-          : name.empty() ? "tone"
-                         : "tone " + name) +
-         " pitch " + std::to_string(codes.PitchCode) + " duration " +
-         std::to_string(codes.DurationCode);
-}
 
 std::string ImageLines(const TuneImage& image) {
   std::string lines;
@@ -52,13 +35,13 @@ std::string ImageLines(const TuneImage& image) {
 std::string LimitsMark(const TuneNote& written, const StoredNote& played) {
   const std::optional<NoteLimits> limits = TuneNoteLimits(written);
   if (!limits || !limits->any()) return {};
-  const std::string length = Fixed(played.Length, 4) + " s";
+  const std::string length = FixedText(played.Length, 4) + " s";
   // The length goes with the tone unless a part of its own tells it.
   const std::string toneLength = limits->lengthCut || limits->lengthRaised ? "" : " for " + length;
   std::string mark;
   const auto add = [&mark](const std::string& part) { mark += (mark.empty() ? "" : "; ") + part; };
   if (limits->lowestTone) {
-    add("played at " + Fixed(played.Frequency, 2) + " Hz" + toneLength +
+    add("played at " + FixedText(played.Frequency, 2) + " Hz" + toneLength +
         ", the device's lowest tone");
   }
   if (limits->silenced) add("too high for the device: silent" + toneLength);
@@ -105,7 +88,7 @@ int PrepareLoad(const std::string& file, bool raiseOctave, std::ostream& err, Tu
 }
 
 int LoadCommand(CliSession& session, const TuneImage& image, std::ostream& err) {
-  StoreProgress progress(err, session.showProgress(), image.size());
+  ProgressLine progress(err, session.showProgress(), image.size());
   const bool uploaded = UploadTuneImage(session.exchange(), image,
                                         [&progress](std::size_t n) { progress.acknowledged(n); });
   progress.end();

@@ -16,11 +16,6 @@ namespace vexaro {
 int ParseCommand(const std::string& file, bool raiseOctave, const std::optional<std::string>& wave,
                  std::ostream& out, std::ostream& err);
 
-// One note as `parse` prints it ("1: 1046.50 Hz 0.3000 s tone pitch 119 duration 20"); a `name`
-// that is not empty follows "tone".
-std::string NoteLine(std::size_t number, double frequency, double seconds, bool pause,
-                     const NoteCodes& codes, const std::string& name = {});
-
 // What the device plays instead of a written note that its limits change, as the end of the note's
 // line: "  (played at 490.20 Hz for 0.0979 s, the device's lowest tone)", "  (cut to 255 units:
 // 3.8842 s)", "  (raised to 1 unit: 0.0152 s)", "  (too high for the device: silent for 1.0080 s)";

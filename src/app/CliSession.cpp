@@ -36,16 +36,16 @@ std::string WaitText(std::chrono::milliseconds wait) {
 
 }  // namespace
 
-StoreProgress::StoreProgress(std::ostream& err, bool shown, std::size_t total)
+ProgressLine::ProgressLine(std::ostream& err, bool shown, std::size_t total)
     : err_(err), shown_(shown), total_(total) {
   acknowledged(0);
 }
 
-void StoreProgress::acknowledged(std::size_t count) {
+void ProgressLine::acknowledged(std::size_t count) {
   if (shown_) err_ << "\rvexaro: stored " << count << " of " << total_ << " bytes" << std::flush;
 }
 
-void StoreProgress::end() {
+void ProgressLine::end() {
   if (shown_) err_ << '\n';
   shown_ = false;
 }

@@ -30,12 +30,12 @@ std::string WhyNoDevice(const LinkState& link);
 // How many of `total` bytes the device has acknowledged, on one line of standard error that each
 // count rewrites in place (a carriage return before it), ended by a line end when the stores end;
 // "vexaro: stored 37 of 124 bytes". Shown only when `shown`: nothing at all otherwise.
-class StoreProgress {
+class ProgressLine {
  public:
-  StoreProgress(std::ostream& err, bool shown, std::size_t total);
-  ~StoreProgress() { end(); }
-  StoreProgress(const StoreProgress&) = delete;
-  StoreProgress& operator=(const StoreProgress&) = delete;
+  ProgressLine(std::ostream& err, bool shown, std::size_t total);
+  ~ProgressLine() { end(); }
+  ProgressLine(const ProgressLine&) = delete;
+  ProgressLine& operator=(const ProgressLine&) = delete;
 
   void acknowledged(std::size_t count);
   // The line end, once; before the sentence of a failure.

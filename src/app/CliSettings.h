@@ -33,24 +33,4 @@ Result<SetRequest> ParseSetRequest(const std::vector<std::string>& assignments,
 // button's order (nothing at all when no value differs).
 int SetSettingsCommand(CliSession& session, const SetRequest& request, std::ostream& err);
 
-// What `vexaro set` stores, worked out before the first write: reads the device, checks the
-// request against it and encodes every field. A value equal to the text the device shows is
-// taken unchecked, as the window checks only a box the user changed; when no value differs,
-// `writes` stays empty. A byte the window cannot show needs a value only when something is
-// stored. 0 with `writes` set, or the exit status after one sentence on `err`.
-int PrepareSettingsWrites(CliSession& session, const SetRequest& request, std::ostream& err,
-                          std::vector<ByteWrite>& writes);
-
-// Stores the bytes in order, each acknowledged before the next. Returns how many were stored
-// (fewer than all when the device was lost). `progress`, when given, is told each acknowledgement.
-std::size_t StoreBytes(CliSession& session, const std::vector<ByteWrite>& writes,
-                       StoreProgress* progress = nullptr);
-
-// Why a byte cannot be shown, without the full stop: "the device holds 0 at address 3, ...".
-std::string CannotShow(const ShowFailure& failure);
-
-// The sentence for a device lost part way through storing `total` bytes, of which `stored` were
-// acknowledged: the one sent after them may have been stored too.
-std::string LostWhileStoring(std::size_t stored, std::size_t total, const std::string& what);
-
 }  // namespace vexaro

@@ -186,4 +186,11 @@ Result<std::int16_t> ToInt16(double x) {
   return static_cast<std::int16_t>(r);
 }
 
+std::string FixedText(double value, int decimals) {
+  char text[64];
+  const auto [end, ec] =
+      std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+  return ec == std::errc() ? std::string(text, end) : std::string("?");
+}
+
 }  // namespace vexaro

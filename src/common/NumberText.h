@@ -30,6 +30,10 @@ Result<std::string> FormatPicture(double value, std::string_view picture);
 // `x` rounded to the nearest whole number, halves to the even neighbour (2.5 -> 2, 3.5 -> 4),
 // then checked against the target range. Fail outside it (or for NaN).
 Result<std::uint8_t> ToByte(double x);
+
+// `value` with `decimals` places after a ".", in every locale as in the C locale (the window's Qt
+// sets the user's, which may write "2500,00"); "?" for what cannot be written. Never throws.
+std::string FixedText(double value, int decimals);
 Result<std::int16_t> ToInt16(double x);
 
 }  // namespace vexaro

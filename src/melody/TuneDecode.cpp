@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <map>
 #include <utility>
 
+#include "common/NumberText.h"
 #include "common/ToneCodes.h"
 #include "link/DeviceContract.h"
 
@@ -37,12 +38,6 @@ constexpr int kStandardDurations[] = {1, 2, 4, 8, 16, 32};
 // What the text is preferred to hold, best first: standard lengths in octaves a note item names,
 // then any length there, then other octaves as well.
 enum Level { kStandard = 0, kAnyLength = 1, kAnyOctave = 2, kLevels = 3 };
-
-std::string Fixed(double value, int decimals) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*f", decimals, value);
-  return text;
-}
 
 std::string NearestNoteName(double frequency) {
   const int steps =
@@ -283,7 +278,7 @@ Choice ChooseNote(const NoteCodes& codes, int tempo, std::size_t number) {
   const std::string note = "note " + std::to_string(number) + " (";
   if (!candidates.pitchFound) {
     nearest.reason = note + "pitch code " + std::to_string(codes.PitchCode) + ", " +
-                     Fixed(1 / (codes.PitchCode * kToneTick), 2) +
+                     FixedText(1 / (codes.PitchCode * kToneTick), 2) +
                      " Hz): no note is played with this pitch code; the nearest, " +
                      PitchName(pitch) + ", has " +
                      std::to_string(EncodeTuneNote({pitch.frequency, 0.0, false})->PitchCode) + ".";
@@ -355,6 +350,16 @@ std::string WriteText(const std::vector<Choice>& choices, int tempo) {
 }
 
 }  // namespace
+
+std::string NoteLine(std::size_t number, double frequency, double seconds, bool pause,
+                     const NoteCodes& codes, const std::string& name) {
+  return std::to_string(number) + ": " + FixedText(frequency, 2) + " Hz " + FixedText(seconds, 4) + " s " +
+         (pause          ? "pause"
+          : name.empty() ? "tone"
+                         : "tone " + name) +
+         " pitch " + std::to_string(codes.PitchCode) + " duration " +
+         std::to_string(codes.DurationCode);
+}
 
 StoredMelody DecodeTuneImage(const TuneImage& image) {
   StoredMelody melody;

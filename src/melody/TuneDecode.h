@@ -32,6 +32,12 @@ struct StoredMelody {
 
 StoredMelody DecodeTuneImage(const TuneImage& image);
 
+// One note as `parse` and `tune` print it and a backup file holds it ("1: 1046.50 Hz 0.3000 s
+// tone pitch 119 duration 20"); a `name` that is not empty follows "tone". The same in every
+// locale.
+std::string NoteLine(std::size_t number, double frequency, double seconds, bool pause,
+                     const NoteCodes& codes, const std::string& name = {});
+
 struct RingToneText {
   std::string text;  // one line, e.g. "vexaro:d=8,o=6,b=100:c,d"
   int beatsPerMinute = 0;

@@ -1,5 +1,5 @@
 #pragma once
-// The window's dialogs behind one seam: message boxes, the file-open dialog and the help. The Qt
+// The window's dialogs behind one seam: message boxes, the file dialogs and the help. The Qt
 // implementation is modal; tests record what is asked and answer from a script.
 
 #include <QPointer>
@@ -22,6 +22,11 @@ class Dialogs {
   // "Text (*.txt)|*.txt|All (*.*)|*.*". Returns the chosen path, or nothing when cancelled.
   virtual std::optional<QString> openFile(const QString& title, const QString& filter) = 0;
 
+  // A file-save dialog with the same `filter`; a name typed without an extension gets the first
+  // pattern's (".json" for "*.json"), and an existing file is replaced only once the user agrees.
+  // Returns the chosen path, or nothing when cancelled.
+  virtual std::optional<QString> saveFile(const QString& title, const QString& filter) = 0;
+
   // The help file at the topic with this context number.
   virtual void showHelp(const QString& helpFile, int context) = 0;
 };
@@ -35,6 +40,7 @@ class QtDialogs final : public Dialogs {
 
   void showMessage(const QString& title, const QString& text, Icon icon) override;
   std::optional<QString> openFile(const QString& title, const QString& filter) override;
+  std::optional<QString> saveFile(const QString& title, const QString& filter) override;
   void showHelp(const QString& helpFile, int context) override;
 
  private:

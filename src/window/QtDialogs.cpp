@@ -90,6 +90,18 @@ std::optional<QString> QtDialogs::openFile(const QString& title, const QString& 
   return dialog.selectedFiles().front();
 }
 
+std::optional<QString> QtDialogs::saveFile(const QString& title, const QString& filter) {
+  QFileDialog dialog(window_, title, QDir::currentPath(), QtFileFilter(filter));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setOption(QFileDialog::HideNameFilterDetails);
+  // "*.json" of the first pair: a name typed as "my-vexaro" is saved as "my-vexaro.json".
+  const QString pattern = filter.section('|', 1, 1).section(';', 0, 0).trimmed();
+  if (pattern.startsWith("*.") && pattern != "*.*") dialog.setDefaultSuffix(pattern.mid(2));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().front();
+}
+
 void QtDialogs::showHelp(const QString& helpFile, int context) {
   if (helpViewer_ == nullptr) helpViewer_ = new HelpViewer(window_);
   static_cast<HelpViewer*>(helpViewer_.data())->showTopic(helpFile, context);

@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -32,10 +33,10 @@ template <typename T, std::size_t N>
 Element(std::array<T*, N> W::*, std::size_t) -> Element<T, N>;
 
 // A control's member of WindowControls; its type is the class the control is made as.
-using Slot =
-    std::variant<QTabWidget * W::*, QGroupBox * W::*, QLabel * W::*, QPushButton * W::*,
-                 WrapButton * W::*, QCheckBox * W::*, QLineEdit * W::*, QComboBox * W::*,
-                 QSlider * W::*, StatusLamp * W::*, Element<QRadioButton, 2>, Element<QLabel, 7>>;
+using Slot = std::variant<QTabWidget * W::*, QGroupBox * W::*, QLabel * W::*, QPushButton * W::*,
+                          WrapButton * W::*, QCheckBox * W::*, QLineEdit * W::*, QComboBox * W::*,
+                          QSlider * W::*, StatusLamp * W::*, QProgressBar * W::*,
+                          Element<QRadioButton, 2>, Element<QLabel, 7>>;
 
 // Designed state flags.
 enum : unsigned {
@@ -124,6 +125,12 @@ const ControlSpec kControls[] = {
     {CONTROL(Label15), &W::fraSettings, "Sec.", Px(196, 177, 26, 15)},
     {CONTROL(Label12), &W::fraSettings, "Restore Factory Default Settings:", Px(8, 243, 190, 15)},
     {CONTROL(cmdDefSet), &W::fraSettings, "&Defaults", Px(238, 239, 80, 22), 0, 3080},
+    {CONTROL(Label48), &W::fraSettings, "Whole Device in One File:", Px(8, 210, 144, 15)},
+    {CONTROL(prgRestore), &W::fraSettings, nullptr, Px(8, 207, 140, 20), kHidden},
+    {CONTROL(cmdBackup), &W::fraSettings, "Back &Up...", Px(154, 206, 80, 22),
+     kDisabled | kTransfer, 3090, "Write the device's settings, trim and melody to a file"},
+    {CONTROL(cmdRestore), &W::fraSettings, "&Restore...", Px(238, 206, 80, 22),
+     kDisabled | kTransfer, 3090, "Store the settings, trim and melody of a backup file"},
 
     // Tune Control.
     {CONTROL(Label8), &W::fraMelody, "Enter Ring-Tone File Name:", Px(8, 22, 200, 15), kBold},
@@ -343,6 +350,11 @@ class Builder {
   void make(QGroupBox*& box, const ControlSpec& entry, QWidget* parent) {
     box = new QGroupBox(text(entry), parent);
     if (entry.flags & kPage) box->setAutoFillBackground(true);
+  }
+  void make(QProgressBar*& bar, const ControlSpec&, QWidget* parent) {
+    bar = new QProgressBar(parent);
+    bar->setFormat("%v of %m bytes");
+    bar->setAlignment(Qt::AlignCenter);
   }
   void make(StatusLamp*& lamp, const ControlSpec&, QWidget* parent) {
     lamp = new StatusLamp(parent);

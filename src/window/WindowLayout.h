@@ -15,6 +15,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QSlider;
@@ -43,6 +44,10 @@ struct WindowControls {
   QComboBox *cboLowV, *cboFreq, *cboDur;
   WrapButton* cmdBeep;
   QPushButton* cmdDefSet;
+  // The whole device in one file, and a restore's progress over the caption while it stores.
+  QLabel* Label48;
+  QPushButton *cmdBackup, *cmdRestore;
+  QProgressBar* prgRestore;
 
   // Tune Control.
   QLabel *Label8, *Label10, *Label16, *Label11;

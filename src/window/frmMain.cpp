@@ -23,6 +23,7 @@
 
 #include "link/DeviceContract.h"
 #include "window/ArrivalWatch.h"
+#include "window/BackupButtons.h"
 #include "window/CalibrationPage.h"
 #include "window/MelodyPage.h"
 #include "window/SettingsPage.h"
@@ -72,6 +73,16 @@ frmMain::frmMain(ApiUSBRoutines& usb, const LinkState& link, DeviceSettings& set
       std::make_unique<SettingsPage>(controls_, usb_, link_, exchange_, dialogs_, settings);
   melodyPage_ = std::make_unique<MelodyPage>(controls_, usb_, exchange_, dialogs_);
   calibrationPage_ = std::make_unique<CalibrationPage>(controls_, usb_, exchange_, dialogs_);
+  backupButtons_ = std::make_unique<BackupButtons>(
+      controls_, usb_, *this, dialogs_,
+      [this] {
+        controls_.lblVersion->setText("Version ");
+        settingsPage_->ReadDeviceSettings();
+      },
+      // The device was lost in a backup or a restore: searched for at once, as the tick would.
+      [this] {
+        if (!unloaded_) Timer1_Timer();
+      });
 
   auto* help = new QShortcut(QKeySequence::HelpContents, this);
   connect(help, &QShortcut::activated, this, &frmMain::showContextHelp);

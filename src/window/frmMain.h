@@ -21,6 +21,7 @@
 namespace vexaro {
 
 class ArrivalWatch;
+class BackupButtons;
 class CalibrationPage;
 class MelodyPage;
 class SettingsPage;
@@ -116,6 +117,7 @@ class frmMain final : public QWidget, public LinkHost {
   std::unique_ptr<SettingsPage> settingsPage_;
   std::unique_ptr<MelodyPage> melodyPage_;
   std::unique_ptr<CalibrationPage> calibrationPage_;
+  std::unique_ptr<BackupButtons> backupButtons_;
   bool calibrationSwitch_ = false;
   bool unloaded_ = false;
   bool inUse_ = false;  // the status shows the device in use by another program

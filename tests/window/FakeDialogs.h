@@ -29,6 +29,10 @@ class FakeDialogs final : public Dialogs {
     fileAnswers.pop_front();
     return answer;
   }
+  std::optional<QString> saveFile(const QString& title, const QString& filter) override {
+    ++saveRequests;
+    return openFile(title, filter);  // recorded and answered alike
+  }
   void showHelp(const QString& file, int context) override { help.emplace_back(file, context); }
 
   // The last message shown, and that it is the `count`th.
@@ -42,6 +46,7 @@ class FakeDialogs final : public Dialogs {
   std::vector<Message> messages;
   std::vector<std::pair<QString, QString>> fileRequests;  // title, filter
   std::deque<std::optional<QString>> fileAnswers;         // nothing: cancelled
+  std::size_t saveRequests = 0;                           // of the file requests
   std::vector<std::pair<QString, int>> help;              // file, context
   // Runs while a message is up: what the window shows behind it.
   std::function<void()> whileShown;
