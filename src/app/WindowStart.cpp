@@ -13,7 +13,8 @@ int StartWindowProgram(const PlatformOptions& options, bool calibrationSwitch, D
     if (!choice) return Failure{choice.why()};
     PlatformChoice* const chosen = choice->get();
     return WindowPlatform{chosen->platform(), chosen->trace(),
-                          [chosen] { return chosen->saveSimulatedStore(); }, notices.get()};
+                          [chosen] { return chosen->saveSimulatedStore(); }, notices.get(),
+                          chosen->simulatedFile()};
   };
   return RunWindowProgram(forTheWindow(), calibrationSwitch, dialogs, err, windowShown);
 }

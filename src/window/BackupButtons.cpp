@@ -6,6 +6,7 @@
 
 #include "backup/DeviceBackup.h"
 #include "storage/BackupFile.h"
+#include "storage/FileAccess.h"
 #include "window/TransferLock.h"
 
 namespace vexaro {
@@ -54,6 +55,15 @@ void BackupButtons::tell(const char* title, const DeviceOutcome& outcome) {
 void BackupButtons::cmdBackup_Click() {
   const std::optional<QString> path = dialogs_.saveFile("Back Up to File", kBackupFilter);
   if (!path || path->isEmpty()) return;
+  if (!memoryFile_.empty() && SameFile(path->toStdString(), memoryFile_)) {
+    tell(kBackupErrorTitle,
+         {DeviceOutcome::Kind::Refused,
+          CannotWrite(path->toStdString(),
+                      "it is the simulated device's memory file, which the window keeps writing",
+                      true)
+              .why});
+    return;
+  }
   DeviceOutcome outcome;
   {
     const DeviceHold hold = HoldDeviceForClick(usb_, dialogs_);

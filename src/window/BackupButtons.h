@@ -5,6 +5,8 @@
 
 #include <QObject>
 #include <functional>
+#include <string>
+#include <utility>
 
 #include "link/CommandExchange.h"
 #include "window/Dialogs.h"
@@ -24,6 +26,10 @@ class BackupButtons final : public QObject {
   BackupButtons(const WindowControls& controls, ApiUSBRoutines& usb, LinkHost& window,
                 Dialogs& dialogs, std::function<void()> readAgain, std::function<void()> lost);
 
+  // Back Up... refuses to write over `file`, the simulated device's memory file: the window keeps
+  // writing the memory there, and the next exchange would find a backup where its memory was.
+  void keepFrom(std::string file) { memoryFile_ = std::move(file); }
+
   void cmdBackup_Click();
   void cmdRestore_Click();
 
@@ -37,6 +43,7 @@ class BackupButtons final : public QObject {
   Dialogs& dialogs_;
   std::function<void()> readAgain_;
   std::function<void()> lost_;
+  std::string memoryFile_;
 };
 
 }  // namespace vexaro

@@ -35,6 +35,7 @@ int RunWindowProgram(const Result<WindowPlatform>& platform, bool calibrationSwi
     if (windowShown) windowShown(&window);
     window.setCalibrationSwitch(calibrationSwitch);
     if (platform->notices != nullptr) window.watchArrivals(*platform->notices, platform->trace);
+    window.keepFromBackups(platform->simulatedFile);
     QObject::connect(&window, &frmMain::unloaded, qApp, &QApplication::quit, Qt::QueuedConnection);
     window.show();
     status = QApplication::exec();

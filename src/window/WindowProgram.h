@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <functional>
 #include <ostream>
+#include <string>
 
 #include "common/Result.h"
 #include "link/DeviceNotices.h"
@@ -24,6 +25,8 @@ struct WindowPlatform {
   std::function<Result<void>()> saveSimulatedStore;
   // The system's device notices, not started yet; none: the window only polls.
   DeviceNotices* notices = nullptr;
+  // The simulated device's memory file, when there is one: never a backup's target.
+  std::string simulatedFile;
 };
 
 // Shows the window on `platform` and runs it until it is unloaded. Returns the program's exit

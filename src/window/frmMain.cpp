@@ -319,6 +319,10 @@ void frmMain::searchForDevice() {
   }
 }
 
+void frmMain::keepFromBackups(std::string file) {
+  backupButtons_->keepFrom(std::move(file));
+}
+
 void frmMain::watchArrivals(DeviceNotices& notices, TrafficTrace& trace) {
   arrivals_ = new ArrivalWatch(notices, trace, [this] { return searchOnNotice(); }, this);
 }

@@ -57,6 +57,8 @@ class frmMain final : public QWidget, public LinkHost {
   // Has the window search as soon as `notices` tell of a Vexaro arriving; the tick goes on as the
   // poll, and alone when they cannot start (one line on `trace`). `notices` outlive the window.
   void watchArrivals(DeviceNotices& notices, TrafficTrace& trace);
+  // Back Up... refuses to write over `file` (the simulated device's memory file; empty: none).
+  void keepFromBackups(std::string file);
 
   // LinkHost: the exchange's view of the window.
   void setPollTimer(bool enabled) override;

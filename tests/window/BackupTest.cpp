@@ -84,6 +84,7 @@ class BackupTest : public QObject, public WindowFixture {
       std::map<std::uint8_t, std::uint8_t> device;
       std::size_t lostAfter;  // reports; 0: never
       QString message;        // title: sentence
+      bool memoryFile = false;  // the file is the simulated device's memory file
     };
     using W = WindowControls;
     // clang-format off
@@ -92,6 +93,7 @@ class BackupTest : public QObject, public WindowFixture {
         {&W::cmdRestore, good, {{24, 1}}, 0, "Restore Error: these settings are for a 7V device; this one is 70V."},
         {&W::cmdRestore, good, {}, 29 + 23 + 5, "Restore Error: device lost after storing 28 or 29 of 124 bytes, part way through the melody; restore the file again."},
         {&W::cmdBackup, good, {}, 29 + 10, "Backup Error: device lost while reading address 38."},
+        {&W::cmdBackup, good, {}, 0, "Backup Error: cannot write FILE: it is the simulated device's memory file, which the window keeps writing; the file already there is unchanged.", true},
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -100,6 +102,7 @@ class BackupTest : public QObject, public WindowFixture {
       if (c.lostAfter > 0) {
         firmware().faults().unplugAfter = firmware().reportsReceived() + c.lostAfter;
       }
+      window_->keepFromBackups(c.memoryFile ? c.file.toStdString() : "");
       clickWithFile(ui().*c.button, c.file);
       QString message = c.message;
       message.replace("FILE", QString::fromStdString(QuotedText(c.file.toStdString())));
