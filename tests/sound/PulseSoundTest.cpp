@@ -1,0 +1,207 @@
+// The PulseAudio sound output against a server of the test's own: Debian's pulseaudio with a null
+// sink and its runtime folders in the test's folder, the sink's monitor recorded with parec. The
+// first test skips, saying why, only where that server cannot start.
+
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "melody/TuneSound.h"
+#include "sound/pulse/PulseSound.h"
+#include "support/TestFiles.h"
+
+namespace vexaro {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr std::chrono::seconds kPatience{30};  // for anything on a loaded machine
+
+// Every client of this process, parec too, finds the server through PULSE_SERVER.
+void UseServerAt(const std::filesystem::path& folder) {
+  setenv("HOME", folder.c_str(), 1);  // cookies and settings stay in the folder
+  setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
+  setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
+  setenv("PULSE_RUNTIME_PATH", (folder / "pulse").c_str(), 1);
+  setenv("PULSE_SERVER", ("unix:" + (folder / "native").string()).c_str(), 1);
+}
+
+// Looks every 5 ms until `done` holds; false when it never did.
+template <typename Done>
+bool WaitFor(Done done) {
+  for (const auto end = Clock::now() + kPatience; !done();) {
+    if (Clock::now() > end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}
+
+class PulseServer {
+ public:
+  // Returns when the server answers (-D: its starter waits for that), or has failed to start.
+  PulseServer() {
+    UseServerAt(TestFolder());
+    const std::string start =
+        "pulseaudio -n -D --exit-idle-time=60 --use-pid-file=yes --log-target=file:'" +
+        (TestFolder() / "pulseaudio.log").string() +
+        "' --load='module-null-sink sink_name=null' --load='module-native-protocol-unix socket=" +
+        (TestFolder() / "native").string() + " auth-anonymous=1'";
+    started_ = std::system(start.c_str()) == 0;
+    if (started_) pid_ = std::stoi(ReadTestFile((TestFolder() / "pulse" / "pid").string()));
+  }
+  ~PulseServer() {
+    if (pid_ <= 0 || kill(pid_, SIGTERM) != 0) return;
+    WaitFor([this] {  // gone, or a zombie whose parent is not ours
+      const std::string stat = ReadTestFile("/proc/" + std::to_string(pid_) + "/stat");
+      return stat.empty() || stat.find(") Z ") != std::string::npos;
+    });
+  }
+  bool started() const { return started_; }
+  std::string log() const { return ReadTestFile((TestFolder() / "pulseaudio.log").string()); }
+
+ private:
+  bool started_ = false;
+  pid_t pid_ = 0;
+};
+
+// parec on the null sink's monitor, 16-bit mono at the sound's rate, from the moment its stream
+// is made.
+class Recorder {
+ public:
+  Recorder() {
+    int out[2];
+    int err[2];
+    if (pipe(out) != 0 || pipe(err) != 0) return;
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    posix_spawn_file_actions_adddup2(&files, out[1], 1);
+    posix_spawn_file_actions_adddup2(&files, err[1], 2);
+    const std::string rate = "--rate=" + std::to_string(kSoundRate);
+    const char* args[] = {
+        "parec",          "-v",         "-d",           "null.monitor",      "--raw",
+        "--format=s16le", rate.c_str(), "--channels=1", "--latency-msec=20", nullptr};
+    if (posix_spawnp(&pid_, "parec", &files, nullptr, const_cast<char**>(args), environ) != 0) {
+      pid_ = 0;
+    }
+    posix_spawn_file_actions_destroy(&files);
+    close(out[1]);
+    close(err[1]);
+    out_ = out[0];
+    err_ = err[0];
+  }
+  ~Recorder() {
+    if (pid_ > 0) kill(pid_, SIGINT);
+    if (pid_ > 0) waitpid(pid_, nullptr, 0);
+    close(out_);
+    close(err_);
+  }
+
+  // Waits for parec to say that its stream is made.
+  bool ready() {
+    std::string said;
+    return readUntil(err_, said,
+                     [&] { return said.find("Stream successfully created") != said.npos; });
+  }
+
+  // Reads samples until `enough` holds of them.
+  template <typename Enough>
+  bool record(Enough enough) {
+    return readUntil(out_, bytes_, [&] { return enough(samples()); });
+  }
+  std::vector<std::int16_t> samples() const {
+    std::vector<std::int16_t> s(bytes_.size() / 2);
+    for (std::size_t i = 0; i < s.size(); ++i) {
+      s[i] = static_cast<std::int16_t>(static_cast<std::uint8_t>(bytes_[2 * i]) |
+                                       static_cast<std::uint8_t>(bytes_[2 * i + 1]) << 8);
+    }
+    return s;
+  }
+
+ private:
+  template <typename Done>
+  static bool readUntil(int fd, std::string& into, Done done) {
+    const auto end = Clock::now() + kPatience;
+    while (!done()) {
+      pollfd wait{fd, POLLIN, 0};
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now());
+      char buffer[4096];
+      const ssize_t got =
+          poll(&wait, 1, static_cast<int>(left.count())) > 0 ? read(fd, buffer, sizeof buffer) : 0;
+      if (got <= 0) return false;
+      into.append(buffer, static_cast<std::size_t>(got));
+    }
+    return true;
+  }
+
+  pid_t pid_ = 0;
+  int out_ = -1;
+  int err_ = -1;
+  std::string bytes_;
+};
+
+TEST(PulseSound, TheSinkHearsTheDevicesPitchAndThePlayEndsOrStops) {
+  const PulseServer server;
+  if (!server.started()) GTEST_SKIP() << "pulseaudio cannot start here: " << server.log();
+  Recorder parec;
+  ASSERT_TRUE(parec.ready());
+  // Silence flowing in: the recording runs.
+  ASSERT_TRUE(parec.record([](const auto& s) { return s.size() >= kSoundRate / 20; }));
+
+  // Pitch code 60: a period of 480 us, 2083.33 Hz, for 10 x 16 periods (76.8 ms, within what the
+  // server takes before it starts, so no late write can cut it), then a pause and a note.
+  const TuneSound sound = RenderTuneSound({60, 10, 0, 5, 90, 3});
+  const std::unique_ptr<SoundOutput> output = MakePulseSoundOutput();
+  const Result<void> started = output->start(sound.samples);
+  ASSERT_TRUE(started) << started.why();
+  EXPECT_TRUE(output->progress().playing);
+
+  // The first note, from its first sound to the pause, but for 5 ms at either end. (The monitor
+  // may miss its first milliseconds: the sink rewinds to mix in a new stream, and a monitor
+  // keeps what it had been given.)
+  const std::size_t edge = kSoundRate / 200;
+  std::size_t first = 0;
+  std::size_t end = 0;
+  ASSERT_TRUE(parec.record([&](const std::vector<std::int16_t>& s) {
+    while (first < s.size() && s[first] == 0) ++first;
+    for (end = first; end < s.size() && s[end] != 0;) ++end;
+    return end + 100 < s.size();
+  }));
+  const std::vector<std::int16_t> heard = parec.samples();
+  std::vector<std::size_t> rises;
+  for (std::size_t i = first + edge; i + edge < end; ++i) {
+    if (heard[i - 1] < 0 && heard[i] >= 0) rises.push_back(i);
+  }
+  ASSERT_GT(rises.size(), 80u);  // of the note's 160 periods
+  const double hertz = static_cast<double>(rises.size() - 1) * kSoundRate /
+                       static_cast<double>(rises.back() - rises.front());
+  EXPECT_NEAR(hertz, 2083.33, 2083.33 * 0.01);
+
+  ASSERT_TRUE(WaitFor([&] { return !output->progress().playing; }));
+  EXPECT_EQ(output->progress().sample, sound.samples.size());
+  EXPECT_EQ(output->progress().failure, "");
+
+  // The factory tune, about 9 s, stopped once it sounds: at once, short of its end.
+  const TuneSound tune = RenderTuneSound(DefaultTuneImage());
+  ASSERT_TRUE(output->start(tune.samples));
+  ASSERT_TRUE(WaitFor([&] { return output->progress().sample > 0; }));
+  output->stop();
+  EXPECT_FALSE(output->progress().playing);
+  EXPECT_LT(output->progress().sample, tune.samples.size() / 2);
+}
+
+TEST(PulseSound, NoServerIsOneSentence) {
+  UseServerAt(TestFolder() / "nothing-here");
+  const Result<void> started = MakePulseSoundOutput()->start({1, 2, 3});
+  ASSERT_FALSE(started);
+  EXPECT_EQ(started.why(),
+            "No sound output: the sound server cannot be reached (Connection refused).");
+}
+
+}  // namespace
+}  // namespace vexaro
