@@ -23,13 +23,16 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr std::chrono::seconds kPatience{30};  // for anything on a loaded machine
 
-// Every client of this process, parec too, finds the server through PULSE_SERVER.
+// Every client of this process, parec too, finds the server through PULSE_SERVER. Nothing of the
+// server goes outside the folder: no session bus started for it, no cookie in the user's home.
 void UseServerAt(const std::filesystem::path& folder) {
-  setenv("HOME", folder.c_str(), 1);  // cookies and settings stay in the folder
+  setenv("HOME", folder.c_str(), 1);
   setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
   setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
   setenv("PULSE_RUNTIME_PATH", (folder / "pulse").c_str(), 1);
   setenv("PULSE_SERVER", ("unix:" + (folder / "native").string()).c_str(), 1);
+  setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + (folder / "no-bus").string()).c_str(), 1);
+  unsetenv("DISPLAY");
 }
 
 // Looks every 5 ms until `done` holds; false when it never did.
@@ -52,8 +55,9 @@ class PulseServer {
         (TestFolder() / "pulseaudio.log").string() +
         "' --load='module-null-sink sink_name=null' --load='module-native-protocol-unix socket=" +
         (TestFolder() / "native").string() + " auth-anonymous=1'";
-    started_ = std::system(start.c_str()) == 0;
-    if (started_) pid_ = std::stoi(ReadTestFile((TestFolder() / "pulse" / "pid").string()));
+    status_ = std::system(start.c_str());
+    const std::string pid = ReadTestFile((TestFolder() / "pulse" / "pid").string());
+    if (status_ == 0 && !pid.empty()) pid_ = std::stoi(pid);
   }
   ~PulseServer() {
     if (pid_ <= 0 || kill(pid_, SIGTERM) != 0) return;
@@ -62,11 +66,14 @@ class PulseServer {
       return stat.empty() || stat.find(") Z ") != std::string::npos;
     });
   }
-  bool started() const { return started_; }
-  std::string log() const { return ReadTestFile((TestFolder() / "pulseaudio.log").string()); }
+  bool started() const { return pid_ > 0; }
+  std::string why() const {
+    return "exit status " + std::to_string(WIFEXITED(status_) ? WEXITSTATUS(status_) : -1) + "; " +
+           ReadTestFile((TestFolder() / "pulseaudio.log").string());
+  }
 
  private:
-  bool started_ = false;
+  int status_ = -1;
   pid_t pid_ = 0;
 };
 
@@ -147,7 +154,7 @@ class Recorder {
 
 TEST(PulseSound, TheSinkHearsTheDevicesPitchAndThePlayEndsOrStops) {
   const PulseServer server;
-  if (!server.started()) GTEST_SKIP() << "pulseaudio cannot start here: " << server.log();
+  if (!server.started()) GTEST_SKIP() << "pulseaudio cannot start here: " << server.why();
   Recorder parec;
   ASSERT_TRUE(parec.ready());
   // Silence flowing in: the recording runs.
