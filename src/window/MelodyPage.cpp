@@ -24,7 +24,7 @@ constexpr const char* kStopCaption = "&Stop";
 constexpr const char* kDefaultName = "default";
 constexpr const char* kListenCaption = "Lis&ten";
 constexpr const char* kListenStopCaption = "St&op";
-// How often the status line follows the sound: well within the shortest note (about 30 ms).
+// How often the status line follows the sound: 50 times a second.
 constexpr std::chrono::milliseconds kListenTick{20};
 
 }  // namespace
@@ -43,7 +43,6 @@ MelodyPage::MelodyPage(const WindowControls& controls, ApiUSBRoutines& usb,
   connect(c_.cmdBeep, &QPushButton::clicked, this, &MelodyPage::cmdBeep_Click);
   connect(c_.cmdBrowse, &QPushButton::clicked, this, &MelodyPage::cmdBrowse_Click);
   connect(c_.cmdListen, &QPushButton::clicked, this, &MelodyPage::cmdListen_Click);
-  listening_->setObjectName("listening");
   listening_->setInterval(kListenTick);
   connect(listening_, &QTimer::timeout, this, &MelodyPage::showListening);
 }
