@@ -41,7 +41,7 @@ constexpr double kAddToSearchGoalMs = 20;
 // A window on `platform`, told of arrivals by `notices`, its tick an hour away.
 struct Window {
   Window(HidPlatform& platform, DeviceNotices& notices)
-      : usb(platform, link, trace), window(usb, link, settings, dialogs) {
+      : usb(platform, link, trace), window(usb, link, settings, dialogs, *sound) {
     window.show();
     window.findChild<QTimer*>("Timer1")->start(std::chrono::hours(1));
     window.watchArrivals(notices, trace);
@@ -59,6 +59,7 @@ struct Window {
   ApiUSBRoutines usb;
   DeviceSettings settings{};
   QtDialogs dialogs;
+  std::unique_ptr<SoundOutput> sound = MakeNoSoundOutput("none is needed.");
   frmMain window;
 };
 

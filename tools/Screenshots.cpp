@@ -39,7 +39,8 @@ int main(int argc, char** argv) {
   vexaro::ApiUSBRoutines usb(platform, link, trace);
   vexaro::DeviceSettings deviceSettings{};
   NoDialogs dialogs;
-  vexaro::frmMain window(usb, link, deviceSettings, dialogs);
+  const std::unique_ptr<vexaro::SoundOutput> sound = vexaro::MakeNoSoundOutput("none is needed.");
+  vexaro::frmMain window(usb, link, deviceSettings, dialogs, *sound);
   window.setCalibrationSwitch(true);
   window.show();
   window.Timer1_Timer();  // finds the device and reads its settings

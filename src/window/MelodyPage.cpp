@@ -2,8 +2,12 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
 
 #include "common/NumberText.h"
 #include "link/DeviceContract.h"
@@ -18,39 +22,56 @@ namespace {
 constexpr const char* kPlayCaption = "&Play";
 constexpr const char* kStopCaption = "&Stop";
 constexpr const char* kDefaultName = "default";
+constexpr const char* kListenCaption = "Lis&ten";
+constexpr const char* kListenStopCaption = "St&op";
+// How often the status line follows the sound: 50 times a second.
+constexpr std::chrono::milliseconds kListenTick{20};
 
 }  // namespace
 
 MelodyPage::MelodyPage(const WindowControls& controls, ApiUSBRoutines& usb,
-                       CommandExchange& exchange, Dialogs& dialogs)
-    : c_(controls), usb_(usb), exchange_(exchange), dialogs_(dialogs) {
+                       CommandExchange& exchange, Dialogs& dialogs, SoundOutput& sound)
+    : c_(controls),
+      usb_(usb),
+      exchange_(exchange),
+      dialogs_(dialogs),
+      sound_(sound),
+      listening_(new QTimer(this)) {
   connect(c_.cmdLoad, &QPushButton::clicked, this, &MelodyPage::cmdLoad_Click);
   connect(c_.cmdDefTune, &QPushButton::clicked, this, &MelodyPage::cmdDefTune_Click);
   connect(c_.cmdPlay, &QPushButton::clicked, this, &MelodyPage::cmdPlay_Click);
   connect(c_.cmdBeep, &QPushButton::clicked, this, &MelodyPage::cmdBeep_Click);
   connect(c_.cmdBrowse, &QPushButton::clicked, this, &MelodyPage::cmdBrowse_Click);
+  connect(c_.cmdListen, &QPushButton::clicked, this, &MelodyPage::cmdListen_Click);
+  listening_->setInterval(kListenTick);
+  connect(listening_, &QTimer::timeout, this, &MelodyPage::showListening);
+}
+
+MelodyPage::~MelodyPage() {
+  sound_.stop();
+}
+
+std::optional<TuneImage> MelodyPage::tuneToStore() {
+  const QString name = c_.txtTuneFile->text();
+  if (name == kDefaultName) return DefaultTuneImage();  // exactly: "Default" is a file name
+  const int raise = c_.chkOctave->isChecked() ? 1 : 0;
+  const Result<TuneFile> file = LoadTuneFile(name.toStdString(), raise);
+  if (file) return file->image;
+  // Whatever the cause, nothing has been sent.
+  dialogs_.showMessage("File Error", "File \"" + name + "\" Not Found!", Dialogs::Icon::Warning);
+  return std::nullopt;
 }
 
 void MelodyPage::cmdLoad_Click() {
-  const QString name = c_.txtTuneFile->text();
-  bool loaded = true;
+  bool loaded = false;
   {
     const TransferLock lock(c_);  // cmdPlay among the rest, until the upload is over
-    TuneImage image = DefaultTuneImage();
-    if (name != kDefaultName) {  // exactly: "Default" is a file name
-      const int raise = c_.chkOctave->isChecked() ? 1 : 0;
-      const Result<TuneFile> file = LoadTuneFile(name.toStdString(), raise);
-      loaded = file.ok();
-      if (loaded) image = file->image;
-    }
-    if (!loaded) {
-      // Whatever the cause, nothing has been sent.
-      dialogs_.showMessage("File Error", "File \"" + name + "\" Not Found!",
-                           Dialogs::Icon::Warning);
-    } else {
+    const std::optional<TuneImage> image = tuneToStore();
+    loaded = image.has_value();
+    if (loaded) {
       const DeviceHold hold = HoldDeviceForClick(usb_, dialogs_);
       if (!hold) return;
-      if (!UploadTuneImage(exchange_, image)) return;  // the device is gone and the program ends
+      if (!UploadTuneImage(exchange_, *image)) return;  // the device is gone and the program ends
     }
   }
   c_.cmdPlay->setEnabled(true);
@@ -124,6 +145,57 @@ void MelodyPage::cmdBrowse_Click() {
   if (!path || path->isEmpty()) return;
   c_.txtTuneFile->setText(*path);
   if (c_.cmdLoad->isEnabled()) c_.cmdLoad->setFocus();
+}
+
+void MelodyPage::cmdListen_Click() {
+  if (listening_->isActive()) {  // the button reads Stop
+    sound_.stop();
+    endListening({});
+    return;
+  }
+  c_.lblListen->clear();
+  const std::optional<TuneImage> image = tuneToStore();
+  if (!image) {
+    c_.cmdBrowse->setFocus();
+    return;
+  }
+  TuneSound sound = RenderTuneSound(*image);
+  heard_ = std::move(sound.notes);
+  if (const Result<void> started = sound_.start(std::move(sound.samples)); !started) {
+    endListening(started.why());
+    return;
+  }
+  c_.cmdListen->setText(kListenStopCaption);
+  listening_->start();
+  showListening();
+}
+
+void MelodyPage::showListening() {
+  const SoundProgress progress = sound_.progress();
+  if (!progress.playing) {
+    endListening(progress.failure);
+    return;
+  }
+  if (heard_.empty()) return;
+  // The last note that starts at or before the position.
+  const auto after = std::upper_bound(
+      heard_.begin() + 1, heard_.end(), progress.sample,
+      [](std::size_t sample, const SoundedNote& note) { return sample < note.firstSample; });
+  const SoundedNote& note = *(after - 1);
+  const QString what = note.note.IsPause ? QString("pause")
+                                         : QString("%1 %2 Hz")
+                                               .arg(QString::fromStdString(note.note.Name))
+                                               .arg(note.note.Frequency, 0, 'f', 2);
+  c_.lblListen->setText(QString("Playing note %1 of %2: %3")
+                            .arg(after - heard_.begin())
+                            .arg(heard_.size())
+                            .arg(what));
+}
+
+void MelodyPage::endListening(const std::string& failure) {
+  listening_->stop();
+  c_.cmdListen->setText(kListenCaption);
+  c_.lblListen->setText(QString::fromStdString(failure));
 }
 
 }  // namespace vexaro

@@ -145,6 +145,10 @@ const ControlSpec kControls[] = {
     {CONTROL(Label11), &W::fraMelody, "Restore Factory Default Tune:", Px(8, 203, 200, 15)},
     {CONTROL(cmdDefTune), &W::fraMelody, "&Default", Px(254, 199, 82, 22), kDisabled | kTransfer,
      4050},
+    {CONTROL(Label49), &W::fraMelody, "Listen on This Computer:", Px(8, 233, 200, 15), kBold},
+    {CONTROL(cmdListen), &W::fraMelody, "Lis&ten", Px(254, 229, 82, 22), 0, 4060,
+     "Play the melody that Load would store through this computer's speakers"},
+    {CONTROL(lblListen), &W::fraMelody, "", Px(8, 256, 328, 28), kWrap},
 
     // Advanced Parameters.
     {CONTROL(Label17), &W::fraAdvanced, "Beeps at Power-up:", Px(6, 23, 150, 15)},

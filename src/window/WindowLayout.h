@@ -54,6 +54,9 @@ struct WindowControls {
   QLineEdit* txtTuneFile;
   QCheckBox* chkOctave;
   QPushButton *cmdBrowse, *cmdLoad, *cmdPlay, *cmdDefTune;
+  // Below the designed rows: the melody on the computer's own speakers, and what it plays.
+  QLabel *Label49, *lblListen;
+  QPushButton* cmdListen;
 
   // Advanced Parameters.
   QLabel *Label17, *Label21, *Label22, *Label35, *Label20, *Label36, *Label23, *Label45, *Label18,

@@ -31,7 +31,7 @@ int RunWindowProgram(const Result<WindowPlatform>& platform, bool calibrationSwi
     LinkState link;
     ApiUSBRoutines usb(platform->platform, link, platform->trace);
     DeviceSettings DeviceSettings{};
-    frmMain window(usb, link, DeviceSettings, dialogs);
+    frmMain window(usb, link, DeviceSettings, dialogs, platform->sound);
     if (windowShown) windowShown(&window);
     window.setCalibrationSwitch(calibrationSwitch);
     if (platform->notices != nullptr) window.watchArrivals(*platform->notices, platform->trace);

@@ -12,6 +12,7 @@
 #include "link/DeviceNotices.h"
 #include "link/HidPlatform.h"
 #include "link/TrafficTrace.h"
+#include "sound/SoundOutput.h"
 #include "window/Dialogs.h"
 
 namespace vexaro {
@@ -20,6 +21,7 @@ namespace vexaro {
 struct WindowPlatform {
   HidPlatform& platform;
   TrafficTrace& trace;
+  SoundOutput& sound;  // the computer's speakers, for Listen
   // Whether every store of the simulated device reached its memory file, when there is one (each
   // exchange writes it back); called after every device handle is closed.
   std::function<Result<void>()> saveSimulatedStore;

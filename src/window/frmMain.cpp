@@ -54,7 +54,7 @@ constexpr int kFontPointSize = 8;
 }  // namespace
 
 frmMain::frmMain(ApiUSBRoutines& usb, const LinkState& link, DeviceSettings& settings,
-                 Dialogs& dialogs, QWidget* parent)
+                 Dialogs& dialogs, SoundOutput& sound, QWidget* parent)
     : QWidget(parent), usb_(usb), link_(link), dialogs_(dialogs), exchange_(usb, *this) {
   setObjectName("frmMain");
   setWindowTitle("Vexaro  -  Version 3.0");
@@ -71,7 +71,7 @@ frmMain::frmMain(ApiUSBRoutines& usb, const LinkState& link, DeviceSettings& set
   controls_ = BuildControls(*this);
   settingsPage_ =
       std::make_unique<SettingsPage>(controls_, usb_, link_, exchange_, dialogs_, settings);
-  melodyPage_ = std::make_unique<MelodyPage>(controls_, usb_, exchange_, dialogs_);
+  melodyPage_ = std::make_unique<MelodyPage>(controls_, usb_, exchange_, dialogs_, sound);
   calibrationPage_ = std::make_unique<CalibrationPage>(controls_, usb_, exchange_, dialogs_);
   backupButtons_ = std::make_unique<BackupButtons>(
       controls_, usb_, *this, dialogs_,

@@ -15,6 +15,7 @@
 #include "link/CommandExchange.h"
 #include "link/DeviceNotices.h"
 #include "settings/SettingsRecord.h"
+#include "sound/SoundOutput.h"
 #include "window/Dialogs.h"
 #include "window/WindowLayout.h"
 
@@ -39,8 +40,9 @@ class frmMain final : public QWidget, public LinkHost {
   Q_OBJECT
 
  public:
+  // `sound` is the computer's own sound output, which Listen plays through; it outlives the window.
   frmMain(ApiUSBRoutines& usb, const LinkState& link, DeviceSettings& settings, Dialogs& dialogs,
-          QWidget* parent = nullptr);
+          SoundOutput& sound, QWidget* parent = nullptr);
   ~frmMain() override;
 
   const WindowControls& controls() const { return controls_; }

@@ -15,6 +15,27 @@
 
 namespace vexaro {
 
+// The computer's speakers: records what it is given and told; plays as the test says.
+class StandInSound final : public SoundOutput {
+ public:
+  Result<void> start(std::vector<std::int16_t> samples) override {
+    if (!refusal.empty()) return Failure{refusal};
+    started.push_back(std::move(samples));
+    now = {true, 0, {}};
+    return {};
+  }
+  void stop() override {
+    ++stops;
+    now.playing = false;
+  }
+  SoundProgress progress() override { return now; }
+
+  std::vector<std::vector<std::int16_t>> started;
+  int stops = 0;
+  SoundProgress now;    // what progress() answers
+  std::string refusal;  // not empty: start() fails with it
+};
+
 class WindowFixture {
  protected:
   std::unique_ptr<SimulatedPlatform> platform_;
@@ -23,6 +44,7 @@ class WindowFixture {
   std::unique_ptr<ApiUSBRoutines> usb_;
   DeviceSettings settings_{};
   std::unique_ptr<FakeDialogs> dialogs_;
+  std::unique_ptr<StandInSound> sound_;
   std::unique_ptr<frmMain> window_;
   HidPlatform* through_ = nullptr;  // set: the window's link goes through it, not to platform_
 
@@ -33,8 +55,10 @@ class WindowFixture {
     usb_ = std::make_unique<ApiUSBRoutines>(through_ != nullptr ? *through_ : *platform_, *link_,
                                             trace_);
     dialogs_ = std::make_unique<FakeDialogs>();
+    window_.reset();
+    sound_ = std::make_unique<StandInSound>();
     window_ = std::make_unique<frmMain>(*usb_, *link_, settings_,
-                                        dialogs != nullptr ? *dialogs : *dialogs_);
+                                        dialogs != nullptr ? *dialogs : *dialogs_, *sound_);
     window_->show();
     activate();
   }

@@ -1,5 +1,5 @@
 // The main window under Qt's offscreen platform, with no device: how it opens, the tabs and help;
-// then editing the settings.
+// then editing the settings, and Listen.
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -14,10 +14,13 @@
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTabBar>
+#include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QTimer>
+#include <fstream>
 
 #include "WindowFixture.h"
+#include "melody/TuneSound.h"
 #include "support/SettingsSamples.h"
 #include "window/SettingsPage.h"
 #include "window/Widgets.h"
@@ -118,15 +121,17 @@ class FrmMainTest : public QObject, public WindowFixture {
       QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
     }
     QTest::keyClick(window_.get(), Qt::Key_M, Qt::AltModifier);
-    ui().txtTuneFile->setFocus();
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+    for (QWidget* w : std::initializer_list<QWidget*>{ui().txtTuneFile, ui().cmdListen}) {
+      w->setFocus();
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+    }
 
     QList<int> contexts;
     for (const auto& [file, context] : dialogs_->help) {
       contexts << context;
       QVERIFY(file.endsWith("/vexarohelp.html"));
     }
-    QCOMPARE(contexts, (QList<int>{900, 3030, 3060, 3000, 3010, 3080, 2000, 4010}));
+    QCOMPARE(contexts, (QList<int>{900, 3030, 3060, 3000, 3010, 3080, 2000, 4010, 4060}));
     QVERIFY(dialogs_->messages.empty());
     // Every topic a control opens is an anchor of the help file.
     QFile help(VEXARO_SOURCE_DIR "/help/vexarohelp.html");
@@ -309,6 +314,74 @@ class FrmMainTest : public QObject, public WindowFixture {
     QCOMPARE(ui().labGTLT->text(), QString(">"));
     QVERIFY(dialogs_->messages.empty());
     QVERIFY(stores().empty());
+  }
+
+  // Listen (Alt+T), with no device, sounds what Load would store: the factory tune for "default",
+  // never raised, and a file's tune raised by the check box; a file Load refuses gives Load's
+  // message and sounds nothing. Stop (Alt+O) silences it.
+  void listenSoundsWhatLoadWouldStore() {
+    QTemporaryDir folder;
+    const QString file = folder.filePath("c6.txt");
+    std::ofstream(file.toStdString()) << "x:d=4,o=5,b=63:c6";
+    // C7, 2093 Hz: a period of 59.7 x 8 us, stored as 60; a quarter at 63 beats a minute is
+    // 60/63 s, 1993.3 periods of 2093 Hz, stored as 125 groups of 16.
+    const TuneImage c7{60, 125};
+    const struct {
+      QString name;
+      bool raise;
+      std::optional<TuneImage> stored;
+    } cases[] = {{"default", true, DefaultTuneImage()}, {file, true, c7}, {"Default", false, {}}};
+    QTest::keyClick(window_.get(), Qt::Key_M, Qt::AltModifier);
+    for (const auto& [name, raise, stored] : cases) {
+      ui().txtTuneFile->setText(name);
+      ui().chkOctave->setChecked(raise);
+      QTest::keyClick(window_.get(), Qt::Key_T, Qt::AltModifier);  // a click 100 ms later
+      if (!stored) {
+        QTRY_COMPARE(dialogs_->messages.size(), std::size_t{1});
+        dialogs_->expectLast(1, "File Error", "File \"Default\" Not Found!",
+                             Dialogs::Icon::Warning);
+        QCOMPARE(sound_->started.size(), std::size_t{2});
+        QCOMPARE(ui().cmdListen->text(), QString("Lis&ten"));
+        continue;
+      }
+      QTRY_COMPARE(ui().cmdListen->text(), QString("St&op"));
+      QVERIFY(sound_->started.back() == RenderTuneSound(*stored).samples);
+      const int stops = sound_->stops;
+      QTest::keyClick(window_.get(), Qt::Key_O, Qt::AltModifier);
+      QTRY_COMPARE(ui().cmdListen->text(), QString("Lis&ten"));
+      QCOMPARE(sound_->stops, stops + 1);
+      QVERIFY(ui().lblListen->text().isEmpty());
+    }
+  }
+
+  // While the factory tune sounds, the status line names the note the sound has reached; the
+  // sound's end, or its failure, puts Listen back. A sound output that cannot start says why.
+  void listenNamesTheNoteSounding() {
+    click(ui().cmdListen);
+    // Note 1 is 23 x 16 periods of 400 us, 147.2 ms: 6491.52 samples, so note 2 starts at 6492.
+    // Note 4, a pause, starts after 147.2 + 149.248 + 147.2 ms: at 19565.
+    // Each row changes the line, so that each is seen.
+    const std::pair<std::size_t, QString> reached[] = {
+        {0, "Playing note 1 of 43: D#7 2500.00 Hz"},
+        {6492, "Playing note 2 of 43: D7 2358.49 Hz"},
+        {6491, "Playing note 1 of 43: D#7 2500.00 Hz"},
+        {19565, "Playing note 4 of 43: pause"},
+        {99'999'999, "Playing note 43 of 43: D7 2358.49 Hz"},
+    };
+    for (const auto& [sample, status] : reached) {
+      sound_->now.sample = sample;
+      QTRY_COMPARE(ui().lblListen->text(), status);
+      QCOMPARE(ui().cmdListen->text(), QString("St&op"));
+    }
+    sound_->now = {false, 0, "The sound stopped: the sound server failed."};
+    QTRY_COMPARE(ui().cmdListen->text(), QString("Lis&ten"));
+    QCOMPARE(ui().lblListen->text(), QString("The sound stopped: the sound server failed."));
+
+    sound_->refusal = "No sound output: there is none here.";
+    click(ui().cmdListen);
+    QCOMPARE(ui().lblListen->text(), QString("No sound output: there is none here."));
+    QCOMPARE(ui().cmdListen->text(), QString("Lis&ten"));
+    QVERIFY(dialogs_->messages.empty());
   }
 };
 
