@@ -25,9 +25,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr std::chrono::seconds kPatience{30};  // for anything on a loaded machine
 
-// A test that dies before it ends the server leaves nothing holding the test runner's output: the
-// server's and parec's are /dev/null, and the server ends itself after 60 s without a client.
-//
 // Every client of this process, parec too, finds the server through PULSE_SERVER. Nothing of the
 // server goes outside the folder: no session bus started for it, no cookie in the user's home.
 void UseServerAt(const std::filesystem::path& folder) {
@@ -52,7 +49,8 @@ bool WaitFor(Done done) {
 
 class PulseServer {
  public:
-  // Returns when the server answers (-D: its starter waits for that), or has failed to start.
+  // Returns when the server answers (-D: its starter waits for that), or has failed to start. Its
+  // output goes to /dev/null, so that a server left by a dying test holds no runner's pipe.
   PulseServer() {
     UseServerAt(TestFolder());
     const std::string start =

@@ -1,7 +1,5 @@
 #pragma once
-// A platform that counts the searches made through it (each enumerates once), and when the last
-// began and what it found.
-
+// A platform counting the searches made through it (each enumerates once): the last's start, finds.
 #include <chrono>
 #include <vector>
 

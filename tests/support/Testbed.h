@@ -1,8 +1,6 @@
 #pragma once
-// A Vexaro plugged into a umockdev testbed: udev sends its "add" event, and hidapi enumerates it
-// as a real one. Only under umockdev-wrapper. No Qt here: umockdev's GLib headers and Qt's
-// keywords do not mix.
-
+// A Vexaro plugged into a umockdev testbed, sending udev's "add" event, enumerated by hidapi as a
+// real one; only under umockdev-wrapper. No Qt here: umockdev's GLib and Qt's keywords clash.
 namespace vexaro {
 
 class Testbed {
