@@ -15,9 +15,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr std::chrono::milliseconds kPollWithNotices{1000};
 constexpr std::chrono::milliseconds kPollWithoutNotices{250};
-// The least time between two searches: a burst of notices that may concern us (devices leaving
-// tell no IDs) costs one search per this.
-constexpr std::chrono::milliseconds kSpacing{100};
 
 // The path of a Vexaro plugged in (the one at `devicePath` when given); empty when there is none.
 std::string FindPresent(HidPlatform& platform, const std::string& devicePath) {
@@ -27,14 +24,6 @@ std::string FindPresent(HidPlatform& platform, const std::string& devicePath) {
     }
   }
   return {};
-}
-
-// Whether a notice may be the change waited for: an arrival (a leaving, with --gone) of an
-// interface with our IDs or with IDs the system could not tell.
-bool MayConcern(const DeviceNotice& notice, bool gone) {
-  if (notice.arrived == gone) return false;
-  return !notice.vendorId || !notice.productId ||
-         IsVexaro({{}, *notice.vendorId, *notice.productId});
 }
 
 }  // namespace
@@ -55,7 +44,7 @@ int WaitCommand(HidPlatform& platform, DeviceNotices& notices, const WaitRequest
   const auto poll = noticed ? kPollWithNotices : kPollWithoutNotices;
   for (Clock::time_point searched = Clock::time_point::min();;) {
     if (searched != Clock::time_point::min()) {
-      std::this_thread::sleep_until(std::min(searched + kSpacing, deadline));
+      std::this_thread::sleep_until(std::min(searched + kNoticeSearchSpacing, deadline));
     }
     searched = Clock::now();
     const std::string path = FindPresent(platform, request.devicePath);
@@ -80,7 +69,7 @@ int WaitCommand(HidPlatform& platform, DeviceNotices& notices, const WaitRequest
       const auto left = std::chrono::ceil<std::chrono::milliseconds>(next - Clock::now());
       const std::vector<DeviceNotice> received = notices.wait(left);
       concerned = std::any_of(received.begin(), received.end(),
-                              [&](const DeviceNotice& n) { return MayConcern(n, request.gone); });
+                              [&](const DeviceNotice& n) { return n.arrived != request.gone && MayBeVexaro(n); });
     }
   }
 }

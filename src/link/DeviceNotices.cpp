@@ -2,6 +2,8 @@
 
 #include <thread>
 
+#include "link/DeviceContract.h"
+
 namespace vexaro {
 namespace {
 
@@ -19,6 +21,11 @@ class NoDeviceNotices final : public DeviceNotices {
 };
 
 }  // namespace
+
+bool MayBeVexaro(const DeviceNotice& notice) {
+  return notice.vendorId.value_or(kVexaroVendorId) == kVexaroVendorId &&
+         notice.productId.value_or(kVexaroProductId) == kVexaroProductId;
+}
 
 std::unique_ptr<DeviceNotices> MakeNoDeviceNotices(std::string why) {
   return std::make_unique<NoDeviceNotices>(std::move(why));

@@ -22,6 +22,14 @@ struct DeviceNotice {
   std::optional<std::uint16_t> productId;
 };
 
+// Whether a notice may be of a Vexaro: its IDs are ours, or the system could not tell them (a
+// device that leaves on Linux has no parent left to read them from).
+bool MayBeVexaro(const DeviceNotice& notice);
+
+// The least time between two searches that notices start: a burst of notices that may be ours
+// costs one search per this.
+inline constexpr std::chrono::milliseconds kNoticeSearchSpacing{100};
+
 class DeviceNotices {
  public:
   virtual ~DeviceNotices() = default;

@@ -7,19 +7,7 @@
 #include <string>
 #include <utility>
 
-#include "link/DeviceContract.h"
-
 namespace vexaro {
-
-namespace {
-
-// Whether a notice may be of a Vexaro arriving: its IDs, or none known.
-bool MayBeOurs(const DeviceNotice& notice) {
-  return notice.arrived && notice.vendorId.value_or(kVexaroVendorId) == kVexaroVendorId &&
-         notice.productId.value_or(kVexaroProductId) == kVexaroProductId;
-}
-
-}  // namespace
 
 ArrivalWatch::ArrivalWatch(DeviceNotices& notices, TrafficTrace& trace,
                            std::function<bool()> search, QWidget* window)
@@ -60,7 +48,7 @@ bool ArrivalWatch::nativeEventFilter(const QByteArray& eventType, void* message,
 void ArrivalWatch::take() {
   bool ours = false;
   for (const DeviceNotice& notice : notices_.wait(std::chrono::milliseconds{0})) {
-    ours = ours || MayBeOurs(notice);
+    ours = ours || (notice.arrived && MayBeVexaro(notice));
   }
   if (!ours) return;
   retries_ = 0;  // a new arrival has tries of its own
@@ -70,8 +58,8 @@ void ArrivalWatch::take() {
 
 void ArrivalWatch::ask() {
   if (spaced_.isActive()) return;  // the burst's search is due already
-  if (sinceSearch_.isValid() && sinceSearch_.elapsed() < kSpacing.count()) {
-    spaced_.start(kSpacing - std::chrono::milliseconds(sinceSearch_.elapsed()));
+  if (sinceSearch_.isValid() && sinceSearch_.elapsed() < kNoticeSearchSpacing.count()) {
+    spaced_.start(kNoticeSearchSpacing - std::chrono::milliseconds(sinceSearch_.elapsed()));
     return;
   }
   sinceSearch_.start();

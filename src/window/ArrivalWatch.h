@@ -1,7 +1,7 @@
 #pragma once
 // Wakes the window when the system tells of a Vexaro arriving, so that it searches at once rather
 // than at its next tick. Notices of other devices are passed by on their IDs; a burst of ours
-// costs one search per kSpacing; a search refused for permission (udev may not have applied the
+// costs one search per kNoticeSearchSpacing; a search refused for permission (udev may not have applied the
 // access rule yet) is tried again twice. The window's 1 s tick stays the poll and the fallback.
 // The notices come through a descriptor (Linux, macOS) or as the window's own messages (Windows).
 
@@ -34,15 +34,13 @@ class ArrivalWatch final : public QObject, public QAbstractNativeEventFilter {
 
   bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
-  // The least time between two searches that notices start.
-  static constexpr std::chrono::milliseconds kSpacing{100};
   // After a refusal for permission, the searches tried again, counted from the refusal.
   static constexpr std::chrono::milliseconds kRetries[] = {std::chrono::milliseconds{100},
                                                             std::chrono::milliseconds{300}};
 
  private:
   void take();
-  void ask();  // a search, now or once kSpacing has passed since the last
+  void ask();  // a search, now or once kNoticeSearchSpacing has passed since the last
 
   DeviceNotices& notices_;
   std::function<bool()> search_;
