@@ -8,7 +8,6 @@
 namespace vexaro {
 
 struct CountingPlatform final : HidPlatform {
-  // `opens`: false refuses every open, so that a search ends at its enumeration.
   explicit CountingPlatform(HidPlatform& platform, bool opens = true)
       : platform(platform), opens(opens) {}
   std::vector<HidInterfaceInfo> enumerate() override {
@@ -22,7 +21,7 @@ struct CountingPlatform final : HidPlatform {
   }
 
   HidPlatform& platform;
-  bool opens;
+  bool opens;  // false refuses every open, so that a search ends at its enumeration
   int searches = 0;
   std::chrono::steady_clock::time_point searched;
   std::vector<HidInterfaceInfo> found;

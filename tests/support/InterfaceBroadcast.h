@@ -1,6 +1,5 @@
 #pragma once
-// The WM_DEVICECHANGE record of a Vexaro's HID interface, as Windows sends it with
-// DBT_DEVICEARRIVAL: the header, then the path and its ending zero.
+// A Vexaro interface's WM_DEVICECHANGE record as Windows sends it: header, path, ending zero.
 
 // clang-format off
 #include <windows.h>

@@ -5,8 +5,7 @@ namespace vexaro {
 
 class Testbed {
  public:
-  // Whether the program runs under umockdev-wrapper, which the testbed needs.
-  static bool active();
+  static bool active();  // whether the program runs under umockdev-wrapper, as the testbed needs
 
   Testbed();
   ~Testbed();

@@ -17,8 +17,8 @@ class PlugInTest : public QObject, public WindowFixture {
   Q_OBJECT
 
  private slots:
+  void init() { if (!Testbed::active()) QSKIP("needs umockdev-wrapper"); }
   void theAddEventStartsTheSearch() {
-    if (!Testbed::active()) QSKIP("needs umockdev-wrapper");
     Testbed testbed;
     const std::unique_ptr<HidPlatform> hidapi = MakeHidapiPlatform();
     CountingPlatform counting(*hidapi, false);  // the testbed's node answers no report
@@ -36,7 +36,6 @@ class PlugInTest : public QObject, public WindowFixture {
   }
 
   void theWaitEndsWithThePluggedDevicesPath() {
-    if (!Testbed::active()) QSKIP("needs umockdev-wrapper");
     Testbed testbed;
     std::ostringstream out;
     std::ostringstream err;
